@@ -1,0 +1,33 @@
+// The program's whole conversation with the user, from the deuteration question to
+// the closing prompt.
+#ifndef QUORVANE_DIALOGUE_DIALOGUE_H_
+#define QUORVANE_DIALOGUE_DIALOGUE_H_
+
+#include <cstdio>
+
+#include "dialogue/console.h"
+#include "dialogue/sample_settings.h"
+
+// Runs one calculation and returns the process exit status: 0 after the closing
+// prompt (also when the keyboard input ends there, as everything is written by then);
+// 1 when a file cannot be opened, the residue file is refused, or the keyboard input
+// ends earlier. Reads the answers from console->in and writes the conversation to
+// console->out; a run that ends early says why on console->err.
+int run_dialogue(Console* console);
+
+// Leads the user to the residue file and fills directory, base_name and input_path.
+// A typed directory is used as typed, so it must end in its own separator. Answers
+// too long for their field are refused with a message and asked again. Returns false
+// when the keyboard input ends first.
+bool ask_input_file(Console* console, FileNames* names);
+
+// Reports the opening of `name` in `mode` ("r" or "w"), which gave `stream`. Returns
+// false after the open-failed message when `stream` is null: the caller ends the run
+// with status 1. Leaves `stream` open.
+bool report_open(Console* console, const char* mode, const char* name, std::FILE* stream);
+
+// Shows the closing prompt until y or Y is typed. Returns false when the keyboard
+// input ends first.
+bool confirm_end(Console* console);
+
+#endif  // QUORVANE_DIALOGUE_DIALOGUE_H_
