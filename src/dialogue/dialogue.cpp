@@ -8,6 +8,7 @@
 #include "dialogue/messages.h"
 #include "residues/sequence_reader.h"
 #include "residues/token_reader.h"
+#include "results/result_file.h"
 #include "scattering/scattering_totals.h"
 
 namespace {
@@ -272,6 +273,9 @@ int run_dialogue(Console* console) {
   }
   ScatteringTotals totals = compute_totals(*seq, settings, console->out);
   print_summary(&totals, settings, console->out);
+  if (!write_result_file(console, &names, settings, totals)) {
+    return 1;
+  }
   // Everything is written by the closing prompt, so input that ends there loses
   // nothing and the run still counts as complete.
   confirm_end(console);

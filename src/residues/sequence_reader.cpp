@@ -108,7 +108,8 @@ ReadStatus read_numbers(std::FILE* file, std::FILE* echo, Sequence* seq, ReadPro
     if (length >= sizeof token || std::strlen(token) != length ||
         !parse_whole_number(token, &value)) {
       problem->entry = seq->count + 1;
-      std::snprintf(problem->token, sizeof problem->token, "%s", token);
+      std::snprintf(problem->token, sizeof problem->token, "%.*s",
+                    static_cast<int>(sizeof problem->token - 1), token);
       problem->token_cut = length >= sizeof problem->token;
       return ReadStatus::kNotANumber;
     }

@@ -1,0 +1,33 @@
+// The result file: the run's totals with units, written beside the residue file under
+// a name that records the D2O and deuteration percentages.
+#ifndef QUORVANE_RESULTS_RESULT_FILE_H_
+#define QUORVANE_RESULTS_RESULT_FILE_H_
+
+#include <cstdio>
+
+#include "dialogue/console.h"
+#include "dialogue/sample_settings.h"
+#include "scattering/scattering_totals.h"
+
+// Fills names->result_path with directory, base name, "_" and the D2O text as typed,
+// then "_<ratio>D" for a deuterated sample, then ".DAT": sample_100.DAT,
+// sample_100_70D.DAT. Returns false, leaving result_path empty, when the name would
+// not fit its 99 characters.
+bool make_result_name(FileNames* names, const SampleSettings& settings);
+
+// Writes the report to `file`, which the caller opened in text mode and closes. The
+// last line, the trailer, has no line end. Returns false when any write failed,
+// including the flush at the end.
+bool write_result_lines(std::FILE* file, const FileNames& names, const SampleSettings& settings,
+                        const ScatteringTotals& totals);
+
+// Names, opens, reports and writes the result file. The report goes to a temporary
+// file beside it, which replaces the result file only once complete and closed, so a
+// failed run never leaves a cut file nor destroys the earlier one. Returns false when
+// the run must end with status 1: the name is too long, the file cannot be opened
+// (open-failed, through report_open) or the write failed; the message is on the
+// console.
+bool write_result_file(Console* console, FileNames* names, const SampleSettings& settings,
+                       const ScatteringTotals& totals);
+
+#endif  // QUORVANE_RESULTS_RESULT_FILE_H_
