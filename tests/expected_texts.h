@@ -72,6 +72,22 @@ constexpr char ASK_END[] =
     "\x8fI\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x81"
     "B[Y]\n";
 
+// One GLY in H2O, not deuterated: the lines the calculation adds after the data code.
+constexpr char GLY_IN_H2O[] =
+    "Acid=0, Name:GLY\n"
+    "\n"
+    "Acid Total Number=1\n"
+    "D2O concentration (%) = 0.000000\n"
+    "Total scattering length=17.243999\n"
+    "Total scattering contrast=20.953857\n"
+    "Total volume =66.400002\n"
+    "Total Mw =75.066680\n"
+    "Total unExchangable Hydrogen =2\n"
+    "Total Exchangable Hydrogen =1\n"
+    "Scattering length density = 0.259699\n"
+    "Scattering contrast = 0.315570\n"
+    "Solvent scattering length density= -0.055871\n";
+
 }  // namespace expected
 
 #endif  // QUORVANE_TESTS_EXPECTED_TEXTS_H_

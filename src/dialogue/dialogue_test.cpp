@@ -12,22 +12,6 @@ using namespace expected;
 
 namespace {
 
-// One GLY in H2O, not deuterated: the lines the calculation adds after the data code.
-const std::string GLY_IN_H2O =
-    "Acid=0, Name:GLY\n"
-    "\n"
-    "Acid Total Number=1\n"
-    "D2O concentration (%) = 0.000000\n"
-    "Total scattering length=17.243999\n"
-    "Total scattering contrast=20.953857\n"
-    "Total volume =66.400002\n"
-    "Total Mw =75.066680\n"
-    "Total unExchangable Hydrogen =2\n"
-    "Total Exchangable Hydrogen =1\n"
-    "Scattering length density = 0.259699\n"
-    "Scattering contrast = 0.315570\n"
-    "Solvent scattering length density= -0.055871\n";
-
 const char INPUT_ENDED[] =
     "quorvane: the keyboard input ended before the run was complete; no result was written.\n";
 
@@ -128,8 +112,8 @@ TEST(ConfirmEnd, RepeatsUntilYes) {
   ScopedTempDir dir;
   write_file("lys.DAT", "GLY\n");
   const RunResult run = run_with_keyboard("N\n0\ny\nlys\n0\nn\nyes\nN\nY\n");
-  const std::string end =
-      GLY_IN_H2O + "\n" + format(OPENED_WRITE, "lys_0.DAT") + ASK_END + ASK_END + ASK_END + ASK_END;
+  const std::string end = std::string(GLY_IN_H2O) + "\n" + format(OPENED_WRITE, "lys_0.DAT") +
+                          ASK_END + ASK_END + ASK_END + ASK_END;
   ASSERT_LE(end.size(), run.out.size());
   EXPECT_EQ(end, run.out.substr(run.out.size() - end.size()));
   EXPECT_EQ(0, run.status);
@@ -281,6 +265,6 @@ TEST(RunDialogue, DataCodes) {
   EXPECT_EQ(std::string::npos, none.out.find("Acid=0"));
   EXPECT_EQ(0, none.status);
   const RunResult word = run_with_keyboard("N\n0\ny\nlys\nthree\ny\n");
-  EXPECT_NE(std::string::npos, word.out.find("\n" + GLY_IN_H2O));
+  EXPECT_NE(std::string::npos, word.out.find(std::string("\n") + GLY_IN_H2O));
   EXPECT_EQ(0, word.status);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "expected_texts.h"
 #include "test_util.h"
 
 namespace {
@@ -59,22 +60,7 @@ TEST(PrintSummary, PublishedFigures) {
     const char* expected;
   };
   const Case cases[] = {
-      {{0},
-       "0",
-       nullptr,
-       "Acid=0, Name:GLY\n"
-       "\n"
-       "Acid Total Number=1\n"
-       "D2O concentration (%) = 0.000000\n"
-       "Total scattering length=17.243999\n"
-       "Total scattering contrast=20.953857\n"
-       "Total volume =66.400002\n"
-       "Total Mw =75.066680\n"
-       "Total unExchangable Hydrogen =2\n"
-       "Total Exchangable Hydrogen =1\n"
-       "Scattering length density = 0.259699\n"
-       "Scattering contrast = 0.315570\n"
-       "Solvent scattering length density= -0.055871\n"},
+      {{0}, "0", nullptr, expected::GLY_IN_H2O},
       // Contrast -14.566197: the volume times the density is taken in double.
       {{0},
        "100",
