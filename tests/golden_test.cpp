@@ -23,26 +23,10 @@ std::set<std::string> files_below(const fs::path& root) {
   }
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file()) {
-      files.insert(fs::relative(entry.path(), root).generic_string());
+      files.insert(entry.path().lexically_relative(root).generic_string());
     }
   }
   return files;
-}
-
-// Result files are written in text mode: on Windows their line ends are CRLF.
-std::string as_text_file(std::string bytes) {
-#if defined(_WIN32)
-  std::string crlf;
-  for (char c : bytes) {
-    if (c == '\n') {
-      crlf += '\r';
-    }
-    crlf += c;
-  }
-  return crlf;
-#else
-  return bytes;
-#endif
 }
 
 }  // namespace
@@ -59,7 +43,7 @@ TEST(Golden, WholeRuns) {
     const std::string name = golden.filename().string();
     ScopedTempDir dir;
     if (fs::exists(golden / "input")) {
-      fs::copy(golden / "input", dir.path(), fs::copy_options::recursive);
+      copy_tree(golden / "input", dir.path());
     }
     const RunResult run = run_with_keyboard(read_file(golden / "keyboard.txt"));
     EXPECT_EQ(read_file(golden / "console.out"), run.out) << name;

@@ -8,57 +8,68 @@ foreach(var PROGRAM CASE WORK)
   endif()
 endforeach()
 
-file(REMOVE_RECURSE "${WORK}")
+file(REMOVE_RECURSE "${WORK}" "${WORK}.stdout" "${WORK}.stderr")
 file(MAKE_DIRECTORY "${WORK}")
 if(EXISTS "${CASE}/input")
   file(COPY "${CASE}/input/" DESTINATION "${WORK}")
 endif()
 
-# QUORVANE_EMULATOR lets a cross-built program run under its emulator.
+# QUORVANE_EMULATOR lets a cross-built program run under its emulator. The output
+# goes through files: OUTPUT_VARIABLE would turn CRLF line ends into LF.
 execute_process(
   COMMAND ${QUORVANE_EMULATOR} "${PROGRAM}"
   WORKING_DIRECTORY "${WORK}"
   INPUT_FILE "${CASE}/keyboard.txt"
-  OUTPUT_VARIABLE out
-  ERROR_VARIABLE err
+  OUTPUT_FILE "${WORK}.stdout"
+  ERROR_FILE "${WORK}.stderr"
   RESULT_VARIABLE status
   TIMEOUT 60)
 
+# Files are compared as hex bytes: file(READ) as text drops carriage returns.
+function(read_bytes path var)
+  set(bytes "")
+  if(EXISTS "${path}")
+    file(READ "${path}" hex HEX)
+    string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+  endif()
+  set(${var} "${bytes}" PARENT_SCOPE)
+endfunction()
+
+# An expected file holds LF line ends; text mode on Windows writes CRLF.
+function(read_expected path var)
+  read_bytes("${path}" bytes)
+  if(TEXT_MODE_CRLF)
+    string(REPLACE "0a " "0d 0a " bytes "${bytes}")
+  endif()
+  set(${var} "${bytes}" PARENT_SCOPE)
+endfunction()
+
 set(failed FALSE)
-function(expect_same what want got)
+function(expect_same what want_path got_path)
+  read_expected("${want_path}" want)
+  read_bytes("${got_path}" got)
   if(NOT want STREQUAL got)
-    message(SEND_ERROR "${what} differs\n--- expected ---\n${want}\n--- got ---\n${got}")
+    message(SEND_ERROR "${what} differs\n--- expected bytes ---\n${want}\n--- got bytes ---\n${got}")
     set(failed TRUE PARENT_SCOPE)
   endif()
 endfunction()
 
-function(read_expected path var)
-  set(text "")
-  if(EXISTS "${path}")
-    file(READ "${path}" text)
-  endif()
-  if(TEXT_MODE_CRLF)
-    string(REPLACE "\n" "\r\n" text "${text}")
-  endif()
-  set(${var} "${text}" PARENT_SCOPE)
-endfunction()
-
-read_expected("${CASE}/console.out" want_out)
-read_expected("${CASE}/console.err" want_err)
+expect_same("standard output" "${CASE}/console.out" "${WORK}.stdout")
+expect_same("standard error" "${CASE}/console.err" "${WORK}.stderr")
 file(READ "${CASE}/status" want_status)
 string(STRIP "${want_status}" want_status)
-expect_same("standard output" "${want_out}" "${out}")
-expect_same("standard error" "${want_err}" "${err}")
-expect_same("exit status" "${want_status}" "${status}")
+if(NOT want_status STREQUAL status)
+  message(SEND_ERROR "exit status: expected ${want_status}, got ${status}")
+  set(failed TRUE)
+endif()
 
 file(GLOB_RECURSE results RELATIVE "${CASE}/expected" "${CASE}/expected/*")
 foreach(result IN LISTS results)
-  read_expected("${CASE}/expected/${result}" want_file)
-  set(got_file "")
-  if(EXISTS "${WORK}/${result}")
-    file(READ "${WORK}/${result}" got_file)
+  if(NOT EXISTS "${WORK}/${result}")
+    message(SEND_ERROR "${result} was not written")
+    set(failed TRUE)
   endif()
-  expect_same("${result}" "${want_file}" "${got_file}")
+  expect_same("${result}" "${CASE}/expected/${result}" "${WORK}/${result}")
 endforeach()
 
 if(failed)

@@ -51,6 +51,32 @@ std::string read_file(const std::filesystem::path& path) {
   return bytes.str();
 }
 
+void copy_tree(const std::filesystem::path& from, const std::filesystem::path& to) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(from)) {
+    const std::filesystem::path target = to / entry.path().lexically_relative(from);
+    if (entry.is_directory()) {
+      std::filesystem::create_directories(target);
+    } else {
+      std::filesystem::copy_file(entry.path(), target);
+    }
+  }
+}
+
+std::string as_text_file(const std::string& text) {
+#if defined(_WIN32)
+  std::string crlf;
+  for (char c : text) {
+    if (c == '\n') {
+      crlf += '\r';
+    }
+    crlf += c;
+  }
+  return crlf;
+#else
+  return text;
+#endif
+}
+
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;

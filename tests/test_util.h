@@ -17,6 +17,12 @@ std::string read_all(std::FILE* file);
 std::string format(const char* fmt, ...);
 
 std::string read_file(const std::filesystem::path& path);
+// Copies the files and folders below `from` into the existing directory `to`.
+void copy_tree(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The bytes a file written in text mode holds for `text`: on Windows every line end
+// is CRLF.
+std::string as_text_file(const std::string& text);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 struct RunResult {

@@ -208,3 +208,54 @@ TEST(ReadSequence, ReadErrorEndsTheFile) {
     std::fclose(file);
   }
 }
+
+// The residue file is read in text mode: on Windows a Ctrl-Z byte ends it, on Linux
+// it is one more byte of the token it stands in.
+TEST(ReadSequence, CtrlZInTextMode) {
+  ScopedTempDir dir;
+  struct Case {
+    int code;
+    const char* text;
+    std::vector<int32_t> on_windows;
+    std::vector<int32_t> on_linux;
+  };
+  const Case cases[] = {
+      {THREE_LETTER_CODE,
+       "GLY\n\x1a"
+       "ALA\n",
+       {0},
+       {0, 20}},
+      {ONE_LETTER_CODE,
+       "G\x1a"
+       "A\n",
+       {0},
+       {0, 1}},
+      {NUMBER_CODE,
+       "0\n\x1a"
+       "1\n",
+       {0},
+       {}},
+  };
+  for (const Case& c : cases) {
+    write_file("z.DAT", c.text);
+    std::FILE* file = std::fopen("z.DAT", "r");
+    ASSERT_NE(nullptr, file);
+    auto seq = std::make_unique<Sequence>();
+    ReadProblem problem{};
+    const ReadStatus status = read_sequence(file, c.code, nullptr, seq.get(), &problem);
+    std::fclose(file);
+    const std::vector<int32_t> residues(seq->slots + 1, seq->slots + 1 + seq->count);
+#if defined(_WIN32)
+    EXPECT_EQ(ReadStatus::kOk, status) << c.code;
+    EXPECT_EQ(c.on_windows, residues) << c.code;
+#else
+    if (c.code == NUMBER_CODE) {
+      // "\x1a" "1" is no number.
+      EXPECT_EQ(ReadStatus::kNotANumber, status);
+    } else {
+      EXPECT_EQ(ReadStatus::kOk, status) << c.code;
+      EXPECT_EQ(c.on_linux, residues) << c.code;
+    }
+#endif
+  }
+}

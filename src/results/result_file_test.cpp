@@ -169,7 +169,7 @@ TEST(WriteResultFile, WritesAndReplaces) {
   const Written written = write_agk(&names);
   EXPECT_TRUE(written.ok);
   EXPECT_EQ("", written.err);
-  EXPECT_EQ(AGK_RESULT, read_file("agk_40_50D.DAT"));
+  EXPECT_EQ(as_text_file(AGK_RESULT), read_file("agk_40_50D.DAT"));
   // Nothing but the residue-less directory's result file is left behind.
   EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator("."),
                              std::filesystem::directory_iterator()));
