@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (default 60)
+# from the committed seed corpus. Fails on any finding; the crashing input is left in
+# the scratch directory it names. Skips, saying so, where clang cannot build them.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${FUZZ_SECONDS:-60}
+build=${FUZZ_BUILD:-$root/build-fuzz}
+
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' \
+  >"$probe/probe.cpp"
+if ! command -v clang++ >/dev/null ||
+  ! clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe" 2>/dev/null; then
+  echo "fuzz: clang++ with libFuzzer is not available here; fuzzing skipped"
+  exit 0
+fi
+
+cmake -S "$root" -B "$build" -DQUORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
+  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --parallel 2 >/dev/null
+
+total=0
+for target in sequence_reader run; do
+  work=$(mktemp -d)
+  mkdir -p "$work/corpus" "$work/artifacts"
+  log=$work/log
+  status=0
+  "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$work/artifacts/" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+    "$work/corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  total=$((total + ${runs:-0}))
+  if [ "$status" -ne 0 ]; then
+    tail -40 "$log"
+    echo "fuzz: ${target}_fuzz found a fault; the input is in $work/artifacts"
+    exit 1
+  fi
+  echo "fuzz: ${target}_fuzz ran ${runs:-0} inputs in ${seconds} s, no finding"
+  rm -rf "$work"
+done
+echo "fuzz: ${total} inputs in all"
