@@ -51,6 +51,26 @@ def peak_kib(program, directory, name, code):
     return int(done.stderr.decode().strip().splitlines()[-1])
 
 
+def series_figures(program, directory, runs):
+    """The planner on the 99,999-residue file: 101 D2O points against a single one."""
+    series = os.path.join(os.path.dirname(program), "quorvane-series")
+    if not os.path.exists(series):
+        return
+    residues = os.path.join(directory, "bench_0_99999.DAT")
+    timings = {}
+    for label, args in (("1 point", ["--from", "0", "--to", "0"]),
+                        ("101 points", ["--step", "1"])):
+        times = []
+        for _ in range(runs):
+            start = time.perf_counter()
+            subprocess.run([series, *args, residues], stdout=subprocess.DEVNULL, check=True)
+            times.append(time.perf_counter() - start)
+        timings[label] = statistics.median(times)
+        print(f"quorvane-series, 99,999 residues, {label}: median {timings[label] * 1e3:.2f} ms")
+    print(f"quorvane-series: 101 points cost x{timings['101 points'] / timings['1 point']:.2f} "
+          "the time of one")
+
+
 def main():
     program = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/quorvane")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
@@ -68,6 +88,7 @@ def main():
                 peak_text = "n/a" if peak is None else f"{peak / 1024:.1f}"
                 print(f"{label:<14}{count:>9}{medians[(code, count)] * 1e3:>11.2f}"
                       f"{min(times) * 1e3:>9.2f}{peak_text:>10}")
+        series_figures(program, directory, runs)
         for code, label in ((0, "three-letter"), (1, "one-letter"), (2, "number")):
             growth = medians[(code, 99999)] / medians[(code, 9999)]
             per_residue = (medians[(code, 99999)] - medians[(code, 9999)]) / 90000 * 1e9
