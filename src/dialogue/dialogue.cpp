@@ -17,6 +17,8 @@ namespace {
 constexpr size_t MAX_DIRECTORY = PATH_FIELD - 1 - 1 - 4;
 // How much of a refused answer a message repeats.
 constexpr int SHOWN_CHARACTERS = 40;
+// A data code is a small number; anything longer is a slip of the keyboard.
+constexpr size_t DATA_CODE_FIELD = 24;
 
 // One typed answer, read whole into a field with room to spare, so that an answer
 // too long for its real field can be shown and refused rather than cut.
@@ -39,7 +41,8 @@ const char* ellipsis(const Answer& answer) {
 // Checks that `answer` fits a field of `field_size` bytes and holds no zero byte,
 // which would cut it short when used; says what is wrong otherwise.
 bool fits(Console* console, const Answer& answer, size_t field_size, const char* what) {
-  if (std::strlen(answer.text) != answer.length) {
+  const size_t kept = answer.length < sizeof answer.text ? answer.length : sizeof answer.text - 1;
+  if (std::strlen(answer.text) != kept) {
     std::fprintf(console->out,
                  "The answer holds a zero byte, which no %s can contain. Please type it again.\n",
                  what);
@@ -143,7 +146,7 @@ bool ask_data_code(Console* console, int* data_code) {
     if (!read_answer(console, &answer)) {
       return false;
     }
-    if (fits(console, answer, 24, "data code (0, 1 or 2)")) {
+    if (fits(console, answer, DATA_CODE_FIELD, "data code (0, 1 or 2)")) {
       break;
     }
   }

@@ -150,6 +150,14 @@ TEST(RunDialogue, RefusesAnswersTooLong) {
            "fit. Please type it again.\n" +
            ASK_RATIO + ASK_D2O + PATH_CURRENT + NAME_ENTER + opened("lys.DAT"),
        0},
+      // Longer than the answer buffer itself: still refused as too long.
+      {"N\n0\nN\n" + std::string(300, 'p') + "\n" + path94 + "\ny\nx\n0\ny\n",
+       std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + "\"" + std::string(40, 'p') +
+           "...\" is too long for a path (it needs room for the file name): at most 94 "
+           "characters fit. Please type it again.\n" +
+           PATH_ENTER + PATH_IS + path94 + "\n" + PATH_OK + NAME_ENTER +
+           opened((path94 + "x.DAT").c_str()),
+       1},
       {"N\n0\nN\n" + path95 + "\n" + path94 + "\ny\nx\n0\ny\n",
        std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + "\"" + std::string(40, 'p') +
            "...\" is too long for a path (it needs room for the file name): at most 94 "
@@ -208,51 +216,6 @@ TEST(RunDialogue, InputEndsEarly) {
     EXPECT_EQ(c.status, run.status) << c.keyboard;
     EXPECT_EQ(c.err, run.err) << c.keyboard;
   }
-}
-
-// A residue file that cannot be used ends the run with a message and status 1,
-// and nothing is summed.
-TEST(RunDialogue, RefusesResidueFiles) {
-  ScopedTempDir dir;
-  write_file("bad.DAT", "0 1\n2 GLY\n");
-  std::string many;
-  for (int i = 0; i < 100000; ++i) {
-    many += "GLY\n";
-  }
-  write_file("many.DAT", many);
-  struct Case {
-    const char* keyboard;
-    const char* err;
-  };
-  const Case cases[] = {
-      {"N\n0\ny\nbad\n2\ny\n",
-       "quorvane: bad.DAT: entry 4, \"GLY\", is not a residue number; the number code takes "
-       "whole numbers from 0 to 20. Nothing was calculated.\n"},
-      {"N\n0\ny\nmany\n0\ny\n",
-       "quorvane: many.DAT holds more than 99999 residues, the most one run takes; split the "
-       "sequence into smaller files. Nothing was calculated.\n"},
-  };
-  for (const Case& c : cases) {
-    const RunResult run = run_with_keyboard(c.keyboard);
-    EXPECT_EQ(1, run.status) << c.keyboard;
-    EXPECT_EQ(c.err, run.err) << c.keyboard;
-    EXPECT_EQ(std::string::npos, run.out.find("Acid Total Number")) << c.keyboard;
-  }
-}
-
-TEST(RunDialogue, DirectoryAsResidueFile) {
-  ScopedTempDir dir;
-  std::filesystem::create_directory("folder.DAT");
-  const RunResult run = run_with_keyboard("N\n0\ny\nfolder\n0\ny\n");
-  EXPECT_EQ(1, run.status);
-  // Linux opens a directory and fails the reads; Windows refuses to open it.
-  if (!run.err.empty()) {
-    EXPECT_EQ(
-        "quorvane: folder.DAT could not be read (is it a directory?); check the name and try "
-        "again. Nothing was calculated.\n",
-        run.err);
-  }
-  EXPECT_EQ(std::string::npos, run.out.find("Acid Total Number"));
 }
 
 // A data code that names no code reads nothing and reports a count of -1; a code

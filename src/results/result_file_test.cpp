@@ -117,41 +117,6 @@ TEST(MakeResultName, RefusesNamesOver99Characters) {
   EXPECT_STREQ("", names.result_path);
 }
 
-TEST(WriteResultLines, NotDeuterated) {
-  FileNames names = names_for("data/", "lys");
-  SampleSettings settings = settings_for("0", nullptr);
-  settings.solvent_density = compute_solvent_density(0.0);
-  ScatteringTotals totals{};
-  totals.residue_count = 1;
-  totals.nonexchangeable_h = 2;
-  totals.exchangeable_h = 1;
-  totals.scattering_length = 17.243999;
-  totals.contrast = 20.953857;
-  totals.volume = 66.400002;
-  totals.mass = 75.06668;
-  totals.length_density = 0.259699;
-  totals.contrast_density = 0.31557;
-  std::FILE* file = std::tmpfile();
-  EXPECT_TRUE(write_result_lines(file, names, settings, totals));
-  EXPECT_EQ(
-      "Imput file : lys.DAT\n"
-      "Acid Total Number=1\n"
-      "    NOT Deuterated\n"
-      "D2O concentration (%) = 0.000000\n"
-      "Total scattering length =17.243999 fm\n"
-      "Total scattering contrast =20.953857 fm\n"
-      "Total volume =66.400002 A^3\n"
-      "Total Mw =75.066680 \n"
-      "Total unExchangable Hydrogen =2\n"
-      "Total Exchangable Hydrogen =1\n"
-      "Scattering length density = 0.259699 fm/A^3\n"
-      "Scattering contrast = 0.315570 fm/A^3\n"
-      "Solvent scattering length density= -0.055871 fm/A^3\n"
-      "   calculated by Quorvane1",
-      read_all(file));
-  std::fclose(file);
-}
-
 TEST(WriteResultLines, ReportsAFullDisk) {
   std::FILE* full = std::fopen("/dev/full", "w");
   if (full == nullptr) {

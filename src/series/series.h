@@ -17,9 +17,9 @@ struct LoadedComponent {
   ResidueCounts counts;
 };
 
-// Reads the residue file of `spec`, choosing the code as the spec says. Returns false
-// with a one-line `*error` when the file cannot be opened or read, is refused by the
-// reader, or holds no residue.
+// Reads the residue file of `spec`, in the code it names, or in the code its extension and first
+// entry suggest. Returns false with a one-line `*error` when the file cannot be opened or read, is
+// refused by the reader, or holds no residue.
 bool load_component(const ComponentSpec& spec, LoadedComponent* component, std::string* error);
 
 // One plotted or tabulated line: a component or the complex, over the series.
