@@ -137,6 +137,15 @@ TEST(RunDialogue, RefusesAnswersTooLong) {
     std::string dialogue;  // what follows the deuteration question
     int status;            // 1 where the result file's name then is too long
   };
+  const auto path_refused = [&](const std::string& path) {
+    return Case{"N\n0\nN\n" + path + "\n" + path94 + "\ny\nx\n0\ny\n",
+                std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + "\"" + std::string(40, 'p') +
+                    "...\" is too long for a path (it needs room for the file name): at most 94 "
+                    "characters fit. Please type it again.\n" +
+                    PATH_ENTER + PATH_IS + path94 + "\n" + PATH_OK + NAME_ENTER +
+                    opened((path94 + "x.DAT").c_str()),
+                1};
+  };
   const Case cases[] = {
       {"N\n1000\n0\ny\nlys\n0\ny\n",
        std::string(ASK_D2O) +
@@ -150,21 +159,9 @@ TEST(RunDialogue, RefusesAnswersTooLong) {
            "fit. Please type it again.\n" +
            ASK_RATIO + ASK_D2O + PATH_CURRENT + NAME_ENTER + opened("lys.DAT"),
        0},
-      // Longer than the answer buffer itself: still refused as too long.
-      {"N\n0\nN\n" + std::string(300, 'p') + "\n" + path94 + "\ny\nx\n0\ny\n",
-       std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + "\"" + std::string(40, 'p') +
-           "...\" is too long for a path (it needs room for the file name): at most 94 "
-           "characters fit. Please type it again.\n" +
-           PATH_ENTER + PATH_IS + path94 + "\n" + PATH_OK + NAME_ENTER +
-           opened((path94 + "x.DAT").c_str()),
-       1},
-      {"N\n0\nN\n" + path95 + "\n" + path94 + "\ny\nx\n0\ny\n",
-       std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + "\"" + std::string(40, 'p') +
-           "...\" is too long for a path (it needs room for the file name): at most 94 "
-           "characters fit. Please type it again.\n" +
-           PATH_ENTER + PATH_IS + path94 + "\n" + PATH_OK + NAME_ENTER +
-           opened((path94 + "x.DAT").c_str()),
-       1},
+      // 95 characters, and more than the answer buffer itself holds: both too long.
+      path_refused(path95),
+      path_refused(std::string(300, 'p')),
       {"N\n0\nN\nd/\ny\n" + name94 + "\n" + name93 + "\n0\ny\n",
        std::string(ASK_D2O) + PATH_CURRENT + PATH_ENTER + PATH_IS + "d/\n" + PATH_OK + NAME_ENTER +
            "\"" + std::string(40, 'n') +
