@@ -21,7 +21,7 @@ texts = "".join(t.text or "" for t in root.iter(ns + "text"))
 assert len(polylines) == 3, len(polylines)
 assert len(circles) == 2, len(circles)  # ubiquitin's match point lies beyond 100 %
 for needle in ("D2O in the solvent (%)", "Contrast density (fm/\u00c5\u00b3)",
-               "match 46.16 %", "(off the plot)"):
+               "match 46.16 % D2O", "(off the plot)"):
     assert needle in texts, needle
 print("series SVG: well-formed, 3 lines, 2 match points marked")
 PY

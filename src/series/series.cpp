@@ -69,26 +69,50 @@ std::string csv_field(const std::string& text) {
   return quoted + "\"";
 }
 
+// The length of the well-formed UTF-8 sequence at text[i], or 0 when there is none
+// (a label may come from a file name in any encoding).
+size_t utf8_length(const std::string& text, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  const size_t length = lead < 0x80                   ? 1
+                        : lead >= 0xc2 && lead < 0xe0 ? 2
+                        : lead >= 0xe0 && lead < 0xf0 ? 3
+                        : lead >= 0xf0 && lead < 0xf5 ? 4
+                                                      : 0;
+  if (length == 0 || i + length > text.size()) {
+    return 0;
+  }
+  for (size_t k = i + 1; k < i + length; ++k) {
+    if ((byte(k) & 0xc0) != 0x80) {
+      return 0;
+    }
+  }
+  return length;
+}
+
+// Text for an SVG element: markup characters escaped, control bytes and bytes that
+// are not UTF-8 replaced by '?', so that the file always parses as XML.
 std::string xml_text(const std::string& text) {
   std::string escaped;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        // Control bytes are not allowed in XML 1.0 text.
-        escaped += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = utf8_length(text, i);
+    const char c = text[i];
+    if (length > 1) {
+      escaped.append(text, i, length);
+    } else if (length == 0 || static_cast<unsigned char>(c) < 0x20) {
+      escaped += '?';
+    } else if (c == '&') {
+      escaped += "&amp;";
+    } else if (c == '<') {
+      escaped += "&lt;";
+    } else if (c == '>') {
+      escaped += "&gt;";
+    } else if (c == '"') {
+      escaped += "&quot;";
+    } else {
+      escaped += c;
     }
+    i += length == 0 ? 1 : length;
   }
   return escaped;
 }
@@ -301,7 +325,10 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
          general(options.exchange) + " %)</text>\n";
   // Grid, ticks and tick labels.
   const double x_step = (x_max - x_min) > 50 ? 10 : (x_max - x_min) > 10 ? 5 : 1;
-  for (double x = std::ceil(x_min / x_step) * x_step; x <= x_max + 1e-9; x += x_step) {
+  // Ticks counted in whole steps, so that rounding cannot add or drop the last one.
+  const auto x_last = static_cast<int>(std::floor(x_max / x_step + 1e-9));
+  for (auto i = static_cast<int>(std::ceil(x_min / x_step - 1e-9)); i <= x_last; ++i) {
+    const double x = i * x_step;
     const std::string sx = fixed1(px(x));
     svg += "<line x1=\"" + sx + "\" y1=\"" + fixed1(top) + "\" x2=\"" + sx + "\" y2=\"" +
            fixed1(top + plot_h) + "\" stroke=\"#e6e6e6\"/>\n";
@@ -309,7 +336,9 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
            "\" text-anchor=\"middle\">" + general(x) + "</text>\n";
   }
   const double y_step = (y_max - y_min) > 2 ? 0.5 : (y_max - y_min) > 0.8 ? 0.2 : 0.1;
-  for (double y = std::ceil(y_min / y_step - 1e-9) * y_step; y <= y_max + 1e-9; y += y_step) {
+  const auto y_last = static_cast<int>(std::floor(y_max / y_step + 1e-9));
+  for (auto i = static_cast<int>(std::ceil(y_min / y_step - 1e-9)); i <= y_last; ++i) {
+    const double y = i * y_step;
     const std::string sy = fixed1(py(y));
     svg += "<line x1=\"" + fixed1(left) + "\" y1=\"" + sy + "\" x2=\"" + fixed1(left + plot_w) +
            "\" y2=\"" + sy + "\" stroke=\"#e6e6e6\"/>\n";
@@ -339,10 +368,19 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
     }
     svg += "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"" +
            (is_complex ? " stroke-dasharray=\"8 4\"" : "") + " points=\"" + path + "\"/>\n";
-    std::string legend = xml_text(line.label);
+    // The legend: the label on one line (cut to what fits), the match point below it.
+    std::string label = line.label;
+    if (label.size() > 30) {
+      size_t cut = 27;
+      while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xc0) == 0x80) {
+        --cut;  // not inside a UTF-8 sequence
+      }
+      label = label.substr(0, cut) + "...";
+    }
+    std::string match = "no match point";
     if (line.has_match) {
       const double m = line.match_percent;
-      legend += ": match " + fixed2(m) + " %";
+      match = "match " + fixed2(m) + " % D2O";
       if (m >= x_min && m <= x_max) {
         svg += "<circle cx=\"" + fixed2(px(m)) + "\" cy=\"" + fixed2(py(0)) +
                "\" r=\"5\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
@@ -350,16 +388,18 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
                fixed2(py(0) - 10 - 14.0 * static_cast<double>(l)) +
                "\" text-anchor=\"middle\" fill=\"" + colour + "\">" + fixed2(m) + " %</text>\n";
       } else {
-        legend += " (off the plot)";
+        match += " (off the plot)";
       }
     }
-    const double ly = top + 10 + 22.0 * static_cast<double>(l);
+    const double ly = top + 10 + 38.0 * static_cast<double>(l);
     const double lx = left + plot_w + 16;
     svg += "<line x1=\"" + fixed1(lx) + "\" y1=\"" + fixed1(ly) + "\" x2=\"" + fixed1(lx + 24) +
            "\" y2=\"" + fixed1(ly) + "\" stroke=\"" + colour + "\" stroke-width=\"2\"" +
            (is_complex ? " stroke-dasharray=\"8 4\"" : "") + "/>\n";
-    svg +=
-        "<text x=\"" + fixed1(lx + 30) + "\" y=\"" + fixed1(ly + 4) + "\">" + legend + "</text>\n";
+    svg += "<text x=\"" + fixed1(lx + 30) + "\" y=\"" + fixed1(ly + 4) + "\">" + xml_text(label) +
+           "</text>\n";
+    svg += "<text x=\"" + fixed1(lx + 30) + "\" y=\"" + fixed1(ly + 19) +
+           "\" font-size=\"11\" fill=\"#555\">" + match + "</text>\n";
   }
   svg += "</svg>\n";
   return svg;

@@ -187,12 +187,19 @@ TEST(RunSeries, SvgPlot) {
   ScopedTempDir dir;
   write_file("gly.DAT", "GLY\n");
   write_file("plot.svg", "an earlier plot");
-  const SeriesRun result = run_program({"--svg", "plot.svg", "-l", "<gly & co>", "gly.DAT"});
+  // A label in another encoding must not break the XML: bytes that are not UTF-8 are
+  // replaced.
+  const SeriesRun result = run_program({"--svg", "plot.svg", "-l", "<gly & co>", "gly.DAT", "-l",
+                                        "\x8e"
+                                        "c\xc3\xa9",
+                                        "gly.DAT"});
   ASSERT_EQ(0, result.status);
   const std::string svg = read_file("plot.svg");
   EXPECT_EQ(0u, svg.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "));
   EXPECT_EQ("</svg>\n", svg.substr(svg.size() - 7));
-  EXPECT_NE(std::string::npos, svg.find("&lt;gly &amp; co&gt;: match 58.99 %"));
+  EXPECT_NE(std::string::npos, svg.find(">&lt;gly &amp; co&gt;</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">match 58.99 % D2O</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">?c\xc3\xa9</text>"));
   EXPECT_NE(std::string::npos, svg.find("D2O in the solvent (%)"));
   EXPECT_NE(std::string::npos, svg.find("<circle"));
   EXPECT_FALSE(std::filesystem::exists("plot.svg.part"));
