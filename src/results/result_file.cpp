@@ -1,10 +1,9 @@
 #include "results/result_file.h"
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "dialogue/dialogue.h"
+#include "results/replacement_file.h"
 
 bool make_result_name(FileNames* names, const SampleSettings& settings) {
   const bool deuterated = is_deuterated(settings);
@@ -56,19 +55,12 @@ bool write_result_file(Console* console, FileNames* names, const SampleSettings&
                  static_cast<int>(PATH_FIELD - 1));
     return false;
   }
-  const std::string temporary = std::string(names->result_path) + ".part";
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
+  std::FILE* file = std::fopen(replacement_name(names->result_path).c_str(), "w");
   if (!report_open(console, "w", names->result_path, file)) {
     return false;
   }
-  bool written = write_result_lines(file, *names, settings, totals);
-  written = std::fclose(file) == 0 && written;
-  std::error_code error;
-  if (written) {
-    std::filesystem::rename(temporary, names->result_path, error);
-  }
-  if (!written || error) {
-    std::filesystem::remove(temporary, error);
+  const bool written = write_result_lines(file, *names, settings, totals);
+  if (!finish_replacement(file, written, names->result_path)) {
     std::fflush(console->out);
     std::fprintf(console->err,
                  "quorvane: writing %s failed (disk full or not writable?); any earlier file of "

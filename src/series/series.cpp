@@ -2,12 +2,11 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "residues/sequence_reader.h"
 #include "residues/token_reader.h"
+#include "results/replacement_file.h"
 
 namespace {
 
@@ -405,22 +404,14 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   return svg;
 }
 
-bool write_file_atomically(const std::string& path, const std::string& text, std::string* error) {
-  const std::string temporary = path + ".part";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+bool write_svg(const std::string& path, const std::string& svg, std::string* error) {
+  std::FILE* file = std::fopen(replacement_name(path).c_str(), "wb");
   if (file == nullptr) {
     *error = path + ": cannot be written; check that its directory exists and is writable";
     return false;
   }
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  std::error_code failure;
-  if (written) {
-    std::filesystem::rename(temporary, path, failure);
-  }
-  if (!written || failure) {
-    std::filesystem::remove(temporary, failure);
+  const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
+  if (!finish_replacement(file, written, path)) {
     *error = path + ": writing failed (disk full?); nothing was left there";
     return false;
   }
@@ -452,8 +443,7 @@ int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     }
   }
   const std::vector<SeriesLine> lines = compute_series(components, options);
-  if (!options.svg_path.empty() &&
-      !write_file_atomically(options.svg_path, svg_plot(lines, options), &error)) {
+  if (!options.svg_path.empty() && !write_svg(options.svg_path, svg_plot(lines, options), &error)) {
     std::fprintf(err, "quorvane-series: %s\n", error.c_str());
     return 1;
   }

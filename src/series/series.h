@@ -45,9 +45,9 @@ void write_csv_report(const std::vector<LoadedComponent>& components,
 // The SVG plot of contrast density against % D2O, as text.
 std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
-// Writes `text` to `path` through a temporary file renamed into place, so that a
-// failure leaves no half-written file. Returns false with `*error` set on failure.
-bool write_file_atomically(const std::string& path, const std::string& text, std::string* error);
+// Writes the plot to `path`, replacing an earlier file only once complete. Returns
+// false with a one-line `*error` on failure.
+bool write_svg(const std::string& path, const std::string& svg, std::string* error);
 
 // The whole program: returns the exit status (0 done, 1 a file failed, 2 bad usage).
 int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err);

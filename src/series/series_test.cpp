@@ -55,71 +55,72 @@ std::vector<std::string> split(const std::string& text, char separator) {
 
 }  // namespace
 
-TEST(RunSeries, BadUsage) {
-  struct Case {
-    std::vector<const char*> args;
-    const char* err;
-  };
-  const Case cases[] = {
-      {{}, "quorvane-series: no component given; name at least one residue file (see --help)\n"},
-      {{"--frobnicate", "a.DAT"}, "quorvane-series: unknown option '--frobnicate'; see --help\n"},
-      {{"a.DAT", "--step"}, "quorvane-series: option '--step' needs a value; see --help\n"},
-      {{"-d", "120", "a.DAT"},
-       "quorvane-series: option '-d': '120' is not a percentage from 0 to 100\n"},
-      {{"--copies=1.5", "a.DAT"},
-       "quorvane-series: option '--copies': '1.5' is not a whole number of copies from 1 to "
-       "1000000\n"},
-      {{"--code", "four", "a.DAT"},
-       "quorvane-series: option '--code': 'four' is not a code (three, one, number or fasta)\n"},
-      {{"--from", "ten", "a.DAT"}, "quorvane-series: option '--from': 'ten' is not a number\n"},
-      {{"--step", "0", "a.DAT"},
-       "quorvane-series: the D2O range needs --from <= --to and a --step above 0, with at most "
-       "10001 points\n"},
-      {{"a.DAT", "-n", "2"},
-       "quorvane-series: component options at the end name no file; put them before their "
-       "FILE\n"},
-  };
-  for (const Case& c : cases) {
-    const SeriesRun result = run_program(c.args);
-    EXPECT_EQ(2, result.status) << c.err;
-    EXPECT_EQ(c.err, result.err);
-    EXPECT_EQ("", result.out) << c.err;
-  }
-  const SeriesRun help = run_program({"--help"});
-  EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u, help.out.find("Usage: quorvane-series [OPTIONS]"));
-  EXPECT_EQ("quorvane-series 1.0.0\n", run_program({"--version"}).out);
-}
-
-TEST(RunSeries, BadFiles) {
+// Bad usage exits 2, a file that cannot be used 1; either way one line on standard
+// error and nothing on standard output.
+TEST(RunSeries, Refusals) {
   ScopedTempDir dir;
   write_file("empty.DAT", "\n");
   write_file("letters.DAT", "GLY ALA\n");
   write_file("gly.DAT", "GLY\n");
   struct Case {
     std::vector<const char*> args;
+    int status;
     const char* err;
   };
   const Case cases[] = {
+      {{}, 2, "quorvane-series: no component given; name at least one residue file (see --help)\n"},
+      {{"--frobnicate", "gly.DAT"},
+       2,
+       "quorvane-series: unknown option '--frobnicate'; see --help\n"},
+      {{"gly.DAT", "--step"}, 2, "quorvane-series: option '--step' needs a value; see --help\n"},
+      {{"-d", "120", "gly.DAT"},
+       2,
+       "quorvane-series: option '-d': '120' is not a percentage from 0 to 100\n"},
+      {{"--copies=1.5", "gly.DAT"},
+       2,
+       "quorvane-series: option '--copies': '1.5' is not a whole number of copies from 1 to "
+       "1000000\n"},
+      {{"--code", "four", "gly.DAT"},
+       2,
+       "quorvane-series: option '--code': 'four' is not a code (three, one, number or fasta)\n"},
+      {{"--from", "ten", "gly.DAT"},
+       2,
+       "quorvane-series: option '--from': 'ten' is not a number\n"},
+      {{"--step", "0", "gly.DAT"},
+       2,
+       "quorvane-series: the D2O range needs --from <= --to and a --step above 0, with at most "
+       "10001 points\n"},
+      {{"gly.DAT", "-n", "2"},
+       2,
+       "quorvane-series: component options at the end name no file; put them before their "
+       "FILE\n"},
       {{"gly.DAT", "missing.DAT"},
+       1,
        "quorvane-series: missing.DAT: cannot be opened; check the name and the path\n"},
       {{"empty.DAT"},
+       1,
        "quorvane-series: empty.DAT: holds no residues in the one-letter code; check the file or "
        "give its code with --code\n"},
       {{"-c", "number", "letters.DAT"},
+       1,
        "quorvane-series: letters.DAT: entry 1, \"GLY\", is not a residue number; give the file's "
        "code with --code\n"},
       {{"--svg", "no/such/dir/plot.svg", "gly.DAT"},
+       1,
        "quorvane-series: no/such/dir/plot.svg: cannot be written; check that its directory "
        "exists and is writable\n"},
   };
   for (const Case& c : cases) {
     const SeriesRun result = run_program(c.args);
-    EXPECT_EQ(1, result.status) << c.err;
+    EXPECT_EQ(c.status, result.status) << c.err;
     EXPECT_EQ(c.err, result.err);
     EXPECT_EQ("", result.out) << c.err;
   }
   EXPECT_FALSE(std::filesystem::exists("no"));
+  const SeriesRun help = run_program({"--help"});
+  EXPECT_EQ(0, help.status);
+  EXPECT_EQ(0u, help.out.find("Usage: quorvane-series [OPTIONS]"));
+  EXPECT_EQ("quorvane-series 1.0.0\n", run_program({"--version"}).out);
 }
 
 // The code comes from the extension or the first entry; all three codes of one

@@ -1,0 +1,23 @@
+#include "results/replacement_file.h"
+
+#include <filesystem>
+#include <system_error>
+
+std::string replacement_name(const std::string& path) {
+  return path + ".part";
+}
+
+bool finish_replacement(std::FILE* file, bool written, const std::string& path) {
+  // fclose flushes the last buffer, so its failure is a failed write too.
+  written = std::fclose(file) == 0 && written;
+  const std::string temporary = replacement_name(path);
+  std::error_code error;
+  if (written) {
+    std::filesystem::rename(temporary, path, error);
+  }
+  if (!written || error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
