@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (default 60)
 # from the committed seed corpus. Fails on any finding; the crashing input is left in
-# the scratch directory it names. Skips, saying so, where clang cannot build them.
+# the scratch directory it names. Where clang cannot build them it skips, saying so,
+# except under CI=true, where a missing fuzzer is a failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
@@ -13,6 +14,10 @@ echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long)
   >"$probe/probe.cpp"
 if ! command -v clang++ >/dev/null ||
   ! clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe" 2>/dev/null; then
+  if [ "${CI:-}" = true ]; then
+    echo "fuzz: clang++ with libFuzzer is not available; CI needs it (clang, libclang-rt-14-dev)"
+    exit 1
+  fi
   echo "fuzz: clang++ with libFuzzer is not available here; fuzzing skipped"
   exit 0
 fi
@@ -22,7 +27,7 @@ cmake -S "$root" -B "$build" -DQUORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
 cmake --build "$build" --parallel 2 >/dev/null
 
 total=0
-for target in sequence_reader run; do
+for target in sequence_reader run svg_plot; do
   work=$(mktemp -d)
   mkdir -p "$work/corpus" "$work/artifacts"
   log=$work/log

@@ -1,44 +1,57 @@
-# Runs the built program on one case of tests/golden, as a user would with piped
-# answers, and compares standard output, standard error, the exit status and the
-# result files. Usage:
-#   cmake -DPROGRAM=<quorvane> -DCASE=<tests/golden/x> -DWORK=<scratch dir> -P run_golden.cmake
-foreach(var PROGRAM CASE WORK)
+# Runs one case of tests/golden through the built program, as a user would: the
+# case's input/ copied into a fresh directory, keyboard.txt as standard input, args
+# (one per line) as arguments, and program naming quorvane-series where it is not
+# quorvane. Compares standard output (console.out; stdout_device sends it to a device
+# such as /dev/full instead), standard error (console.err), the exit status (status)
+# and every file left behind with input/ and expected/.
+#   cmake -DBIN=<dir of the programs> -DCASE=<tests/golden/x> -DWORK=<scratch> -P run_golden.cmake
+foreach(var BIN CASE WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_golden.cmake needs -D${var}=...")
   endif()
 endforeach()
 
-file(REMOVE_RECURSE "${WORK}" "${WORK}.stdout" "${WORK}.stderr")
+file(REMOVE_RECURSE "${WORK}" "${WORK}.stdin" "${WORK}.stdout" "${WORK}.stderr")
 file(MAKE_DIRECTORY "${WORK}")
 if(EXISTS "${CASE}/input")
   file(COPY "${CASE}/input/" DESTINATION "${WORK}")
 endif()
+set(program quorvane)
+if(EXISTS "${CASE}/program")
+  file(STRINGS "${CASE}/program" program)
+endif()
+set(arguments "")
+if(EXISTS "${CASE}/args")
+  file(STRINGS "${CASE}/args" arguments)
+endif()
+set(keyboard "${CASE}/keyboard.txt")
+if(NOT EXISTS "${keyboard}")
+  set(keyboard "${WORK}.stdin")
+  file(WRITE "${keyboard}" "")
+endif()
+set(stdout "${WORK}.stdout")
+if(EXISTS "${CASE}/stdout_device")
+  file(STRINGS "${CASE}/stdout_device" stdout)
+endif()
 
-# QUORVANE_EMULATOR lets a cross-built program run under its emulator. The output
-# goes through files: OUTPUT_VARIABLE would turn CRLF line ends into LF.
+# QUORVANE_EMULATOR: Wine, or valgrind. Output goes through files, which keep CRLF.
 execute_process(
-  COMMAND ${QUORVANE_EMULATOR} "${PROGRAM}"
+  COMMAND ${QUORVANE_EMULATOR} "${BIN}/${program}${CMAKE_EXECUTABLE_SUFFIX_CXX}" ${arguments}
   WORKING_DIRECTORY "${WORK}"
-  INPUT_FILE "${CASE}/keyboard.txt"
-  OUTPUT_FILE "${WORK}.stdout"
+  INPUT_FILE "${keyboard}"
+  OUTPUT_FILE "${stdout}"
   ERROR_FILE "${WORK}.stderr"
   RESULT_VARIABLE status
   TIMEOUT 60)
 
-# Files are compared as hex bytes: file(READ) as text drops carriage returns.
-function(read_bytes path var)
+# Compared as hex bytes, as file(READ) drops carriage returns; expected files hold LF.
+function(read_bytes path var crlf)
   set(bytes "")
   if(EXISTS "${path}")
     file(READ "${path}" hex HEX)
     string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
   endif()
-  set(${var} "${bytes}" PARENT_SCOPE)
-endfunction()
-
-# An expected file holds LF line ends; text mode on Windows writes CRLF.
-function(read_expected path var)
-  read_bytes("${path}" bytes)
-  if(TEXT_MODE_CRLF)
+  if(crlf AND TEXT_MODE_CRLF)
     string(REPLACE "0a " "0d 0a " bytes "${bytes}")
   endif()
   set(${var} "${bytes}" PARENT_SCOPE)
@@ -46,15 +59,17 @@ endfunction()
 
 set(failed FALSE)
 function(expect_same what want_path got_path)
-  read_expected("${want_path}" want)
-  read_bytes("${got_path}" got)
+  read_bytes("${want_path}" want TRUE)
+  read_bytes("${got_path}" got FALSE)
   if(NOT want STREQUAL got)
     message(SEND_ERROR "${what} differs\n--- expected bytes ---\n${want}\n--- got bytes ---\n${got}")
     set(failed TRUE PARENT_SCOPE)
   endif()
 endfunction()
 
-expect_same("standard output" "${CASE}/console.out" "${WORK}.stdout")
+if(NOT EXISTS "${CASE}/stdout_device")
+  expect_same("standard output" "${CASE}/console.out" "${WORK}.stdout")
+endif()
 expect_same("standard error" "${CASE}/console.err" "${WORK}.stderr")
 file(READ "${CASE}/status" want_status)
 string(STRIP "${want_status}" want_status)
@@ -63,14 +78,21 @@ if(NOT want_status STREQUAL status)
   set(failed TRUE)
 endif()
 
+file(GLOB_RECURSE inputs RELATIVE "${CASE}/input" "${CASE}/input/*")
 file(GLOB_RECURSE results RELATIVE "${CASE}/expected" "${CASE}/expected/*")
 foreach(result IN LISTS results)
-  if(NOT EXISTS "${WORK}/${result}")
-    message(SEND_ERROR "${result} was not written")
-    set(failed TRUE)
-  endif()
   expect_same("${result}" "${CASE}/expected/${result}" "${WORK}/${result}")
 endforeach()
+# Nothing else is left behind: no temporary file, no stray result.
+file(GLOB_RECURSE left RELATIVE "${WORK}" "${WORK}/*")
+set(want ${inputs} ${results})
+list(REMOVE_DUPLICATES want)
+list(SORT want)
+list(SORT left)
+if(NOT "${want}" STREQUAL "${left}")
+  message(SEND_ERROR "files left: '${left}', expected '${want}'")
+  set(failed TRUE)
+endif()
 
 if(failed)
   message(FATAL_ERROR "${CASE}: the program's run differs from the expected one")

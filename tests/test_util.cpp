@@ -1,13 +1,8 @@
 #include "test_util.h"
 
-#include <cstdarg>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <vector>
-
-#include "dialogue/console.h"
-#include "dialogue/dialogue.h"
 
 std::FILE* stream_with(const std::string& bytes) {
   std::FILE* file = std::tmpfile();
@@ -31,19 +26,6 @@ std::string read_all(std::FILE* file) {
   return bytes;
 }
 
-std::string format(const char* fmt, ...) {
-  va_list args;
-  va_start(args, fmt);
-  va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, fmt, copy);
-  va_end(copy);
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
-  va_end(args);
-  return std::string(buffer.data(), static_cast<size_t>(length));
-}
-
 std::string read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
@@ -51,47 +33,9 @@ std::string read_file(const std::filesystem::path& path) {
   return bytes.str();
 }
 
-void copy_tree(const std::filesystem::path& from, const std::filesystem::path& to) {
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(from)) {
-    const std::filesystem::path target = to / entry.path().lexically_relative(from);
-    if (entry.is_directory()) {
-      std::filesystem::create_directories(target);
-    } else {
-      std::filesystem::copy_file(entry.path(), target);
-    }
-  }
-}
-
-std::string as_text_file(const std::string& text) {
-#if defined(_WIN32)
-  std::string crlf;
-  for (char c : text) {
-    if (c == '\n') {
-      crlf += '\r';
-    }
-    crlf += c;
-  }
-  return crlf;
-#else
-  return text;
-#endif
-}
-
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
-}
-
-RunResult run_with_keyboard(const std::string& keyboard) {
-  Console console{stream_with(keyboard), std::tmpfile(), std::tmpfile()};
-  RunResult result;
-  result.status = run_dialogue(&console);
-  result.out = read_all(console.out);
-  result.err = read_all(console.err);
-  std::fclose(console.in);
-  std::fclose(console.out);
-  std::fclose(console.err);
-  return result;
 }
 
 ScopedTempDir::ScopedTempDir() : previous_(std::filesystem::current_path()) {

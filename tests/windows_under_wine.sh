@@ -17,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_CXX_FLAGS="-Werror" >/dev/null
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build" --parallel 2
 
 # A persistent wineserver, started before anything else with all streams

@@ -1,14 +1,14 @@
 #include "dialogue/dialogue.h"
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "dialogue/messages.h"
+#include "dialogue/residue_warnings.h"
+#include "io/byte_reader.h"
 #include "residues/sequence_reader.h"
-#include "residues/token_reader.h"
 #include "results/result_file.h"
+#include "scattering/scattering_model.h"
 #include "scattering/scattering_totals.h"
 
 namespace {
@@ -17,8 +17,17 @@ namespace {
 constexpr size_t MAX_DIRECTORY = PATH_FIELD - 1 - 1 - 4;
 // How much of a refused answer a message repeats.
 constexpr int SHOWN_CHARACTERS = 40;
-// A data code is a small number; anything longer is a slip of the keyboard.
-constexpr size_t DATA_CODE_FIELD = 24;
+
+const char USAGE[] =
+    "Usage: quorvane\n"
+    "Neutron scattering of a protein in H2O/D2O: asks whether the protein is deuterated,\n"
+    "the D2O percentage of the solvent, the residue file (NAME.DAT) and its data code,\n"
+    "then prints a line per residue and the totals, and writes NAME_<D2O>[_<ratio>D].DAT\n"
+    "beside the residue file. The answers are read from standard input.\n"
+    "  --help     this help\n"
+    "  --version  the version\n"
+    "Exit status: 0 done, 1 a file could not be opened, read or written, or the input\n"
+    "ended early; 2 bad usage.\n";
 
 // One typed answer, read whole into a field with room to spare, so that an answer
 // too long for its real field can be shown and refused rather than cut.
@@ -27,10 +36,16 @@ struct Answer {
   size_t length;
 };
 
+// False when the keyboard input has ended, or when the questions could not be shown:
+// a user who cannot see them cannot answer them.
 bool read_answer(Console* console, Answer* answer) {
   // The questions stay buffered with the rest of the output until an answer is due.
-  std::fflush(console->out);
-  return read_token(console->in, answer->text, sizeof answer->text, &answer->length) ==
+  if (std::fflush(console->out) != 0 || std::ferror(console->out)) {
+    return false;
+  }
+  unsigned char byte = 0;
+  ByteReader keyboard = start_reading(console->in, &byte, 1);
+  return read_token(&keyboard, answer->text, sizeof answer->text, &answer->length) ==
          TokenRead::kToken;
 }
 
@@ -83,10 +98,17 @@ bool ask_percent(Console* console, const char* prompt, char* field) {
     if (!read_answer(console, &answer)) {
       return false;
     }
-    if (fits(console, answer, PERCENT_FIELD, "percentage (such as 100 or 7.5)")) {
+    if (!fits(console, answer, PERCENT_FIELD, "percentage (such as 100 or 7.5)")) {
+      continue;
+    }
+    double percent = 0.0;
+    if (parse_percent(answer.text, &percent)) {
       std::memcpy(field, answer.text, answer.length + 1);
       return true;
     }
+    std::fprintf(console->out,
+                 "\"%s\" is not a percentage: type a number from 0 to 100, such as 100 or 7.5.\n",
+                 answer.text);
   }
 }
 
@@ -94,18 +116,15 @@ bool ask_sample(Console* console, SampleSettings* settings) {
   if (!ask_choice(console, MSG_ASK_DEUTERATED, "yYNn", settings->deuterated_answer)) {
     return false;
   }
-  if (is_deuterated(*settings)) {
-    if (!ask_percent(console, MSG_ASK_DEUTERATION_RATIO, settings->deuteration_text)) {
-      return false;
-    }
-    settings->deuteration_fraction = text_to_number(settings->deuteration_text) / 100.0;
+  if (is_deuterated(*settings) &&
+      !ask_percent(console, MSG_ASK_DEUTERATION_RATIO, settings->deuteration_text)) {
+    return false;
   }
   if (!ask_percent(console, MSG_ASK_D2O, settings->d2o_text)) {
     return false;
   }
-  const double x = text_to_number(settings->d2o_text) / 100.0;
-  settings->h2o_fraction = 1.0 - x;
-  settings->solvent_density = compute_solvent_density(x);
+  derive_fractions(settings);
+  settings->solvent_density = compute_solvent_density(settings->d2o_percent / 100.0);
   return true;
 }
 
@@ -139,43 +158,52 @@ bool ask_base_name(Console* console, FileNames* names) {
   }
 }
 
-bool ask_data_code(Console* console, int* data_code) {
+// Only the three codes are accepted: any other answer used to read nothing and
+// report a count of -1 as if the run had worked.
+bool ask_data_code(Console* console, DataCode* code) {
   Answer answer;
   for (;;) {
     std::fputs(MSG_ASK_DATA_CODE, console->out);
     if (!read_answer(console, &answer)) {
       return false;
     }
-    if (fits(console, answer, DATA_CODE_FIELD, "data code (0, 1 or 2)")) {
-      break;
+    if (answer.length == 1 && answer.text[0] >= '0' && answer.text[0] <= '2') {
+      *code = static_cast<DataCode>(answer.text[0] - '0');
+      std::fputs("\n", console->out);
+      return true;
     }
+    std::fprintf(console->out,
+                 "\"%.*s%s\" is not a data code: type 0 (three-letter names), 1 (one-letter "
+                 "codes) or 2 (table numbers).\n",
+                 SHOWN_CHARACTERS, answer.text, ellipsis(answer));
   }
-  // The leading decimal integer, as the C library reads one; no number is code 0.
-  const long code = std::strtol(answer.text, nullptr, 10);
-  *data_code = code > INT_MAX ? INT_MAX : code < INT_MIN ? INT_MIN : static_cast<int>(code);
-  std::fputs("\n", console->out);
-  return true;
 }
 
-int input_ended(Console* console) {
-  std::fflush(console->out);
-  std::fputs(
-      "quorvane: the keyboard input ended before the run was complete; no result was "
-      "written.\n",
-      console->err);
+int run_stopped(Console* console) {
+  if (std::ferror(console->out)) {
+    std::fputs(
+        "quorvane: writing the console output failed (disk full or pipe closed?); the run "
+        "was stopped and no result was written.\n",
+        console->err);
+  } else {
+    std::fputs(
+        "quorvane: the keyboard input ended before the run was complete; no result was "
+        "written.\n",
+        console->err);
+  }
   return 1;
 }
 
 int refuse_residue_file(Console* console, const char* path, ReadStatus status,
-                        const ReadProblem& problem) {
+                        const ReadReport& report) {
   std::fflush(console->out);
   switch (status) {
     case ReadStatus::kNotANumber:
       std::fprintf(console->err,
                    "quorvane: %s: entry %d, \"%s%s\", is not a residue number; the number code "
                    "takes whole numbers from 0 to 20. Nothing was calculated.\n",
-                   path, static_cast<int>(problem.entry), problem.token,
-                   problem.token_cut ? "..." : "");
+                   path, static_cast<int>(report.entry), report.token,
+                   report.token_cut ? "..." : "");
       break;
     case ReadStatus::kTooManyResidues:
       std::fprintf(console->err,
@@ -194,11 +222,37 @@ int refuse_residue_file(Console* console, const char* path, ReadStatus status,
   return 1;
 }
 
+bool write_result(Console* console, FileNames* names, const SampleSettings& settings,
+                  const ScatteringTotals& totals) {
+  if (!make_result_name(names, settings)) {
+    std::fflush(console->out);
+    std::fprintf(console->err,
+                 "quorvane: the result file's name (%s%s_%s...) would be longer than %d "
+                 "characters; use a shorter path or residue file name. Nothing was written.\n",
+                 names->directory, names->base_name, settings.d2o_text,
+                 static_cast<int>(PATH_FIELD - 1));
+    return false;
+  }
+  const ResultWrite written = write_result_file(*names, settings, totals);
+  if (!report_open(console, "w", names->result_path, written != ResultWrite::kCannotOpen)) {
+    return false;
+  }
+  if (written == ResultWrite::kWriteFailed) {
+    std::fflush(console->out);
+    std::fprintf(console->err,
+                 "quorvane: writing %s failed (disk full or not writable?); any earlier file of "
+                 "that name is unchanged. Free space or choose another directory and run again.\n",
+                 names->result_path);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-bool report_open(Console* console, const char* mode, const char* name, std::FILE* stream) {
+bool report_open(Console* console, const char* mode, const char* name, bool opened) {
   std::fputs("\n", console->out);
-  if (stream == nullptr) {
+  if (!opened) {
     std::fprintf(console->out, MSG_OPEN_FAILED, name);
     return false;
   }
@@ -256,31 +310,59 @@ int run_dialogue(Console* console) {
   SampleSettings settings{};
   FileNames names{};
   if (!ask_sample(console, &settings) || !ask_input_file(console, &names)) {
-    return input_ended(console);
+    return run_stopped(console);
   }
   std::FILE* file = std::fopen(names.input_path, "r");
-  if (!report_open(console, "r", names.input_path, file)) {
+  if (!report_open(console, "r", names.input_path, file != nullptr)) {
     return 1;
   }
-  int data_code = 0;
-  if (!ask_data_code(console, &data_code)) {
+  DataCode code = DataCode::kThreeLetter;
+  if (!ask_data_code(console, &code)) {
     std::fclose(file);
-    return input_ended(console);
+    return run_stopped(console);
   }
   auto seq = std::make_unique<Sequence>();
-  ReadProblem problem{};
-  const ReadStatus status = read_sequence(file, data_code, console->out, seq.get(), &problem);
+  ReadReport report{};
+  const ReadStatus status = read_sequence(file, code, console->out, seq.get(), &report);
   std::fclose(file);
   if (status != ReadStatus::kOk) {
-    return refuse_residue_file(console, names.input_path, status, problem);
+    return refuse_residue_file(console, names.input_path, status, report);
   }
-  ScatteringTotals totals = compute_totals(*seq, settings, console->out);
-  print_summary(&totals, settings, console->out);
-  if (!write_result_file(console, &names, settings, totals)) {
+  std::fflush(console->out);
+  warn_about_residues(console->err, names.input_path, code, report);
+  const ScatteringTotals totals = compute_totals(*seq, settings, console->out);
+  print_summary(totals, settings, console->out);
+  if (!write_result(console, &names, settings, totals)) {
     return 1;
   }
   // Everything is written by the closing prompt, so input that ends there loses
   // nothing and the run still counts as complete.
   confirm_end(console);
+  if (std::fflush(console->out) != 0 || std::ferror(console->out)) {
+    std::fprintf(console->err,
+                 "quorvane: writing the console output failed (disk full or pipe closed?); %s "
+                 "was written, but what the console shows is incomplete.\n",
+                 names.result_path);
+    return 1;
+  }
   return 0;
+}
+
+int run_quorvane(int argc, const char* const* argv, Console* console) {
+  if (argc <= 1) {
+    return run_dialogue(console);
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(USAGE, console->out);
+    return std::fflush(console->out) == 0 && !std::ferror(console->out) ? 0 : 1;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fprintf(console->out, "quorvane %s\n", QUORVANE_VERSION);
+    return std::fflush(console->out) == 0 && !std::ferror(console->out) ? 0 : 1;
+  }
+  std::fprintf(console->err,
+               "quorvane: unexpected argument '%s'; the program asks for everything it needs "
+               "(see quorvane --help)\n",
+               argv[1]);
+  return 2;
 }

@@ -1,9 +1,10 @@
 #include "residues/sequence_reader.h"
 
 #include <cstring>
+#include <vector>
 
+#include "io/byte_reader.h"
 #include "residues/residue_table.h"
-#include "residues/token_reader.h"
 
 namespace {
 
@@ -15,38 +16,76 @@ bool store(int32_t number, Sequence* seq) {
   return true;
 }
 
-ReadStatus too_many(ReadProblem* problem) {
-  problem->entry = SEQUENCE_SLOTS;
+ReadStatus too_many(ReadReport* report) {
+  report->entry = SEQUENCE_SLOTS;
   return ReadStatus::kTooManyResidues;
 }
 
-ReadStatus read_three_letter(std::FILE* file, Sequence* seq, ReadProblem* problem) {
-  char token[4];
+// Keeps the first unknown entry for the warning that names it.
+void note_unknown(const char* token, size_t length, ReadReport* report) {
+  if (report->unknown++ == 0) {
+    const size_t room = sizeof report->token - 1;
+    const size_t kept = length < room ? length : room;
+    std::memcpy(report->token, token, kept);
+    report->token[kept] = '\0';
+    report->token_cut = length > room;
+  }
+}
+
+ReadStatus read_three_letter(ByteReader* reader, Sequence* seq, ReadReport* report) {
+  char token[sizeof report->token + 1];
   size_t length = 0;
   for (;;) {
-    const TokenRead read = read_token(file, token, sizeof token, &length);
+    const TokenRead read = read_token(reader, token, sizeof token, &length);
     if (read == TokenRead::kError) {
       return ReadStatus::kReadError;
     }
     if (read == TokenRead::kEnd) {
       return ReadStatus::kOk;
     }
-    if (!store(lookup_three_letter(token, length), seq)) {
-      return too_many(problem);
+    const int32_t row = lookup_three_letter(token, length);
+    if (row == UNKNOWN_RESIDUE) {
+      note_unknown(token, length, report);
+    }
+    if (!store(row, seq)) {
+      return too_many(report);
     }
   }
 }
 
-ReadStatus read_one_letter(std::FILE* file, Sequence* seq, ReadProblem* problem) {
+// Follows the words of a one-letter file, to tell when it holds three-letter names.
+struct WordWatch {
+  char start[3];
+  size_t length = 0;
+
+  void add(int c) {
+    if (length < sizeof start) {
+      start[length] = static_cast<char>(c);
+    }
+    ++length;
+  }
+  void end(ReadReport* report) {
+    if (length > 0) {
+      ++report->words;
+      if (lookup_three_letter(start, length) != UNKNOWN_RESIDUE) {
+        ++report->name_words;
+      }
+    }
+    length = 0;
+  }
+};
+
+ReadStatus read_one_letter(ByteReader* reader, Sequence* seq, ReadReport* report) {
   // Starting from row 20 rather than from a number that names no row makes a
   // leading B, J, O, U or X an unknown residue.
   int32_t current = UNKNOWN_RESIDUE;
   bool line_start = true;
+  WordWatch word;
   int c;
-  while ((c = std::getc(file)) != EOF) {
+  while ((c = next_byte(reader)) != EOF) {
     if (line_start && c == '>') {
       // A FASTA header: its letters are a description, not residues.
-      while ((c = std::getc(file)) != EOF && c != '\n') {
+      while ((c = next_byte(reader)) != EOF && c != '\n') {
       }
       if (c == EOF) {
         break;
@@ -54,14 +93,33 @@ ReadStatus read_one_letter(std::FILE* file, Sequence* seq, ReadProblem* problem)
       continue;
     }
     line_start = c == '\n';
-    if (c >= 'A' && c <= 'Y') {
-      current = one_letter_number(static_cast<char>(c), current);
-      if (!store(current, seq)) {
-        return too_many(problem);
+    if (is_blank(c)) {
+      word.end(report);
+      continue;
+    }
+    word.add(c);
+    if (c < 'A' || c > 'Y') {
+      if (report->skipped++ == 0) {
+        report->first_skipped = static_cast<char>(c);
+      }
+      continue;
+    }
+    const char letter = static_cast<char>(c);
+    const int32_t row = one_letter_number(letter, current);
+    if (one_letter_number(letter, -1) == -1) {  // B, J, O, U, X: no residue of their own
+      if (seq->count == 0) {
+        note_unknown(&letter, 1, report);
+      } else {
+        ++report->repeated;
       }
     }
+    current = row;
+    if (!store(current, seq)) {
+      return too_many(report);
+    }
   }
-  return std::ferror(file) ? ReadStatus::kReadError : ReadStatus::kOk;
+  word.end(report);
+  return reader->failed ? ReadStatus::kReadError : ReadStatus::kOk;
 }
 
 // Accepts an optional sign and at least one decimal digit, nothing else. Saturates
@@ -88,11 +146,28 @@ bool parse_whole_number(const char* text, int64_t* value) {
   return true;
 }
 
-ReadStatus read_numbers(std::FILE* file, std::FILE* echo, Sequence* seq, ReadProblem* problem) {
+// Echoes one number and its line end as %d prints it (no plus sign, no leading
+// zeros), formatted by hand: a long file echoes every entry.
+void echo_number(std::FILE* echo, int64_t value) {
+  char line[24];
+  size_t start = sizeof line;
+  line[--start] = '\n';
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    line[--start] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    line[--start] = '-';
+  }
+  std::fwrite(line + start, 1, sizeof line - start, echo);
+}
+
+ReadStatus read_numbers(ByteReader* reader, std::FILE* echo, Sequence* seq, ReadReport* report) {
   char token[64];
   size_t length = 0;
   for (;;) {
-    const TokenRead read = read_token(file, token, sizeof token, &length);
+    const TokenRead read = read_token(reader, token, sizeof token, &length);
     if (read == TokenRead::kError) {
       return ReadStatus::kReadError;
     }
@@ -107,41 +182,52 @@ ReadStatus read_numbers(std::FILE* file, std::FILE* echo, Sequence* seq, ReadPro
     int64_t value = 0;
     if (length >= sizeof token || std::strlen(token) != length ||
         !parse_whole_number(token, &value)) {
-      problem->entry = seq->count + 1;
-      std::snprintf(problem->token, sizeof problem->token, "%.*s",
-                    static_cast<int>(sizeof problem->token - 1), token);
-      problem->token_cut = length >= sizeof problem->token;
+      report->entry = seq->count + 1;
+      std::snprintf(report->token, sizeof report->token, "%.*s",
+                    static_cast<int>(sizeof report->token - 1), token);
+      report->token_cut = length >= sizeof report->token;
       return ReadStatus::kNotANumber;
     }
     if (echo != nullptr) {
       if (value >= INT32_MIN && value <= INT32_MAX) {
-        std::fprintf(echo, "%d\n", static_cast<int>(value));
+        echo_number(echo, value);
       } else {
-        std::fprintf(echo, "%s\n", token);
+        std::fprintf(echo, "%s\n", token);  // saturated: echoed as typed
       }
     }
-    const int32_t number =
-        value >= 0 && value < RESIDUE_ROWS ? static_cast<int32_t>(value) : UNKNOWN_RESIDUE;
-    if (!store(number, seq)) {
-      return too_many(problem);
+    int32_t row = UNKNOWN_RESIDUE;
+    if (value >= 0 && value < RESIDUE_ROWS) {
+      row = static_cast<int32_t>(value);
+    }
+    if (value != UNKNOWN_RESIDUE && row == UNKNOWN_RESIDUE) {
+      note_unknown(token, length, report);
+    }
+    if (!store(row, seq)) {
+      return too_many(report);
     }
   }
 }
 
 }  // namespace
 
-ReadStatus read_sequence(std::FILE* file, int data_code, std::FILE* echo, Sequence* seq,
-                         ReadProblem* problem) {
+ReadStatus read_sequence(std::FILE* file, DataCode code, std::FILE* echo, Sequence* seq,
+                         ReadReport* report) {
   seq->count = 0;
-  switch (data_code) {
-    case THREE_LETTER_CODE:
-      return read_three_letter(file, seq, problem);
-    case ONE_LETTER_CODE:
-      return read_one_letter(file, seq, problem);
-    case NUMBER_CODE:
-      return read_numbers(file, echo, seq, problem);
-    default:
-      seq->count = -1;
-      return ReadStatus::kOk;
+  *report = ReadReport{};
+  std::vector<unsigned char> buffer(1 << 16);
+  ByteReader reader = start_reading(file, buffer.data(), buffer.size());
+  ReadStatus status = ReadStatus::kOk;
+  switch (code) {
+    case DataCode::kThreeLetter:
+      status = read_three_letter(&reader, seq, report);
+      break;
+    case DataCode::kOneLetter:
+      status = read_one_letter(&reader, seq, report);
+      break;
+    case DataCode::kNumber:
+      status = read_numbers(&reader, echo, seq, report);
+      break;
   }
+  report->entries = seq->count;
+  return status;
 }

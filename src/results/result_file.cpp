@@ -1,9 +1,6 @@
 #include "results/result_file.h"
 
-#include <string>
-
-#include "dialogue/dialogue.h"
-#include "results/replacement_file.h"
+#include "io/replacement_file.h"
 
 bool make_result_name(FileNames* names, const SampleSettings& settings) {
   const bool deuterated = is_deuterated(settings);
@@ -24,11 +21,11 @@ bool write_result_lines(std::FILE* file, const FileNames& names, const SampleSet
   std::fprintf(file, "Acid Total Number=%d\n", static_cast<int>(totals.residue_count));
   if (is_deuterated(settings)) {
     std::fprintf(file, "    Deuterated\n");
-    std::fprintf(file, "Deuteration ratio (%%) = %f\n", text_to_number(settings.deuteration_text));
+    std::fprintf(file, "Deuteration ratio (%%) = %f\n", settings.deuteration_percent);
   } else {
     std::fprintf(file, "    NOT Deuterated\n");
   }
-  std::fprintf(file, "D2O concentration (%%) = %f\n", text_to_number(settings.d2o_text));
+  std::fprintf(file, "D2O concentration (%%) = %f\n", settings.d2o_percent);
   std::fprintf(file, "Total scattering length =%f fm\n", totals.scattering_length);
   std::fprintf(file, "Total scattering contrast =%f fm\n", totals.contrast);
   std::fprintf(file, "Total volume =%f A^3\n", totals.volume);
@@ -44,29 +41,13 @@ bool write_result_lines(std::FILE* file, const FileNames& names, const SampleSet
   return std::fflush(file) == 0 && !std::ferror(file);
 }
 
-bool write_result_file(Console* console, FileNames* names, const SampleSettings& settings,
-                       const ScatteringTotals& totals) {
-  if (!make_result_name(names, settings)) {
-    std::fflush(console->out);
-    std::fprintf(console->err,
-                 "quorvane: the result file's name (%s%s_%s...) would be longer than %d "
-                 "characters; use a shorter path or residue file name. Nothing was written.\n",
-                 names->directory, names->base_name, settings.d2o_text,
-                 static_cast<int>(PATH_FIELD - 1));
-    return false;
+ResultWrite write_result_file(const FileNames& names, const SampleSettings& settings,
+                              const ScatteringTotals& totals) {
+  std::FILE* file = open_replacement(names.result_path, "w");
+  if (file == nullptr) {
+    return ResultWrite::kCannotOpen;
   }
-  std::FILE* file = std::fopen(replacement_name(names->result_path).c_str(), "w");
-  if (!report_open(console, "w", names->result_path, file)) {
-    return false;
-  }
-  const bool written = write_result_lines(file, *names, settings, totals);
-  if (!finish_replacement(file, written, names->result_path)) {
-    std::fflush(console->out);
-    std::fprintf(console->err,
-                 "quorvane: writing %s failed (disk full or not writable?); any earlier file of "
-                 "that name is unchanged. Free space or choose another directory and run again.\n",
-                 names->result_path);
-    return false;
-  }
-  return true;
+  const bool written = write_result_lines(file, names, settings, totals);
+  return finish_replacement(file, written, names.result_path) ? ResultWrite::kWritten
+                                                              : ResultWrite::kWriteFailed;
 }

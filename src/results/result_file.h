@@ -5,8 +5,7 @@
 
 #include <cstdio>
 
-#include "dialogue/console.h"
-#include "dialogue/sample_settings.h"
+#include "sample/sample_settings.h"
 #include "scattering/scattering_totals.h"
 
 // Fills names->result_path with directory, base name, "_" and the D2O text as typed,
@@ -21,13 +20,15 @@ bool make_result_name(FileNames* names, const SampleSettings& settings);
 bool write_result_lines(std::FILE* file, const FileNames& names, const SampleSettings& settings,
                         const ScatteringTotals& totals);
 
-// Names, opens, reports and writes the result file. The report goes to a temporary
-// file beside it, which replaces the result file only once complete and closed, so a
-// failed run never leaves a cut file nor destroys the earlier one. Returns false when
-// the run must end with status 1: the name is too long, the file cannot be opened
-// (open-failed, through report_open) or the write failed; the message is on the
-// console.
-bool write_result_file(Console* console, FileNames* names, const SampleSettings& settings,
-                       const ScatteringTotals& totals);
+enum class ResultWrite {
+  kWritten,
+  kCannotOpen,   // nothing was written
+  kWriteFailed,  // any earlier file of that name is unchanged
+};
+
+// Writes the report to names.result_path (see make_result_name), through a temporary
+// file that replaces the result file only once complete and closed. Prints nothing.
+ResultWrite write_result_file(const FileNames& names, const SampleSettings& settings,
+                              const ScatteringTotals& totals);
 
 #endif  // QUORVANE_RESULTS_RESULT_FILE_H_

@@ -4,20 +4,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "residues/sequence_reader.h"
-
 const char SERIES_USAGE[] =
     "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE [[COMPONENT-OPTIONS] FILE]...\n"
     "Contrast variation of proteins and complexes over the D2O content of the solvent:\n"
-    "scattering length densities, contrast and match points, from residue files.\n"
+    "scattering length densities, contrast and match points, from sequence files.\n"
     "\n"
     "Component options, for the FILE that follows them:\n"
-    "  -c, --code CODE         three, one, number or fasta (default: from the extension\n"
-    "                          .fasta/.fa/.faa, else from the file's first entry)\n"
+    "  -c, --code CODE         three, one, number or fasta (default: from the file's first\n"
+    "                          entry); every record of a FASTA file is a component\n"
     "  -d, --deuteration PCT   % of the non-exchangeable hydrogens that are deuterium\n"
     "                          (default 0)\n"
     "  -n, --copies N          copies of the component in the complex (default 1)\n"
-    "  -l, --label NAME        name in the output (default: the file name)\n"
+    "  -l, --label NAME        name in the output (default: the file name or record ID)\n"
     "Options:\n"
     "  -x, --exchange PCT      % of the labile hydrogens that exchange (default 100)\n"
     "      --from PCT          first D2O percentage (default 0)\n"
@@ -25,52 +23,155 @@ const char SERIES_USAGE[] =
     "      --step PCT          D2O step (default 10)\n"
     "      --csv               comma-separated values instead of the text table\n"
     "      --svg FILE          also plot contrast density against D2O into FILE\n"
+    "      --records           one line per sequence record (ID, residues, Mw, volume,\n"
+    "                          SLD in H2O and D2O, match point) instead of a series\n"
+    "      --allow-unknown     leave entries that name no residue out of the sums, with a\n"
+    "                          warning, instead of stopping\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
 
 namespace {
 
-constexpr int MAX_POINTS = 10001;
-
-bool parse_number(const char* text, double* value) {
+bool parse_number(const std::string& text, double* value) {
   char* end = nullptr;
-  const double parsed = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !std::isfinite(parsed)) {
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(parsed)) {
     return false;
   }
   *value = parsed;
   return true;
 }
 
-bool parse_code(const char* text, int* code) {
-  const struct {
-    const char* name;
-    int code;
-  } codes[] = {{"three", THREE_LETTER_CODE},
-               {"one", ONE_LETTER_CODE},
-               {"number", NUMBER_CODE},
-               {"fasta", FASTA_CODE},
-               {"0", THREE_LETTER_CODE},
-               {"1", ONE_LETTER_CODE},
-               {"2", NUMBER_CODE}};
-  for (const auto& c : codes) {
-    if (std::strcmp(text, c.name) == 0) {
-      *code = c.code;
-      return true;
-    }
+bool percent(const std::string& value, double* field) {
+  double number = 0.0;
+  if (!parse_number(value, &number) || number < 0.0 || number > 100.0) {
+    return false;
   }
-  return false;
+  *field = number;
+  return true;
 }
 
-std::string label_of(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) {
-    name.erase(dot);
+constexpr char PERCENT[] = "a percentage from 0 to 100";
+
+// Sets what an option with a value names; false when the value does not fit, and
+// the option's table row says what it expects.
+using Setter = bool (*)(const std::string& value, SeriesOptions* options, ComponentSpec* next);
+
+struct OptionRule {
+  const char* short_name;  // may be null
+  const char* long_name;
+  bool per_component;
+  Setter set;        // null: a flag without a value
+  const char* kind;  // what a value must be, for the message
+};
+
+const OptionRule RULES[] = {
+    {"-c", "--code", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       const struct {
+         const char* name;
+         DataCode code;
+       } codes[] = {{"three", DataCode::kThreeLetter}, {"one", DataCode::kOneLetter},
+                    {"fasta", DataCode::kOneLetter},   {"number", DataCode::kNumber},
+                    {"0", DataCode::kThreeLetter},     {"1", DataCode::kOneLetter},
+                    {"2", DataCode::kNumber}};
+       for (const auto& c : codes) {
+         if (v == c.name) {
+           next->code = c.code;
+           next->code_given = true;
+           return true;
+         }
+       }
+       return false;
+     },
+     "a code (three, one, number or fasta)"},
+    {"-d", "--deuteration", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       return percent(v, &next->deuteration);
+     },
+     PERCENT},
+    {"-n", "--copies", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       double n = 0.0;
+       if (!parse_number(v, &n) || n < 1.0 || n > 1e6 || n != std::floor(n)) {
+         return false;
+       }
+       next->copies = static_cast<int64_t>(n);
+       return true;
+     },
+     "a whole number of copies from 1 to 1000000"},
+    {"-l", "--label", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       next->label = v;
+       return !v.empty();
+     },
+     "a name"},
+    {"-x", "--exchange", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       return percent(v, &o->exchange);
+     },
+     PERCENT},
+    {nullptr, "--from", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) { return percent(v, &o->from); },
+     "a D2O percentage from 0 to 100"},
+    {nullptr, "--to", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) { return percent(v, &o->to); },
+     "a D2O percentage from 0 to 100"},
+    {nullptr, "--step", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       return parse_number(v, &o->step) && o->step > 0.0;
+     },
+     "a step above 0"},
+    {nullptr, "--svg", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       o->svg_path = v;
+       return !v.empty();
+     },
+     "a file name"},
+    {nullptr, "--csv", false, nullptr, nullptr},
+    {nullptr, "--records", false, nullptr, nullptr},
+    {nullptr, "--allow-unknown", false, nullptr, nullptr},
+};
+
+const OptionRule* find_rule(const std::string& name) {
+  for (const OptionRule& rule : RULES) {
+    if (name == rule.long_name || (rule.short_name != nullptr && name == rule.short_name)) {
+      return &rule;
+    }
   }
-  return name;
+  return nullptr;
+}
+
+void set_flag(const std::string& name, SeriesOptions* options) {
+  if (name == "--csv") {
+    options->format = OutputFormat::kCsv;
+  } else if (name == "--records") {
+    options->records = true;
+  } else {
+    options->allow_unknown = true;
+  }
+}
+
+// The checks that need every option: a file for each component option, and a range.
+ParseResult check_whole(bool pending, SeriesOptions* options, std::string* error) {
+  if (pending) {
+    *error = "component options at the end name no file; put them before their FILE";
+    return ParseResult::kUsageError;
+  }
+  if (options->components.empty()) {
+    *error = "no component given; name at least one sequence file (see --help)";
+    return ParseResult::kUsageError;
+  }
+  if (options->from > options->to) {
+    *error = "the D2O range runs backwards: --from must not exceed --to";
+    return ParseResult::kUsageError;
+  }
+  if (std::floor((options->to - options->from) / options->step + 1e-9) >= MAX_POINTS) {
+    *error = "the D2O range has more than 10001 points; use a larger --step";
+    return ParseResult::kUsageError;
+  }
+  return ParseResult::kRun;
 }
 
 }  // namespace
@@ -84,9 +185,6 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
     std::string arg = argv[i];
     if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
       next.path = arg;
-      if (next.label.empty()) {
-        next.label = label_of(arg);
-      }
       options->components.push_back(next);
       next = ComponentSpec();
       pending = false;
@@ -96,109 +194,55 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
       only_files = true;
       continue;
     }
-    std::string value;
-    bool has_inline_value = false;
-    const size_t equals = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg.erase(equals);
-      has_inline_value = true;
-    }
     if (arg == "-h" || arg == "--help") {
       return ParseResult::kHelp;
     }
     if (arg == "--version") {
       return ParseResult::kVersion;
     }
-    if (arg == "--csv") {
-      options->format = OutputFormat::kCsv;
-      continue;
+    std::string value;
+    const size_t equals = arg.find('=');
+    const bool inline_value = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
+    if (inline_value) {
+      value = arg.substr(equals + 1);
+      arg.erase(equals);
     }
-    static const char* const WITH_VALUE[] = {
-        "-c",      "--code", "-d",         "--deuteration", "-n",   "--copies", "-l",
-        "--label", "-x",     "--exchange", "--from",        "--to", "--step",   "--svg"};
-    bool known = false;
-    for (const char* name : WITH_VALUE) {
-      known = known || arg == name;
-    }
-    if (!known) {
+    const OptionRule* rule = find_rule(arg);
+    if (rule == nullptr) {
       *error = "unknown option '" + arg + "'; see --help";
       return ParseResult::kUsageError;
     }
-    if (!has_inline_value) {
+    if (rule->set == nullptr) {
+      set_flag(rule->long_name, options);
+      continue;
+    }
+    if (!inline_value) {
       if (i + 1 >= argc) {
         *error = "option '" + arg + "' needs a value; see --help";
         return ParseResult::kUsageError;
       }
       value = argv[++i];
     }
-    double number = 0.0;
-    const bool numeric = parse_number(value.c_str(), &number);
-    const auto bad_value = [&](const char* expected) {
-      *error = "option '" + arg + "': '" + value + "' is not " + expected;
+    if (!rule->set(value, options, &next)) {
+      *error = "option '" + arg + "': '" + value + "' is not " + rule->kind;
       return ParseResult::kUsageError;
-    };
-    if (arg == "-c" || arg == "--code") {
-      if (!parse_code(value.c_str(), &next.code)) {
-        return bad_value("a code (three, one, number or fasta)");
-      }
-      pending = true;
-    } else if (arg == "-d" || arg == "--deuteration") {
-      if (!numeric || number < 0.0 || number > 100.0) {
-        return bad_value("a percentage from 0 to 100");
-      }
-      next.deuteration = number;
-      pending = true;
-    } else if (arg == "-n" || arg == "--copies") {
-      if (!numeric || number < 1.0 || number > 1e6 || number != std::floor(number)) {
-        return bad_value("a whole number of copies from 1 to 1000000");
-      }
-      next.copies = static_cast<int64_t>(number);
-      pending = true;
-    } else if (arg == "-l" || arg == "--label") {
-      next.label = value;
-      pending = true;
-    } else if (arg == "-x" || arg == "--exchange") {
-      if (!numeric || number < 0.0 || number > 100.0) {
-        return bad_value("a percentage from 0 to 100");
-      }
-      options->exchange = number;
-    } else if (arg == "--svg") {
-      options->svg_path = value;
-    } else if (!numeric) {
-      return bad_value("a number");
-    } else if (arg == "--from") {
-      options->from = number;
-    } else if (arg == "--to") {
-      options->to = number;
-    } else {
-      options->step = number;
     }
+    pending = pending || rule->per_component;
   }
-  if (pending) {
-    *error = "component options at the end name no file; put them before their FILE";
-    return ParseResult::kUsageError;
-  }
-  if (options->components.empty()) {
-    *error = "no component given; name at least one residue file (see --help)";
-    return ParseResult::kUsageError;
-  }
-  if (!(options->step > 0.0) || options->from > options->to ||
-      (options->to - options->from) / options->step >= MAX_POINTS) {
-    *error = "the D2O range needs --from <= --to and a --step above 0, with at most 10001 points";
-    return ParseResult::kUsageError;
-  }
-  return ParseResult::kRun;
+  return check_whole(pending, options, error);
 }
 
 std::vector<double> d2o_percentages(const SeriesOptions& options) {
   std::vector<double> points;
-  // Counted, not accumulated, so that 0.1 steps do not drift; the end is kept when the
-  // step lands on it within rounding.
+  // Counted, not accumulated, so that 0.1 steps do not drift; a last step that lands
+  // on `to` within rounding is `to` exactly.
   const double span = (options.to - options.from) / options.step;
-  const auto count = static_cast<int>(std::floor(span + 1e-9)) + 1;
-  for (int i = 0; i < count; ++i) {
+  const auto steps = static_cast<int>(std::floor(span + 1e-9));
+  for (int i = 0; i <= steps; ++i) {
     points.push_back(options.from + i * options.step);
+  }
+  if (std::fabs(points.back() - options.to) <= 1e-9 * options.step) {
+    points.back() = options.to;
   }
   return points;
 }

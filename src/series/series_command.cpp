@@ -1,0 +1,64 @@
+#include "series/series_command.h"
+
+#include <string>
+#include <vector>
+
+#include "series/components.h"
+#include "series/reports.h"
+#include "series/series_lines.h"
+#include "series/svg_plot.h"
+
+namespace {
+
+int fail(std::FILE* err, const std::string& error) {
+  std::fprintf(err, "quorvane-series: %s\n", error.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+  SeriesOptions options;
+  std::string error;
+  switch (parse_series_options(argc, argv, &options, &error)) {
+    case ParseResult::kHelp:
+      std::fputs(SERIES_USAGE, out);
+      return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+    case ParseResult::kVersion:
+      std::fprintf(out, "quorvane-series %s\n", QUORVANE_VERSION);
+      return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+    case ParseResult::kUsageError:
+      std::fprintf(err, "quorvane-series: %s\n", error.c_str());
+      return 2;
+    case ParseResult::kRun:
+      break;
+  }
+  std::vector<Component> components;
+  std::vector<std::string> warnings;
+  for (const ComponentSpec& spec : options.components) {
+    if (!load_components(spec, options.allow_unknown, &components, &warnings, &error)) {
+      return fail(err, error);
+    }
+  }
+  for (const std::string& warning : warnings) {
+    std::fprintf(err, "quorvane-series: warning: %s\n", warning.c_str());
+  }
+  if (options.records) {
+    write_records_report(components, options, out);
+  } else {
+    const std::vector<SeriesLine> lines = compute_series(components, options);
+    if (!options.svg_path.empty() &&
+        !write_svg(options.svg_path, svg_plot(lines, options), &error)) {
+      return fail(err, error);
+    }
+    if (options.format == OutputFormat::kCsv) {
+      write_csv_report(components, lines, out);
+    } else {
+      write_text_report(components, lines, options, out);
+    }
+  }
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    return fail(err, "writing the report to standard output failed (disk full or pipe closed?)");
+  }
+  return 0;
+}

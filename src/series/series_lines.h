@@ -1,0 +1,30 @@
+// The planner's figures: for each component and the complex, the totals at each D2O
+// percentage of the series and the match point.
+#ifndef QUORVANE_SERIES_SERIES_LINES_H_
+#define QUORVANE_SERIES_SERIES_LINES_H_
+
+#include <string>
+#include <vector>
+
+#include "scattering/contrast_series.h"
+#include "series/components.h"
+
+// One tabulated or plotted line: a component or the complex, over the series.
+struct SeriesLine {
+  std::string label;
+  int64_t copies;
+  int64_t residues;  // of one copy; for the complex, of all its molecules
+  std::vector<SeriesPoint> points;
+  bool has_match;
+  double match_percent;
+};
+
+// The lines of every component and, when there is more than one molecule, the
+// complex, computed from the compositions.
+std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
+                                       const SeriesOptions& options);
+
+// The match point of one component in percent; false when there is none.
+bool component_match(const Component& component, double exchange_percent, double* percent);
+
+#endif  // QUORVANE_SERIES_SERIES_LINES_H_

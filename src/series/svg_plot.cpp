@@ -1,0 +1,264 @@
+#include "series/svg_plot.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "io/replacement_file.h"
+
+namespace {
+
+// The code point of the well-formed UTF-8 sequence at text[i] and its length, or
+// length 0 when there is none: a lead byte out of place, a missing continuation, an
+// overlong form, a surrogate or a code point beyond U+10FFFF.
+size_t utf8_decode(const std::string& text, size_t i, uint32_t* code_point) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  const size_t length = lead < 0x80                   ? 1
+                        : lead >= 0xc2 && lead < 0xe0 ? 2
+                        : lead >= 0xe0 && lead < 0xf0 ? 3
+                        : lead >= 0xf0 && lead < 0xf5 ? 4
+                                                      : 0;
+  if (length == 0 || i + length > text.size()) {
+    return 0;
+  }
+  uint32_t value = length == 1 ? lead : lead & (0x7f >> length);
+  for (size_t k = i + 1; k < i + length; ++k) {
+    if ((byte(k) & 0xc0) != 0x80) {
+      return 0;
+    }
+    value = value << 6 | (byte(k) & 0x3f);
+  }
+  static const uint32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < SMALLEST[length] || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff)) {
+    return 0;
+  }
+  *code_point = value;
+  return length;
+}
+
+// Characters XML 1.0 allows in text, less the noncharacters, which no label needs.
+bool is_xml_character(uint32_t c) {
+  if (c < 0x20) {
+    return false;  // tab and line ends too: a label is one line
+  }
+  if (c >= 0xfdd0 && c <= 0xfdef) {
+    return false;
+  }
+  return (c & 0xfffe) != 0xfffe;
+}
+
+std::string fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+// SVG coordinates to a tenth of a pixel.
+std::string coordinate(double value) {
+  return fixed(value, 1);
+}
+
+std::string shortest(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
+                               "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
+
+// Where the plot sits in the picture and what it spans.
+struct Frame {
+  double left = 80, top = 40, width = 480, height = 380;  // the plot area, pixels
+  double x_min, x_max, y_min, y_max;                      // % D2O, fm/A^3
+
+  double px(double x) const { return left + (x - x_min) / (x_max - x_min) * width; }
+  double py(double y) const { return top + (y_max - y) / (y_max - y_min) * height; }
+};
+
+Frame frame_for(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  Frame f;
+  f.x_min = options.from;
+  f.x_max = options.to > options.from ? options.to : options.from + 1.0;
+  f.y_min = 0.0;
+  f.y_max = 0.0;
+  for (const SeriesLine& line : lines) {
+    for (const SeriesPoint& p : line.points) {
+      if (std::isfinite(p.contrast_density)) {
+        f.y_min = std::fmin(f.y_min, p.contrast_density);
+        f.y_max = std::fmax(f.y_max, p.contrast_density);
+      }
+    }
+  }
+  // Round the y range out to whole tenths so the ticks are plain numbers.
+  f.y_min = std::floor(f.y_min * 10.0 - 1e-9) / 10.0;
+  f.y_max = std::ceil(f.y_max * 10.0 + 1e-9) / 10.0;
+  if (f.y_max - f.y_min < 0.2) {
+    f.y_max += 0.1;
+    f.y_min -= 0.1;
+  }
+  return f;
+}
+
+std::string line_element(double x1, double y1, double x2, double y2, const std::string& style) {
+  return "<line x1=\"" + coordinate(x1) + "\" y1=\"" + coordinate(y1) + "\" x2=\"" +
+         coordinate(x2) + "\" y2=\"" + coordinate(y2) + "\" " + style + "/>\n";
+}
+
+std::string text_element(double x, double y, const std::string& attributes,
+                         const std::string& text) {
+  return "<text x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) + "\"" + attributes + ">" + text +
+         "</text>\n";
+}
+
+// Grid lines and labelled ticks, counted in whole steps so that rounding cannot add or
+// drop the last one.
+std::string grid(const Frame& f) {
+  std::string svg;
+  const double span_x = f.x_max - f.x_min;
+  const double x_step = span_x > 50 ? 10 : span_x > 10 ? 5 : span_x > 2 ? 1 : 0.1;
+  const auto x_last = static_cast<int>(std::floor(f.x_max / x_step + 1e-9));
+  for (auto i = static_cast<int>(std::ceil(f.x_min / x_step - 1e-9)); i <= x_last; ++i) {
+    const double x = f.px(i * x_step);
+    svg += line_element(x, f.top, x, f.top + f.height, "stroke=\"#e6e6e6\"");
+    svg += text_element(x, f.top + f.height + 18, " text-anchor=\"middle\"", shortest(i * x_step));
+  }
+  const double span_y = f.y_max - f.y_min;
+  const double y_step = span_y > 2 ? 0.5 : span_y > 0.8 ? 0.2 : 0.1;
+  const auto y_last = static_cast<int>(std::floor(f.y_max / y_step + 1e-9));
+  for (auto i = static_cast<int>(std::ceil(f.y_min / y_step - 1e-9)); i <= y_last; ++i) {
+    const double y = i * y_step;
+    svg += line_element(f.left, f.py(y), f.left + f.width, f.py(y), "stroke=\"#e6e6e6\"");
+    svg += text_element(f.left - 8, f.py(y) + 4, " text-anchor=\"end\"",
+                        fixed(std::fabs(y) < 1e-12 ? 0.0 : y, 1));
+  }
+  return svg;
+}
+
+std::string axes(const Frame& f, double exchange) {
+  std::string svg = "<rect x=\"" + coordinate(f.left) + "\" y=\"" + coordinate(f.top) +
+                    "\" width=\"" + coordinate(f.width) + "\" height=\"" + coordinate(f.height) +
+                    "\" fill=\"none\" stroke=\"#333\"/>\n";
+  svg += line_element(f.left, f.py(0), f.left + f.width, f.py(0),
+                      "stroke=\"#333\" stroke-dasharray=\"4 3\"");
+  const double middle = f.left + f.width / 2;
+  svg +=
+      text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"",
+                   "Contrast against the solvent (labile H exchange " + shortest(exchange) + " %)");
+  svg += text_element(middle, 464, " text-anchor=\"middle\"", "D2O in the solvent (%)");
+  svg += "<text transform=\"translate(22 " + coordinate(f.top + f.height / 2) +
+         ") rotate(-90)\" text-anchor=\"middle\">Contrast density (fm/\xc3\x85\xc2\xb3)</text>\n";
+  return svg;
+}
+
+// A label cut to what fits the legend, never inside a UTF-8 sequence.
+std::string legend_label(const std::string& label) {
+  if (label.size() <= 30) {
+    return xml_text(label);
+  }
+  size_t cut = 27;
+  while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xc0) == 0x80) {
+    --cut;
+  }
+  return xml_text(label.substr(0, cut)) + "...";
+}
+
+// One series: its polyline, its match point where it lies on the plot, its legend.
+std::string series_elements(const SeriesLine& line, size_t index, bool is_complex, const Frame& f) {
+  const std::string colour = COLOURS[index % (sizeof COLOURS / sizeof COLOURS[0])];
+  const std::string dash = is_complex ? " stroke-dasharray=\"8 4\"" : "";
+  std::string path;
+  for (const SeriesPoint& p : line.points) {
+    if (std::isfinite(p.contrast_density)) {
+      path +=
+          fixed(f.px(p.d2o_fraction * 100.0), 2) + "," + fixed(f.py(p.contrast_density), 2) + " ";
+    }
+  }
+  std::string svg = "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"" + dash +
+                    " points=\"" + path + "\"/>\n";
+  std::string match = "no match point";
+  if (line.has_match) {
+    const double m = line.match_percent;
+    match = "match " + fixed(m, 2) + " % D2O";
+    if (m >= f.x_min && m <= f.x_max) {
+      svg += "<circle cx=\"" + fixed(f.px(m), 2) + "\" cy=\"" + fixed(f.py(0), 2) +
+             "\" r=\"5\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
+      svg += text_element(f.px(m), f.py(0) - 10 - 14.0 * static_cast<double>(index),
+                          " text-anchor=\"middle\" fill=\"" + colour + "\"", fixed(m, 2) + " %");
+    } else {
+      match += " (off the plot)";
+    }
+  }
+  const double ly = f.top + 10 + 38.0 * static_cast<double>(index);
+  const double lx = f.left + f.width + 16;
+  svg += line_element(lx, ly, lx + 24, ly, "stroke=\"" + colour + "\" stroke-width=\"2\"" + dash);
+  svg += text_element(lx + 30, ly + 4, "", legend_label(line.label));
+  svg += text_element(lx + 30, ly + 19, " font-size=\"11\" fill=\"#555\"", match);
+  return svg;
+}
+
+}  // namespace
+
+std::string xml_text(const std::string& text) {
+  std::string escaped;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t c = 0;
+    const size_t length = utf8_decode(text, i, &c);
+    if (length == 0 || !is_xml_character(c)) {
+      escaped += '?';
+      i += length == 0 ? 1 : length;
+      continue;
+    }
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped.append(text, i, length);
+    }
+    i += length;
+  }
+  return escaped;
+}
+
+std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  const Frame f = frame_for(lines, options);
+  std::string svg =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"820\" height=\"480\" "
+      "viewBox=\"0 0 820 480\" font-family=\"Helvetica, Arial, sans-serif\" "
+      "font-size=\"12\">\n"
+      "<rect width=\"820\" height=\"480\" fill=\"white\"/>\n";
+  svg += grid(f);
+  svg += axes(f, options.exchange);
+  for (size_t l = 0; l < lines.size(); ++l) {
+    const bool is_complex =
+        l + 1 == lines.size() && lines.size() > 1 && lines[l].label == "complex";
+    svg += series_elements(lines[l], l, is_complex, f);
+  }
+  svg += "</svg>\n";
+  return svg;
+}
+
+bool write_svg(const std::string& path, const std::string& svg, std::string* error) {
+  std::FILE* file = open_replacement(path, "wb");
+  if (file == nullptr) {
+    *error = path + ": cannot be written; check that its directory exists and is writable";
+    return false;
+  }
+  const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
+  if (!finish_replacement(file, written, path)) {
+    *error = path + ": writing failed (disk full?); nothing was left there";
+    return false;
+  }
+  return true;
+}
