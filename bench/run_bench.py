@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
-"""Times whole runs of the console program on large residue files.
+"""Benchmark of both programs; prints figures, asserts nothing.
 
-Builds residue files of 9,999 and 99,999 residues in each data code in a scratch
-directory, runs the program on each with piped answers, and prints the median wall
-time, the peak resident memory and how the time grows from the small to the large
-file. Usage: bench/run_bench.py [path/to/quorvane] [runs]
+- The console program on residue files of 9,999 and 99,999 residues in each data code:
+  median wall time of whole runs with piped answers, peak resident memory, growth, and the
+  ratio to bench/minimal.c, a floor that only reads, maps, sums and writes the same
+  per-residue lines in one go.
+- The planner: 101 D2O points against one on 99,999 residues, and --records on a
+  proteome-sized FASTA file (20,000 records, 8 million residues).
+
+Usage: bench/run_bench.py [build directory] [runs]
 """
 import os
+import random
 import shutil
 import statistics
 import subprocess
@@ -17,6 +22,7 @@ import time
 NAMES = ["GLY", "ALA", "VAL", "LEU", "ILE", "PHE", "TYR", "TRP", "ASP", "GLU",
          "SER", "THR", "ASN", "GLN", "LYS", "ARG", "HIS", "MET", "CYS", "PRO"]
 LETTERS = "GAVLIFYWDESTNQKRHMCP"
+CODES = ((0, "three-letter"), (1, "one-letter"), (2, "number"))
 
 
 def residue_file(code, count):
@@ -29,71 +35,79 @@ def residue_file(code, count):
     return "\n".join(str(r) for r in rows) + "\n"
 
 
-def run_once(program, directory, name, code):
-    answers = f"Y\n50\n40\ny\n{name}\n{code}\ny\n".encode()
-    start = time.perf_counter()
-    done = subprocess.run([program], input=answers, cwd=directory,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=False)
-    elapsed = time.perf_counter() - start
-    if done.returncode != 0:
-        sys.exit(f"{name}: exit status {done.returncode}: {done.stderr.decode(errors='replace')}")
-    return elapsed
+def median_time(command, runs, cwd, answers=None):
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        done = subprocess.run(command, input=answers, cwd=cwd, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.PIPE, check=False)
+        times.append(time.perf_counter() - start)
+        if done.returncode != 0:
+            sys.exit(f"{command}: exit status {done.returncode}: {done.stderr.decode()}")
+    return statistics.median(times)
 
 
-def peak_kib(program, directory, name, code):
-    """Peak resident set of one run, from GNU time, which forks only a small process."""
+def peak_mib(command, cwd, answers):
     gnu_time = shutil.which("time", path="/usr/bin:/bin")
     if gnu_time is None:
-        return None
-    answers = f"Y\n50\n40\ny\n{name}\n{code}\ny\n".encode()
-    done = subprocess.run([gnu_time, "-f", "%M", program], input=answers, cwd=directory,
+        return float("nan")
+    done = subprocess.run([gnu_time, "-f", "%M", *command], input=answers, cwd=cwd,
                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=False)
-    return int(done.stderr.decode().strip().splitlines()[-1])
+    return int(done.stderr.decode().strip().splitlines()[-1]) / 1024
 
 
-def series_figures(program, directory, runs):
-    """The planner on the 99,999-residue file: 101 D2O points against a single one."""
-    series = os.path.join(os.path.dirname(program), "quorvane-series")
-    if not os.path.exists(series):
-        return
+def console(build, directory, runs):
+    minimal = os.path.join(directory, "minimal")
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "minimal.c")
+    subprocess.run(["cc", "-O2", "-o", minimal, source], check=True)
+    program = os.path.join(build, "quorvane")
+    print(f"{'code':<13}{'residues':>9}{'quorvane ms':>13}{'floor ms':>10}{'ratio':>7}{'peak MiB':>10}")
+    medians = {}
+    for code, label in CODES:
+        for count in (9999, 99999):
+            name = f"bench_{code}_{count}"
+            with open(os.path.join(directory, name + ".DAT"), "w") as out:
+                out.write(residue_file(code, count))
+            answers = f"Y\n50\n40\ny\n{name}\n{code}\ny\n".encode()
+            medians[code, count] = median_time([program], runs, directory, answers)
+            floor = median_time([minimal, str(code), name + ".DAT"], runs, directory)
+            peak = peak_mib([program], directory, answers)
+            print(f"{label:<13}{count:>9}{medians[code, count] * 1e3:>13.2f}{floor * 1e3:>10.2f}"
+                  f"{medians[code, count] / floor:>7.2f}{peak:>10.1f}")
+    for code, label in CODES:
+        growth = medians[code, 99999] / medians[code, 9999]
+        per_residue = (medians[code, 99999] - medians[code, 9999]) / 90000 * 1e9
+        print(f"{label}: x{growth:.1f} from 9,999 to 99,999 residues, "
+              f"{per_residue:.0f} ns per added residue")
+
+
+def planner(build, directory, runs):
+    series = os.path.join(build, "quorvane-series")
     residues = os.path.join(directory, "bench_0_99999.DAT")
-    timings = {}
-    for label, args in (("1 point", ["--from", "0", "--to", "0"]),
-                        ("101 points", ["--step", "1"])):
-        times = []
-        for _ in range(runs):
-            start = time.perf_counter()
-            subprocess.run([series, *args, residues], stdout=subprocess.DEVNULL, check=True)
-            times.append(time.perf_counter() - start)
-        timings[label] = statistics.median(times)
-        print(f"quorvane-series, 99,999 residues, {label}: median {timings[label] * 1e3:.2f} ms")
-    print(f"quorvane-series: 101 points cost x{timings['101 points'] / timings['1 point']:.2f} "
-          "the time of one")
+    one = median_time([series, "--from", "0", "--to", "0", residues], runs, directory)
+    many = median_time([series, "--step", "1", residues], runs, directory)
+    print(f"quorvane-series, 99,999 residues: 1 point {one * 1e3:.2f} ms, "
+          f"101 points {many * 1e3:.2f} ms (x{many / one:.2f})")
+    proteome = os.path.join(directory, "proteome.fasta")
+    random.seed(1)
+    with open(proteome, "w") as out:
+        for record in range(20000):
+            chain = "".join(random.choice(LETTERS) for _ in range(400))
+            out.write(f">sp|P{record:05d}|PROT_{record} protein {record}\n")
+            out.write("\n".join(chain[i:i + 60] for i in range(0, len(chain), 60)) + "\n")
+    screen = median_time([series, "--records", proteome], max(3, runs // 3), directory)
+    size = os.path.getsize(proteome) / 2**20
+    peak = peak_mib([series, "--records", proteome], directory, None)
+    print(f"quorvane-series --records, 20,000 records, 8,000,000 residues ({size:.1f} MiB): "
+          f"{screen * 1e3:.0f} ms, peak {peak:.1f} MiB")
 
 
 def main():
-    program = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/quorvane")
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
     with tempfile.TemporaryDirectory() as directory:
-        print(f"{'code':<14}{'residues':>9}{'median ms':>11}{'min ms':>9}{'peak MiB':>10}")
-        medians = {}
-        for code, label in ((0, "three-letter"), (1, "one-letter"), (2, "number")):
-            for count in (9999, 99999):
-                name = f"bench_{code}_{count}"
-                with open(os.path.join(directory, name + ".DAT"), "w") as out:
-                    out.write(residue_file(code, count))
-                times = [run_once(program, directory, name, code) for _ in range(runs)]
-                medians[(code, count)] = statistics.median(times)
-                peak = peak_kib(program, directory, name, code)
-                peak_text = "n/a" if peak is None else f"{peak / 1024:.1f}"
-                print(f"{label:<14}{count:>9}{medians[(code, count)] * 1e3:>11.2f}"
-                      f"{min(times) * 1e3:>9.2f}{peak_text:>10}")
-        series_figures(program, directory, runs)
-        for code, label in ((0, "three-letter"), (1, "one-letter"), (2, "number")):
-            growth = medians[(code, 99999)] / medians[(code, 9999)]
-            per_residue = (medians[(code, 99999)] - medians[(code, 9999)]) / 90000 * 1e9
-            print(f"{label}: x{growth:.1f} from 9,999 to 99,999 residues; "
-                  f"{per_residue:.0f} ns per added residue over a fixed start-up")
+        console(build, directory, runs)
+        planner(build, directory, runs)
 
 
 if __name__ == "__main__":
