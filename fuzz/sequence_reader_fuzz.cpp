@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   file = stream_of(data + 1, size - 1);
-  const RecordsRead read = read_records(file, code);
+  const RecordsRead read = read_records(file, code, ChainKind::kProtein);
   std::fclose(file);
   if (code != DataCode::kOneLetter && status == ReadStatus::kOk) {
     const Composition& comp = read.records.at(0).composition;

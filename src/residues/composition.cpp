@@ -1,6 +1,8 @@
 #include "residues/composition.h"
 
+#include <algorithm>
 #include <cctype>
+#include <initializer_list>
 
 #include "io/byte_reader.h"
 
@@ -12,69 +14,91 @@ void add_unknown(const char* entry, size_t length, Composition* c) {
   }
 }
 
-// What one byte of the one-letter code does.
-enum Action : unsigned char { kUnknown, kSkip, kResidue, kAmbiguous, kAny, kSelenium };
+// What one byte of the one-letter code does: skip it, or count one entry spread evenly
+// over `units` (a plain code names one unit, an ambiguity code several).
+enum class Action : unsigned char { kUnknown, kSkip, kUnits, kWrongKind };
+enum class Note : unsigned char { kNone, kAmbiguous, kAny, kSelenium };
 
 struct LetterRule {
   Action action;
-  int8_t row;    // kResidue, kSelenium: the row; kAmbiguous: the first of two rows
-  int8_t other;  // kAmbiguous: the second
+  Note note;
+  unsigned char count;  // of units
+  int8_t units[UNKNOWN_RESIDUE];
 };
 
 struct LetterTable {
   LetterRule rules[256];
-  LetterTable() {
+
+  explicit LetterTable(ChainKind kind) {
     for (LetterRule& rule : rules) {
-      rule = {kUnknown, 0, 0};
+      rule = LetterRule{Action::kUnknown, Note::kNone, 0, {}};
     }
     for (int c : {' ', '\t', '\n', '\v', '\f', '\r', '*', '-'}) {
-      rules[c] = {kSkip, 0, 0};
+      rules[c].action = Action::kSkip;
     }
-    for (char letter = 'A'; letter <= 'Y'; ++letter) {
-      const int32_t row = one_letter_number(letter, -1);
-      if (row >= 0) {
-        set(letter, {kResidue, static_cast<int8_t>(row), 0});
+    if (kind == ChainKind::kProtein) {
+      for (char letter = 'A'; letter <= 'Y'; ++letter) {
+        const int32_t row = one_letter_number(letter, -1);
+        if (row >= 0) {
+          set(letter, Note::kNone, {static_cast<int8_t>(row)});
+        }
       }
+      set('B', Note::kAmbiguous, {8, 12});  // ASP or ASN
+      set('Z', Note::kAmbiguous, {9, 13});  // GLU or GLN
+      set('J', Note::kAmbiguous, {4, 3});   // ILE or LEU
+      set('U', Note::kSelenium, {18});      // CYS with Se for S
+      set('X', Note::kAny, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19});
+      return;
     }
-    set('B', {kAmbiguous, 8, 12});  // ASP or ASN
-    set('Z', {kAmbiguous, 9, 13});  // GLU or GLN
-    set('J', {kAmbiguous, 4, 3});   // ILE or LEU
-    set('X', {kAny, 0, 0});
-    set('U', {kSelenium, 18, 0});  // CYS with Se
+    // IUPAC nucleotide codes over A, C, G and T (DNA) or U (RNA): 0, 1, 2, 3.
+    const char own = kind == ChainKind::kDna ? 'T' : 'U';
+    set('A', Note::kNone, {0});
+    set('C', Note::kNone, {1});
+    set('G', Note::kNone, {2});
+    set(own, Note::kNone, {3});
+    set('R', Note::kAmbiguous, {0, 2});
+    set('Y', Note::kAmbiguous, {1, 3});
+    set('K', Note::kAmbiguous, {2, 3});
+    set('M', Note::kAmbiguous, {0, 1});
+    set('S', Note::kAmbiguous, {1, 2});
+    set('W', Note::kAmbiguous, {0, 3});
+    set('B', Note::kAmbiguous, {1, 2, 3});
+    set('D', Note::kAmbiguous, {0, 2, 3});
+    set('H', Note::kAmbiguous, {0, 1, 3});
+    set('V', Note::kAmbiguous, {0, 1, 2});
+    set('N', Note::kAny, {0, 1, 2, 3});
+    const char other = kind == ChainKind::kDna ? 'U' : 'T';
+    rules[static_cast<unsigned char>(other)].action = Action::kWrongKind;
+    rules[std::tolower(static_cast<unsigned char>(other))].action = Action::kWrongKind;
   }
-  void set(char upper, LetterRule rule) {
+
+  void set(char upper, Note note, std::initializer_list<int8_t> units) {
+    LetterRule rule{Action::kUnits, note, static_cast<unsigned char>(units.size()), {}};
+    std::copy(units.begin(), units.end(), rule.units);
     rules[static_cast<unsigned char>(upper)] = rule;
     rules[std::tolower(static_cast<unsigned char>(upper))] = rule;
   }
 };
 
 void add_letter(const LetterRule& rule, unsigned char c, Composition* comp) {
-  switch (rule.action) {
-    case kResidue:
-      comp->rows[rule.row] += 1.0;
-      break;
-    case kSelenium:
-      comp->rows[rule.row] += 1.0;
-      comp->selenium += 1.0;
-      break;
-    case kAmbiguous:
-      comp->rows[rule.row] += 0.5;
-      comp->rows[rule.other] += 0.5;
-      ++comp->ambiguous;
-      break;
-    case kAny:
-      for (int32_t row = 0; row < UNKNOWN_RESIDUE; ++row) {
-        comp->rows[row] += 1.0 / UNKNOWN_RESIDUE;
-      }
-      ++comp->any;
-      break;
-    case kUnknown:
-    case kSkip: {
-      const char entry = static_cast<char>(c);
-      add_unknown(&entry, 1, comp);
-      return;
+  const char entry = static_cast<char>(c);
+  if (rule.action == Action::kWrongKind) {
+    if (comp->wrong_kind++ == 0) {
+      comp->first_wrong_kind = entry;
     }
+    return;
   }
+  if (rule.action != Action::kUnits) {
+    add_unknown(&entry, 1, comp);
+    return;
+  }
+  const double share = 1.0 / rule.count;
+  for (unsigned char i = 0; i < rule.count; ++i) {
+    comp->rows[rule.units[i]] += share;
+  }
+  comp->ambiguous += rule.note == Note::kAmbiguous ? 1 : 0;
+  comp->any += rule.note == Note::kAny ? 1 : 0;
+  comp->selenium += rule.note == Note::kSelenium ? 1.0 : 0.0;
   ++comp->residues;
 }
 
@@ -90,12 +114,12 @@ void end_word(const char* word, size_t* length, RecordsRead* read) {
 SequenceRecord* current_record(RecordsRead* read) {
   if (read->records.empty()) {
     read->records.emplace_back();
+    read->records.back().composition.kind = read->kind;
   }
   return &read->records.back();
 }
 
-void read_one_letter(ByteReader* reader, RecordsRead* read) {
-  static const LetterTable table;
+void read_one_letter(ByteReader* reader, const LetterTable& table, RecordsRead* read) {
   char word[3];
   size_t word_length = 0;
   bool line_start = true;
@@ -104,6 +128,7 @@ void read_one_letter(ByteReader* reader, RecordsRead* read) {
     if (line_start && c == '>') {
       end_word(word, &word_length, read);
       read->records.emplace_back();
+      read->records.back().composition.kind = read->kind;
       std::string& id = read->records.back().id;
       while ((c = next_byte(reader)) != EOF && c != '\n') {
         if (!is_blank(c)) {
@@ -119,7 +144,7 @@ void read_one_letter(ByteReader* reader, RecordsRead* read) {
     }
     line_start = c == '\n';
     const LetterRule& rule = table.rules[c];
-    if (rule.action == kSkip) {
+    if (rule.action == Action::kSkip) {
       if (is_blank(c)) {
         end_word(word, &word_length, read);
       }
@@ -166,12 +191,16 @@ void read_tokens(ByteReader* reader, DataCode code, RecordsRead* read) {
 
 }  // namespace
 
-RecordsRead read_records(std::FILE* file, DataCode code) {
+RecordsRead read_records(std::FILE* file, DataCode code, ChainKind kind) {
   RecordsRead read{};
+  read.kind = kind;
   std::vector<unsigned char> buffer(1 << 16);
   ByteReader reader = start_reading(file, buffer.data(), buffer.size());
   if (code == DataCode::kOneLetter) {
-    read_one_letter(&reader, &read);
+    static const LetterTable tables[] = {LetterTable(ChainKind::kProtein),
+                                         LetterTable(ChainKind::kDna),
+                                         LetterTable(ChainKind::kRna)};
+    read_one_letter(&reader, tables[static_cast<int>(kind)], &read);
   } else {
     read_tokens(&reader, code, &read);
   }

@@ -9,9 +9,10 @@
 
 namespace {
 
-RecordsRead read_text(const std::string& text, DataCode code) {
+RecordsRead read_text(const std::string& text, DataCode code,
+                      ChainKind kind = ChainKind::kProtein) {
   std::FILE* file = stream_with(text);
-  RecordsRead read = read_records(file, code);
+  RecordsRead read = read_records(file, code, kind);
   std::fclose(file);
   return read;
 }

@@ -20,6 +20,12 @@ struct ResidueRecord {
   float incoherent_cross_section;  // barn; kept with the row, used by no calculation
 };
 
+// g/mol added per hydrogen replaced by deuterium. One unit in the last place below
+// the double nearest 1.006: the published figures were computed with this value, and
+// 1.006 itself moves the sixth decimal of some masses.
+constexpr double EXCHANGE_MASS_STEP = 1.0059999999999998;
+constexpr double EXCHANGE_LENGTH_STEP = 10.41;  // fm added per hydrogen replaced by deuterium
+
 constexpr int32_t RESIDUE_ROWS = 21;
 // The row of anything that is not a recognised residue: it counts as a residue and
 // adds nothing to any total.

@@ -1,23 +1,36 @@
 #include "scattering/contrast_series.h"
 
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "residues/composition.h"
+#include "scattering/scattering_model.h"
 #include "test_util.h"
 
 namespace {
 
-Composition composition_of(const std::string& one_letter) {
-  std::FILE* file = stream_with(one_letter);
-  const Composition comp = read_records(file, DataCode::kOneLetter).records[0].composition;
+// A chain of `kind` as the planner sums it: every unit at deuteration `d`.
+Makeup makeup_of(const std::string& text, DataCode code, double d,
+                 ChainKind kind = ChainKind::kProtein) {
+  std::FILE* file = stream_with(text);
+  const Composition comp = read_records(file, code, kind).records[0].composition;
   std::fclose(file);
-  return comp;
+  Makeup makeup;
+  for (int i = 0; i < unit_count(kind); ++i) {
+    makeup.parts.push_back({chain_unit(kind, i), comp.rows[i], d});
+  }
+  return makeup;
 }
 
-double match_percent(const Composition& comp, double deuteration, double exchange) {
+Makeup protein(const std::string& one_letter, double d = 0.0) {
+  return makeup_of(one_letter, DataCode::kOneLetter, d);
+}
+
+double match_percent(const Makeup& makeup, double exchange) {
   double x = 0.0;
-  EXPECT_TRUE(match_point(contrast_model(comp, deuteration, exchange), &x));
+  EXPECT_TRUE(match_point(contrast_model(makeup, exchange), &x));
   return x * 100.0;
 }
 
@@ -38,7 +51,7 @@ TEST(SeriesPoint, TheConsoleFigures) {
       {"AGK", .5, .4, "152.516999 78.742463 285.284181 0.456501 0.235685 0.220816"},
   };
   for (const Case& c : cases) {
-    const SeriesPoint p = series_point(composition_of(c.sequence), c.deuteration, 1.0, c.x);
+    const SeriesPoint p = series_point(protein(c.sequence, c.deuteration), 1.0, c.x, WATER_MASS);
     char printed[200];
     std::snprintf(printed, sizeof printed, "%f %f %f %f %f %f", p.scattering_length, p.contrast,
                   p.mass, p.length_density, p.contrast_density,
@@ -49,31 +62,48 @@ TEST(SeriesPoint, TheConsoleFigures) {
 
 // Hand computation for GLY: contrast (17.244 + 10.41 e x) - 66.4 (-0.055871 + 0.691539 x)
 // vanishes at x = 20.9538 / (66.4 * 0.691539 - 10.41 e) for the exchange fraction e.
+// Nucleic acids, from their formulas and Perkins' volumes: a 20-mer of equal shares
+// matches at 65.32 % (DNA) and 72.02 % (RNA).
 TEST(MatchPoint, HandComputed) {
-  const Composition gly = composition_of("G");
-  EXPECT_NEAR(58.99, match_percent(gly, 0.0, 1.0), 0.005);
-  EXPECT_NEAR(51.45, match_percent(gly, 0.0, 0.5), 0.005);
-  EXPECT_NEAR(45.62, match_percent(gly, 0.0, 0.0), 0.005);
-  // Lysozyme, from its 129 residues summed by hand from the table: 46.16 %, and beyond
-  // any solvent once fully deuterated.
-  std::FILE* file = stream_with(read_file(std::string(QUORVANE_EXAMPLES_DIR) + "/lysozyme_3.DAT"));
-  const Composition lysozyme = read_records(file, DataCode::kThreeLetter).records[0].composition;
-  std::fclose(file);
-  EXPECT_NEAR(46.16, match_percent(lysozyme, 0.0, 1.0), 0.005);
-  EXPECT_NEAR(122.95, match_percent(lysozyme, 1.0, 1.0), 0.005);
+  EXPECT_NEAR(58.99, match_percent(protein("G"), 1.0), 0.005);
+  EXPECT_NEAR(51.45, match_percent(protein("G"), 0.5), 0.005);
+  EXPECT_NEAR(45.62, match_percent(protein("G"), 0.0), 0.005);
+  const std::string lysozyme = read_file(std::string(QUORVANE_EXAMPLES_DIR) + "/lysozyme_3.DAT");
+  EXPECT_NEAR(46.16, match_percent(makeup_of(lysozyme, DataCode::kThreeLetter, 0), 1), 0.005);
+  EXPECT_NEAR(122.95, match_percent(makeup_of(lysozyme, DataCode::kThreeLetter, 1), 1), 0.005);
+  const std::string twenty = "ACGTACGTACGTACGTACGT";
+  EXPECT_NEAR(65.32, match_percent(makeup_of(twenty, DataCode::kOneLetter, 0, ChainKind::kDna), 1),
+              0.005);
+  std::string rna = twenty;
+  std::replace(rna.begin(), rna.end(), 'T', 'U');
+  EXPECT_NEAR(72.02, match_percent(makeup_of(rna, DataCode::kOneLetter, 0, ChainKind::kRna), 1),
+              0.005);
 }
 
-// U is cysteine with selenium: Se 7.97 fm and 78.96 g/mol for S 2.847 fm and 32.065;
+// GLY at 100 % D2O: 27.654 + 20.82 d - 66.4 x 0.635846 = 0 for d = 0.6996.
+TEST(DeuterationForMatch, HandComputed) {
+  double d = 0.0;
+  ASSERT_TRUE(deuteration_for_match(protein("G"), 1.0, 1.0, &d));
+  EXPECT_NEAR(0.6996, d, 0.0001);
+  ASSERT_TRUE(deuteration_for_match(protein("G"), 1.0, 0.0, &d));
+  EXPECT_LT(d, 0.0);  // in H2O it would take less than no deuterium
+  EXPECT_FALSE(deuteration_for_match(Makeup{}, 1.0, 0.5, &d));
+}
+
 // B counts half ASP, half ASN.
-TEST(SeriesPoint, SelenocysteineAndAmbiguityCodes) {
-  const SeriesPoint c = series_point(composition_of("C"), 0, 1, 0);
-  const SeriesPoint u = series_point(composition_of("U"), 0, 1, 0);
-  EXPECT_NEAR(5.123, u.scattering_length - c.scattering_length, 1e-9);
-  EXPECT_NEAR(46.895, u.mass - c.mass, 1e-9);
-  EXPECT_EQ(c.volume, u.volume);
-  const SeriesPoint d = series_point(composition_of("D"), 0, 1, .3);
-  const SeriesPoint n = series_point(composition_of("N"), 0, 1, .3);
-  const SeriesPoint b = series_point(composition_of("B"), 0, 1, .3);
+TEST(SeriesPoint, AmbiguityCodes) {
+  const SeriesPoint d = series_point(protein("D"), 1, .3, WATER_MASS);
+  const SeriesPoint n = series_point(protein("N"), 1, .3, WATER_MASS);
+  const SeriesPoint b = series_point(protein("B"), 1, .3, WATER_MASS);
   EXPECT_NEAR((d.contrast + n.contrast) / 2, b.contrast, 1e-9);
   EXPECT_NEAR((d.volume + n.volume) / 2, b.volume, 1e-9);
+}
+
+// Lysozyme in H2O, from its published console figures: I(0) at 1 mg/mL is
+// 1e-3 g/cm^3 x 6.02214076e23 x (4355.307918e-13 cm)^2 / 14322.064324 g/mol.
+TEST(ForwardScattering, HandComputed) {
+  EXPECT_NEAR(0.0079760, forward_scattering(1.0, 4355.307918, 14322.064324), 1e-7);
+  // Water's electrons: 10 r_e over 29.97 (H2O) and 30.08 cubic angstrom (D2O).
+  EXPECT_NEAR(0.94028, xray_solvent_density(0.0), 1e-5);
+  EXPECT_NEAR(0.93681, xray_solvent_density(1.0), 1e-5);
 }

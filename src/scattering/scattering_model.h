@@ -4,14 +4,10 @@
 #ifndef QUORVANE_SCATTERING_SCATTERING_MODEL_H_
 #define QUORVANE_SCATTERING_SCATTERING_MODEL_H_
 
+#include "residues/chemistry.h"
 #include "residues/residue_table.h"
 
-// g/mol added per hydrogen replaced by deuterium. One unit in the last place below
-// the double nearest 1.006: the published figures were computed with this value, and
-// 1.006 itself moves the sixth decimal of some masses.
-constexpr double EXCHANGE_MASS_STEP = 1.0059999999999998;
-constexpr double EXCHANGE_LENGTH_STEP = 10.41;  // fm added per hydrogen replaced by deuterium
-constexpr double WATER_MASS = 18.01528;         // g/mol, added once per protein
+constexpr double WATER_MASS = 18.01528;  // g/mol, added once per protein
 // Solvent density = (x * D2O term - (1 - x) * H2O term) * scale, in fm per cubic
 // angstrom, for the D2O fraction x.
 constexpr double D2O_DENSITY_FACTOR = 1.0562231536926148;
@@ -37,8 +33,18 @@ struct ResidueTerms {
   double deuteration_length;  // fm, likewise
 };
 
-// The terms of row `r` when a labile hydrogen is hydrogen with probability `h` and a
+// The terms of unit `u` when a labile hydrogen is hydrogen with probability `h` and a
 // carbon-bound one is deuterium with probability `d`.
-ResidueTerms residue_terms(const ResidueRecord& r, double h, double d);
+ResidueTerms residue_terms(const Unit& u, double h, double d);
+
+// The solvent's X-ray scattering length density for the D2O fraction `x`, in fm per
+// cubic angstrom: 10 electrons per water molecule, H2O at 0.9982 g/cm^3 and D2O at
+// 1.1056 g/cm^3, mixed by volume.
+double xray_solvent_density(double x);
+
+// Forward scattering I(0) in 1/cm of molecules of `mass` g/mol and contrast `contrast`
+// fm (their scattering length less the solvent's over their volume), at `conc` mg/mL:
+// c N_A contrast^2 / M.
+double forward_scattering(double conc, double contrast, double mass);
 
 #endif  // QUORVANE_SCATTERING_SCATTERING_MODEL_H_

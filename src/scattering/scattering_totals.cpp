@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "residues/chemistry.h"
 #include "residues/residue_table.h"
 #include "scattering/scattering_model.h"
 
@@ -54,8 +55,8 @@ ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& setti
   const double solvent = settings.solvent_density;
   ResidueTerms terms[RESIDUE_ROWS];
   for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
-    terms[row] =
-        residue_terms(residue_table[row], settings.h2o_fraction, settings.deuteration_fraction);
+    terms[row] = residue_terms(unit_of(residue_table[row]), settings.h2o_fraction,
+                               settings.deuteration_fraction);
   }
   auto writer = lines == nullptr ? nullptr : std::make_unique<LineWriter>(lines);
   const int32_t last = seq.count < MAX_RESIDUES ? seq.count : MAX_RESIDUES;

@@ -1,5 +1,5 @@
-// The planner's components: each sequence file on the command line, or each record of
-// a FASTA file, with its options and its composition.
+// The planner's components: each sequence file on the command line, each record of a
+// FASTA file, or a molecule given by formula, with its options and what it is made of.
 #ifndef QUORVANE_SERIES_COMPONENTS_H_
 #define QUORVANE_SERIES_COMPONENTS_H_
 
@@ -7,24 +7,29 @@
 #include <vector>
 
 #include "residues/composition.h"
+#include "scattering/contrast_series.h"
 #include "series/series_options.h"
 
 struct Component {
-  ComponentSpec spec;  // with the label it is shown under
-  std::string record;  // the FASTA record's ID; empty for a whole file
-  DataCode code;       // the code the file was read in
-  Composition composition;
+  ComponentSpec spec;       // with the label it is shown under
+  std::string record;       // the FASTA record's ID; empty for a whole file
+  DataCode code;            // the code the file was read in
+  Composition composition;  // of a chain; empty for a formula
+  Makeup makeup;            // the units summed, with their deuteration
+  double water;             // g/mol added to the mass: one water per chain, none for a formula
 };
 
-// Reads the file of `spec` and appends one component per record (the label of a
-// record in a file of several is its ID). Returns false with a one-line `*error` when
-// the file cannot be opened or read, looks like three-letter names read as one-letter
-// codes, holds no residue, or holds entries that name no residue, unless
+// Reads the file of `spec`, or its formula, and appends one component per record (the
+// label of a record in a file of several is its ID). Returns false with a one-line
+// `*error` when the file cannot be opened or read, looks like three-letter names read
+// as one-letter codes, holds no residue, holds U in DNA or T in RNA, has fewer
+// cysteines than its disulfides need, or holds entries that name no residue, unless
 // `allow_unknown`: then those are left out and `*warnings` gets a line naming them.
 bool load_components(const ComponentSpec& spec, bool allow_unknown,
                      std::vector<Component>* components, std::vector<std::string>* warnings,
                      std::string* error);
 
 const char* code_name(DataCode code);
+const char* kind_name(ChainKind kind);
 
 #endif  // QUORVANE_SERIES_COMPONENTS_H_

@@ -18,22 +18,55 @@ std::string csv_field(const std::string& text) {
   return quoted + "\"";
 }
 
-// A percentage as the user typed it: 70, 7.5.
+// A percentage or count as the user typed it: 70, 7.5.
 std::string shortest(double value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%g", value);
   return buffer;
 }
 
-// What the planner assumed of a component besides its plain residues.
+// What a component is and how it is deuterated, after its label.
+std::string description(const Component& c, int64_t residues) {
+  const ComponentSpec& s = c.spec;
+  std::string text;
+  if (!s.formula.empty()) {
+    text = "(formula " + s.formula + ", " + shortest(s.labile) + " labile H, " +
+           shortest(c.makeup.volume) + " A^3)";
+  } else {
+    text = "(" + s.path + ", " + code_name(c.code) + " code" +
+           (s.kind == ChainKind::kProtein ? "" : std::string(", ") + kind_name(s.kind)) +
+           "): " + std::to_string(residues) +
+           (s.kind == ChainKind::kProtein ? " residues" : " nucleotides");
+  }
+  text += ", deuteration " + shortest(s.deuteration) + " %";
+  for (const SelectiveDeuteration& d : s.selective) {
+    std::string kinds;
+    for (const std::string& kind : d.kinds) {
+      kinds += (kinds.empty() ? "" : ",") + kind;
+    }
+    text += ", " + kinds + " " + shortest(d.percent) + " %";
+  }
+  if (s.disulfides > 0) {
+    text += ", " + std::to_string(s.disulfides) + " disulfides";
+  }
+  if (s.psv > 0.0) {
+    text += ", volume " + shortest(c.makeup.volume) + " A^3 from psv " + shortest(s.psv);
+  }
+  return text + ", " + std::to_string(s.copies) + (s.copies == 1 ? " copy" : " copies");
+}
+
+// What the planner assumed of a chain besides its plain residues.
 void write_notes(const Composition& comp, std::FILE* out) {
+  const bool protein = comp.kind == ChainKind::kProtein;
   if (comp.ambiguous > 0) {
-    std::fprintf(out, "  note: %lld B, Z or J counted as the mean of their two residues\n",
-                 static_cast<long long>(comp.ambiguous));
+    std::fprintf(out,
+                 "  note: %lld ambiguity codes (%s) counted as the mean of what they stand for\n",
+                 static_cast<long long>(comp.ambiguous), protein ? "B, Z, J" : "R, Y, K, M...");
   }
   if (comp.any > 0) {
-    std::fprintf(out, "  note: %lld X counted as the mean of the twenty residues\n",
-                 static_cast<long long>(comp.any));
+    std::fprintf(out, "  note: %lld %s counted as the mean of the %s\n",
+                 static_cast<long long>(comp.any), protein ? "X" : "N",
+                 protein ? "twenty residues" : "four nucleotides");
   }
   if (comp.selenium > 0.0) {
     std::fprintf(out, "  note: %g U counted as cysteine with selenium for sulfur\n", comp.selenium);
@@ -44,13 +77,23 @@ void write_notes(const Composition& comp, std::FILE* out) {
   }
 }
 
-void write_points(const SeriesLine& line, std::FILE* out) {
-  std::fprintf(out, "%7s %12s %18s %16s %16s %10s %13s\n", "D2O %", "solvent SLD",
+void write_points(const SeriesLine& line, const SeriesOptions& options, std::FILE* out) {
+  std::fprintf(out, "%7s %12s %18s %16s %16s %10s %13s", "D2O %", "solvent SLD",
                "scattering length", "contrast", "Mw", "SLD", "contrast SLD");
+  std::fputs(options.xray ? " X-ray SLD solvent X-ray" : "", out);
+  std::fputs(options.conc > 0.0 ? "   I(0) 1/cm" : "", out);
+  std::fputs("\n", out);
   for (const SeriesPoint& p : line.points) {
-    std::fprintf(out, "%7.2f %12.6f %18.6f %16.6f %16.6f %10.6f %13.6f\n", p.d2o_fraction * 100.0,
+    std::fprintf(out, "%7.2f %12.6f %18.6f %16.6f %16.6f %10.6f %13.6f", p.d2o_fraction * 100.0,
                  static_cast<double>(p.solvent_density), p.scattering_length, p.contrast, p.mass,
                  p.length_density, p.contrast_density);
+    if (options.xray) {
+      std::fprintf(out, " %9.6f %13.6f", p.xray_density, p.xray_solvent_density);
+    }
+    if (options.conc > 0.0) {
+      std::fprintf(out, " %12.6g", p.forward_scattering);
+    }
+    std::fputs("\n", out);
   }
 }
 
@@ -68,36 +111,76 @@ void write_match_points(const std::vector<SeriesLine>& lines, std::FILE* out) {
   }
 }
 
+// The answers to --match-at: the uniform deuteration that matches a component there.
+void write_match_at(const std::vector<Component>& components, const SeriesOptions& options,
+                    std::FILE* out) {
+  bool first = true;
+  for (const Component& c : components) {
+    if (!c.spec.match_at_given) {
+      continue;
+    }
+    if (first) {
+      std::fprintf(out, "\nDeuteration for a chosen match point (all carbon-bound H alike):\n");
+      first = false;
+    }
+    double d = 0.0;
+    const bool found =
+        deuteration_for_match(c.makeup, options.exchange / 100.0, c.spec.match_at / 100.0, &d);
+    if (found && d >= 0.0 && d <= 1.0) {
+      std::fprintf(out, "  %s: deuteration %.1f %% matches it at %g %% D2O\n", c.spec.label.c_str(),
+                   d * 100.0, c.spec.match_at);
+    } else if (found) {
+      std::fprintf(out,
+                   "  %s: no deuteration from 0 to 100 %% matches it at %g %% D2O (it would take "
+                   "%.1f %%)\n",
+                   c.spec.label.c_str(), c.spec.match_at, d * 100.0);
+    } else {
+      std::fprintf(out, "  %s: no deuteration matches it at %g %% D2O (no carbon-bound H)\n",
+                   c.spec.label.c_str(), c.spec.match_at);
+    }
+  }
+}
+
 }  // namespace
 
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        std::FILE* out) {
   std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
-  std::fprintf(out, "SLD: scattering length density, fm/A^3; lengths in fm; Mw in g/mol\n");
+  std::fputs(
+      "Model: labile H that do not exchange stay H; chain termini in Mw only; fixed "
+      "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts)\n",
+      out);
+  std::fprintf(out, "SLD: scattering length density, fm/A^3; lengths in fm; Mw in g/mol");
+  if (options.conc > 0.0) {
+    std::fprintf(out, "; I(0) at %g mg/mL in all, each component at its mass share", options.conc);
+  }
+  std::fputs("\n", out);
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     std::fprintf(out, "\n");
     if (l < components.size()) {
       const Component& c = components[l];
-      std::fprintf(out, "%s (%s, %s code): %lld residues, deuteration %g %%, %lld %s\n",
-                   line.label.c_str(), c.spec.path.c_str(), code_name(c.code),
-                   static_cast<long long>(line.residues), c.spec.deuteration,
-                   static_cast<long long>(line.copies), line.copies == 1 ? "copy" : "copies");
+      std::fprintf(out, "%s %s\n", line.label.c_str(), description(c, line.residues).c_str());
       write_notes(c.composition, out);
     } else {
       std::fprintf(out, "complex: %lld molecules\n", static_cast<long long>(line.copies));
     }
-    write_points(line, out);
+    write_points(line, options, out);
   }
   write_match_points(lines, out);
+  write_match_at(components, options, out);
 }
 
 void write_csv_report(const std::vector<Component>& components,
-                      const std::vector<SeriesLine>& lines, std::FILE* out) {
-  std::fprintf(out,
-               "component,copies,residues,deuteration_percent,d2o_percent,solvent_sld,"
-               "scattering_length,contrast,mw,volume,sld,contrast_density,match_point_percent\n");
+                      const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                      std::FILE* out) {
+  std::fputs(
+      "component,copies,residues,deuteration_percent,d2o_percent,solvent_sld,"
+      "scattering_length,contrast,mw,volume,sld,contrast_density,match_point_percent",
+      out);
+  std::fputs(options.xray ? ",xray_sld,solvent_xray_sld" : "", out);
+  std::fputs(options.conc > 0.0 ? ",i0_per_cm\n" : "\n", out);
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     const bool is_component = l < components.size();
@@ -108,12 +191,19 @@ void write_csv_report(const std::vector<Component>& components,
       std::snprintf(match, sizeof match, "%.2f", line.match_percent);
     }
     for (const SeriesPoint& p : line.points) {
-      std::fprintf(out, "%s,%lld,%lld,%s,%.6g,%f,%f,%f,%f,%f,%f,%f,%s\n",
+      std::fprintf(out, "%s,%lld,%lld,%s,%.6g,%f,%f,%f,%f,%f,%f,%f,%s",
                    csv_field(line.label).c_str(), static_cast<long long>(line.copies),
                    static_cast<long long>(line.residues), deuteration.c_str(),
                    p.d2o_fraction * 100.0, static_cast<double>(p.solvent_density),
                    p.scattering_length, p.contrast, p.mass, p.volume, p.length_density,
                    p.contrast_density, match);
+      if (options.xray) {
+        std::fprintf(out, ",%f,%f", p.xray_density, p.xray_solvent_density);
+      }
+      if (options.conc > 0.0) {
+        std::fprintf(out, ",%.6g", p.forward_scattering);
+      }
+      std::fputs("\n", out);
     }
   }
 }
@@ -131,9 +221,8 @@ void write_records_report(const std::vector<Component>& components, const Series
   }
   const double exchange = options.exchange / 100.0;
   for (const Component& c : components) {
-    const double deuteration = c.spec.deuteration / 100.0;
-    const SeriesPoint h2o = series_point(c.composition, deuteration, exchange, 0.0);
-    const SeriesPoint d2o = series_point(c.composition, deuteration, exchange, 1.0);
+    const SeriesPoint h2o = series_point(c.makeup, exchange, 0.0, c.water);
+    const SeriesPoint d2o = series_point(c.makeup, exchange, 1.0, c.water);
     double match = 0.0;
     char match_text[32] = "none";
     if (component_match(c, options.exchange, &match)) {

@@ -14,7 +14,8 @@ void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        std::FILE* out);
 void write_csv_report(const std::vector<Component>& components,
-                      const std::vector<SeriesLine>& lines, std::FILE* out);
+                      const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                      std::FILE* out);
 
 // One line per component: ID, residues, Mw and volume, SLD in H2O and in D2O, match
 // point; as text or CSV by options.format.

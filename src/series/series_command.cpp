@@ -52,7 +52,7 @@ int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err
       return fail(err, error);
     }
     if (options.format == OutputFormat::kCsv) {
-      write_csv_report(components, lines, out);
+      write_csv_report(components, lines, options, out);
     } else {
       write_text_report(components, lines, options, out);
     }

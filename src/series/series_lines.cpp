@@ -1,10 +1,31 @@
 #include "series/series_lines.h"
 
+#include "scattering/scattering_model.h"
+
+namespace {
+
+// I(0) of each line at each point: the complex (or the only component) at the whole
+// concentration, each component at the share of the sample's mass its copies hold.
+void add_forward_scattering(double conc, std::vector<SeriesLine>* lines, size_t components) {
+  const SeriesLine& whole = lines->back();
+  for (size_t l = 0; l < lines->size(); ++l) {
+    SeriesLine& line = (*lines)[l];
+    const double copies = l < components ? static_cast<double>(line.copies) : 1.0;
+    for (size_t i = 0; i < line.points.size(); ++i) {
+      SeriesPoint& p = line.points[i];
+      const double total_mass =
+          l < components && lines->size() > components ? whole.points[i].mass : copies * p.mass;
+      const double share = conc * copies * p.mass / total_mass;
+      p.forward_scattering = forward_scattering(share, p.contrast, p.mass);
+    }
+  }
+}
+
+}  // namespace
+
 bool component_match(const Component& component, double exchange_percent, double* percent) {
-  const ContrastModel model = contrast_model(
-      component.composition, component.spec.deuteration / 100.0, exchange_percent / 100.0);
   double x = 0.0;
-  if (!match_point(model, &x)) {
+  if (!match_point(contrast_model(component.makeup, exchange_percent / 100.0), &x)) {
     return false;
   }
   *percent = x * 100.0;
@@ -19,16 +40,15 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
   SeriesLine complex{"complex", 0, 0, std::vector<SeriesPoint>(percentages.size()), false, 0.0};
   ContrastModel complex_model{};
   for (const Component& component : components) {
-    const double deuteration = component.spec.deuteration / 100.0;
     const int64_t copies = component.spec.copies;
     const int64_t residues = component.composition.residues;
     SeriesLine line{component.spec.label, copies, residues, {}, false, 0.0};
     for (size_t i = 0; i < percentages.size(); ++i) {
       line.points.push_back(
-          series_point(component.composition, deuteration, exchange, percentages[i] / 100.0));
+          series_point(component.makeup, exchange, percentages[i] / 100.0, component.water));
       add_copies(line.points.back(), copies, &complex.points[i]);
     }
-    add_model(contrast_model(component.composition, deuteration, exchange), copies, &complex_model);
+    add_model(contrast_model(component.makeup, exchange), copies, &complex_model);
     line.has_match = component_match(component, options.exchange, &line.match_percent);
     complex.copies += copies;
     complex.residues += residues * copies;
@@ -40,6 +60,9 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     complex.has_match = match_point(complex_model, &x);
     complex.match_percent = x * 100.0;
     lines.push_back(complex);
+  }
+  if (options.conc > 0.0) {
+    add_forward_scattering(options.conc, &lines, components.size());
   }
   return lines;
 }

@@ -1,5 +1,6 @@
-// The planner's figures: for each component and the complex, the totals at each D2O
-// percentage of the series and the match point.
+// The planner's figures: for each component and the complex, the figures at each D2O
+// percentage of the series, the match point, and the deuteration asked for by
+// --match-at.
 #ifndef QUORVANE_SERIES_SERIES_LINES_H_
 #define QUORVANE_SERIES_SERIES_LINES_H_
 
@@ -20,7 +21,8 @@ struct SeriesLine {
 };
 
 // The lines of every component and, when there is more than one molecule, the
-// complex, computed from the compositions.
+// complex. With options.conc, each point's I(0): the complex at that concentration,
+// each component alone at its share of the mass.
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
                                        const SeriesOptions& options);
 

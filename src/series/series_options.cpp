@@ -1,34 +1,51 @@
 #include "series/series_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 const char SERIES_USAGE[] =
-    "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE [[COMPONENT-OPTIONS] FILE]...\n"
-    "Contrast variation of proteins and complexes over the D2O content of the solvent:\n"
-    "scattering length densities, contrast and match points, from sequence files.\n"
+    "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE|--formula F ...\n"
+    "Contrast variation of proteins, nucleic acids and their complexes over the D2O\n"
+    "content of the solvent: scattering length densities, contrast, match points and\n"
+    "forward scattering, from sequence files and chemical formulas.\n"
     "\n"
-    "Component options, for the FILE that follows them:\n"
+    "Component options, for the FILE or --formula that follows them:\n"
+    "  -t, --type TYPE         protein, dna or rna (default protein)\n"
     "  -c, --code CODE         three, one, number or fasta (default: from the file's first\n"
     "                          entry); every record of a FASTA file is a component\n"
     "  -d, --deuteration PCT   % of the non-exchangeable hydrogens that are deuterium\n"
     "                          (default 0)\n"
+    "      --deuterate K,K=PCT those kinds (LEU,ILE; or nucleotide letters) at PCT %\n"
+    "                          instead; repeatable\n"
+    "      --disulfides N      protein: N disulfide bonds, each without two thiol H\n"
+    "      --psv V             partial specific volume, cm^3/g: the volume from the mass\n"
+    "      --match-at PCT      report the deuteration that matches it at PCT % D2O\n"
     "  -n, --copies N          copies of the component in the complex (default 1)\n"
-    "  -l, --label NAME        name in the output (default: the file name or record ID)\n"
+    "  -l, --label NAME        name in the output (default: the file name, record ID or\n"
+    "                          formula)\n"
+    "      --formula F         a molecule by formula (C12H22O11; D for deuterium; Mg+2)\n"
+    "                          in place of a FILE, with --volume A3 or --density G/CM3\n"
+    "                          and --labile N, its H that exchange (default 0)\n"
     "Options:\n"
     "  -x, --exchange PCT      % of the labile hydrogens that exchange (default 100)\n"
     "      --from PCT          first D2O percentage (default 0)\n"
     "      --to PCT            last D2O percentage (default 100)\n"
     "      --step PCT          D2O step (default 10)\n"
+    "      --conc MG_PER_ML    sample concentration: adds I(0) in 1/cm\n"
+    "      --xray              adds X-ray scattering length densities\n"
     "      --csv               comma-separated values instead of the text table\n"
-    "      --svg FILE          also plot contrast density against D2O into FILE\n"
+    "      --svg FILE          also plot into FILE\n"
+    "      --plot KIND         contrast (default), sld, or i0 (with --conc)\n"
     "      --records           one line per sequence record (ID, residues, Mw, volume,\n"
     "                          SLD in H2O and D2O, match point) instead of a series\n"
     "      --allow-unknown     leave entries that name no residue out of the sums, with a\n"
     "                          warning, instead of stopping\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
+    "Elements: H D C N O P S Na K Cl Mg Ca Se Fe Zn Mn Cu F Br I.\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
 
 namespace {
@@ -129,6 +146,104 @@ const OptionRule RULES[] = {
        return !v.empty();
      },
      "a file name"},
+    {"-t", "--type", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       const struct {
+         const char* name;
+         ChainKind kind;
+       } kinds[] = {
+           {"protein", ChainKind::kProtein}, {"dna", ChainKind::kDna}, {"rna", ChainKind::kRna}};
+       for (const auto& k : kinds) {
+         if (v == k.name) {
+           next->kind = k.kind;
+           return true;
+         }
+       }
+       return false;
+     },
+     "a type (protein, dna or rna)"},
+    {nullptr, "--deuterate", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       const size_t equals = v.find('=');
+       SelectiveDeuteration selective{{}, 0.0};
+       if (equals == std::string::npos || !percent(v.substr(equals + 1), &selective.percent)) {
+         return false;
+       }
+       for (size_t start = 0; start <= equals;) {
+         const size_t comma = std::min(v.find(',', start), equals);
+         selective.kinds.push_back(v.substr(start, comma - start));
+         start = comma + 1;
+       }
+       next->selective.push_back(selective);
+       return true;
+     },
+     "KINDS=PCT, such as LEU,ILE=100"},
+    {nullptr, "--disulfides", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       double n = 0.0;
+       if (!parse_number(v, &n) || n < 0.0 || n > 1e6 || n != std::floor(n)) {
+         return false;
+       }
+       next->disulfides = static_cast<int64_t>(n);
+       return true;
+     },
+     "a whole number of disulfide bonds"},
+    {nullptr, "--psv", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       return parse_number(v, &next->psv) && next->psv > 0.1 && next->psv < 2.0;
+     },
+     "a partial specific volume from 0.1 to 2 cm^3/g"},
+    {nullptr, "--match-at", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       next->match_at_given = true;
+       return percent(v, &next->match_at);
+     },
+     "a D2O percentage from 0 to 100"},
+    {nullptr, "--labile", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       return parse_number(v, &next->labile) && next->labile >= 0.0 &&
+              next->labile == std::floor(next->labile);
+     },
+     "a whole number of labile hydrogens"},
+    {nullptr, "--volume", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       return parse_number(v, &next->volume) && next->volume > 0.0;
+     },
+     "a volume in cubic angstrom above 0"},
+    {nullptr, "--density", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       return parse_number(v, &next->density) && next->density > 0.0;
+     },
+     "a density in g/cm^3 above 0"},
+    {nullptr, "--conc", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       return parse_number(v, &o->conc) && o->conc > 0.0;
+     },
+     "a concentration in mg/mL above 0"},
+    {nullptr, "--plot", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       const struct {
+         const char* name;
+         PlotKind kind;
+       } kinds[] = {{"contrast", PlotKind::kContrast},
+                    {"sld", PlotKind::kSld},
+                    {"i0", PlotKind::kForwardScattering}};
+       for (const auto& k : kinds) {
+         if (v == k.name) {
+           o->plot = k.kind;
+           return true;
+         }
+       }
+       return false;
+     },
+     "a plot (contrast, sld or i0)"},
+    {nullptr, "--formula", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       next->formula = v;
+       return !v.empty();
+     },
+     "a formula"},
+    {nullptr, "--xray", false, nullptr, nullptr},
     {nullptr, "--csv", false, nullptr, nullptr},
     {nullptr, "--records", false, nullptr, nullptr},
     {nullptr, "--allow-unknown", false, nullptr, nullptr},
@@ -148,9 +263,62 @@ void set_flag(const std::string& name, SeriesOptions* options) {
     options->format = OutputFormat::kCsv;
   } else if (name == "--records") {
     options->records = true;
+  } else if (name == "--xray") {
+    options->xray = true;
   } else {
     options->allow_unknown = true;
   }
+}
+
+// Whether `name` is a kind of unit of the component's chain type: a residue name (any
+// case) or a nucleotide letter.
+bool is_unit_name(ChainKind kind, const std::string& name) {
+  for (int i = 0; i < unit_count(kind); ++i) {
+    const char* unit = unit_name(kind, i);
+    if (name.size() == std::strlen(unit) && i != UNKNOWN_RESIDUE &&
+        std::equal(name.begin(), name.end(), unit, [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == b;
+        })) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Checks a component's options against what it is.
+bool check_component(const ComponentSpec& c, std::string* error) {
+  if (c.formula.empty() && (c.labile > 0.0 || c.volume > 0.0 || c.density > 0.0)) {
+    *error = "--labile, --volume and --density describe a --formula component";
+    return false;
+  }
+  if (!c.formula.empty()) {
+    Unit unit{};
+    std::string problem;
+    if (!parse_formula(c.formula, c.labile, &unit, &problem)) {
+      *error = "--formula " + c.formula + ": " + problem;
+      return false;
+    }
+    if ((c.volume > 0.0) == (c.density > 0.0) && c.psv <= 0.0) {
+      *error = "--formula " + c.formula + " needs its volume: give --volume or --density";
+      return false;
+    }
+  }
+  if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || !c.formula.empty())) {
+    *error = "--disulfides applies to protein components only";
+    return false;
+  }
+  for (const SelectiveDeuteration& s : c.selective) {
+    for (const std::string& kind : s.kinds) {
+      if (!c.formula.empty() || !is_unit_name(c.kind, kind)) {
+        *error = "--deuterate: '" + kind + "' is no " +
+                 (c.kind == ChainKind::kProtein ? "residue name (LEU, GLY...)"
+                                                : "nucleotide letter (A, C, G, T or U)") +
+                 " of this component";
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 // The checks that need every option: a file for each component option, and a range.
@@ -161,6 +329,10 @@ ParseResult check_whole(bool pending, SeriesOptions* options, std::string* error
   }
   if (options->components.empty()) {
     *error = "no component given; name at least one sequence file (see --help)";
+    return ParseResult::kUsageError;
+  }
+  if (options->plot == PlotKind::kForwardScattering && options->conc <= 0.0) {
+    *error = "--plot i0 needs the sample's concentration: give --conc";
     return ParseResult::kUsageError;
   }
   if (options->from > options->to) {
@@ -185,6 +357,13 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
     std::string arg = argv[i];
     if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
       next.path = arg;
+      if (!next.formula.empty()) {
+        *error = "--formula " + next.formula + " takes the place of a file, not " + arg;
+        return ParseResult::kUsageError;
+      }
+      if (!check_component(next, error)) {
+        return ParseResult::kUsageError;
+      }
       options->components.push_back(next);
       next = ComponentSpec();
       pending = false;
@@ -228,6 +407,14 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
       return ParseResult::kUsageError;
     }
     pending = pending || rule->per_component;
+    if (std::strcmp(rule->long_name, "--formula") == 0) {
+      if (!check_component(next, error)) {
+        return ParseResult::kUsageError;
+      }
+      options->components.push_back(next);
+      next = ComponentSpec();
+      pending = false;
+    }
   }
   return check_whole(pending, options, error);
 }

@@ -6,18 +6,37 @@
 #include <string>
 #include <vector>
 
+#include "residues/chemistry.h"
 #include "residues/sequence_reader.h"
 
+// Residue kinds (GLY, LEU; or nucleotide letters) whose carbon-bound hydrogens are
+// deuterated otherwise than the rest of their component.
+struct SelectiveDeuteration {
+  std::vector<std::string> kinds;
+  double percent;
+};
+
 struct ComponentSpec {
-  std::string path;
-  std::string label;        // empty: from the file name or its FASTA records
+  std::string path;     // the sequence file; empty for a formula
+  std::string formula;  // a formula component (C12H22O11) instead of a file
+  std::string label;    // empty: from the file name, its FASTA records or the formula
+  ChainKind kind = ChainKind::kProtein;
   bool code_given = false;  // otherwise the code is guessed from the file
   DataCode code = DataCode::kOneLetter;
   double deuteration = 0.0;  // % of the non-exchangeable hydrogens that are deuterium
+  std::vector<SelectiveDeuteration> selective;
   int64_t copies = 1;
+  double labile = 0.0;     // formula: hydrogens that exchange with the solvent
+  double volume = 0.0;     // formula: cubic angstrom per molecule (0: from density)
+  double density = 0.0;    // formula: g/cm^3
+  double psv = 0.0;        // cm^3/g; 0: the volume is the sum of the units' volumes
+  int64_t disulfides = 0;  // protein: each removes two labile thiol hydrogens
+  bool match_at_given = false;
+  double match_at = 0.0;  // % D2O at which to match the component by deuterating it
 };
 
 enum class OutputFormat { kText, kCsv };
+enum class PlotKind { kContrast, kSld, kForwardScattering };
 
 struct SeriesOptions {
   std::vector<ComponentSpec> components;
@@ -29,15 +48,18 @@ struct SeriesOptions {
   std::string svg_path;        // empty: no plot
   bool records = false;        // one line per sequence record instead of a series
   bool allow_unknown = false;  // leave unknown entries out instead of stopping
+  bool xray = false;           // add X-ray scattering length densities
+  double conc = 0.0;           // mg/mL of the whole sample; above 0: add I(0)
+  PlotKind plot = PlotKind::kContrast;
 };
 
 constexpr int MAX_POINTS = 10001;
 
 enum class ParseResult { kRun, kHelp, kVersion, kUsageError };
 
-// Reads argv[1..argc-1]. Per-component options (--deuteration, --copies, --code,
-// --label) apply to the next FILE only. On kUsageError, `*error` is one line saying
-// what is wrong.
+// Reads argv[1..argc-1]. Per-component options apply to the next FILE or --formula
+// only, and are checked against it (a formula needs a volume; --deuterate names kinds
+// of its chain type). On kUsageError, `*error` is one line saying what is wrong.
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
                                  std::string* error);
 

@@ -29,6 +29,15 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
        "the D2O range runs backwards: --from must not exceed --to"},
       {{"--step", "0.0099", "a"}, "the D2O range has more than 10001 points; use a larger --step"},
       {{"a", "-n", "2"}, "component options at the end name no file; put them before their FILE"},
+      {{"--formula", "C12H22O11"},
+       "--formula C12H22O11 needs its volume: give --volume or --density"},
+      {{"--volume", "9", "a"}, "--labile, --volume and --density describe a --formula component"},
+      {{"-t", "dna", "--disulfides", "1", "a"}, "--disulfides applies to protein components only"},
+      {{"-t", "rna", "--deuterate", "A,T=50", "a"},
+       "--deuterate: 'T' is no nucleotide letter (A, C, G, T or U) of this component"},
+      {{"--deuterate", "LEU", "a"},
+       "option '--deuterate': 'LEU' is not KINDS=PCT, such as LEU,ILE=100"},
+      {{"--plot", "i0", "a"}, "--plot i0 needs the sample's concentration: give --conc"},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = c.args;

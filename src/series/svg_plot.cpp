@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "io/replacement_file.h"
+#include "scattering/scattering_model.h"
 
 namespace {
 
@@ -70,33 +71,61 @@ const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
 // Where the plot sits in the picture and what it spans.
 struct Frame {
   double left = 80, top = 40, width = 480, height = 380;  // the plot area, pixels
-  double x_min, x_max, y_min, y_max;                      // % D2O, fm/A^3
+  double x_min, x_max;                                    // % D2O
+  double y_min, y_max, y_step;                            // the plotted figure's unit
 
   double px(double x) const { return left + (x - x_min) / (x_max - x_min) * width; }
   double py(double y) const { return top + (y_max - y) / (y_max - y_min) * height; }
 };
 
+// The figure a plot shows of a point.
+double plotted(PlotKind kind, const SeriesPoint& p) {
+  switch (kind) {
+    case PlotKind::kSld:
+      return p.length_density;
+    case PlotKind::kForwardScattering:
+      return p.forward_scattering;
+    case PlotKind::kContrast:
+      break;
+  }
+  return p.contrast_density;
+}
+
+// A step of 1, 2 or 5 times a power of ten that cuts `span` into about six.
+double nice_step(double span) {
+  const double rough = span / 6.0;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  for (double factor : {1.0, 2.0, 5.0}) {
+    if (factor * power >= rough) {
+      return factor * power;
+    }
+  }
+  return 10.0 * power;
+}
+
 Frame frame_for(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Frame f;
   f.x_min = options.from;
   f.x_max = options.to > options.from ? options.to : options.from + 1.0;
-  f.y_min = 0.0;
-  f.y_max = 0.0;
+  double low = 0.0;  // zero contrast and zero I(0) are always in sight
+  double high = 0.0;
   for (const SeriesLine& line : lines) {
     for (const SeriesPoint& p : line.points) {
-      if (std::isfinite(p.contrast_density)) {
-        f.y_min = std::fmin(f.y_min, p.contrast_density);
-        f.y_max = std::fmax(f.y_max, p.contrast_density);
+      const double y = plotted(options.plot, p);
+      const double solvent = options.plot == PlotKind::kSld ? p.solvent_density : y;
+      if (std::isfinite(y)) {
+        low = std::fmin(low, std::fmin(y, solvent));
+        high = std::fmax(high, std::fmax(y, solvent));
       }
     }
   }
-  // Round the y range out to whole tenths so the ticks are plain numbers.
-  f.y_min = std::floor(f.y_min * 10.0 - 1e-9) / 10.0;
-  f.y_max = std::ceil(f.y_max * 10.0 + 1e-9) / 10.0;
-  if (f.y_max - f.y_min < 0.2) {
-    f.y_max += 0.1;
-    f.y_min -= 0.1;
-  }
+  const double span = high - low > 1e-12 ? high - low : (high > 0 ? high : 1.0);
+  f.y_step = nice_step(span);
+  // Whole steps, so the ticks are plain numbers; a step of room where a line ends.
+  f.y_min = std::floor(low / f.y_step + 1e-9) * f.y_step;
+  f.y_max = std::ceil(high / f.y_step - 1e-9) * f.y_step;
+  f.y_max += f.y_max - high < f.y_step / 4 ? f.y_step : 0.0;
+  f.y_min -= low - f.y_min < f.y_step / 4 && low < 0.0 ? f.y_step : 0.0;
   return f;
 }
 
@@ -123,32 +152,56 @@ std::string grid(const Frame& f) {
     svg += line_element(x, f.top, x, f.top + f.height, "stroke=\"#e6e6e6\"");
     svg += text_element(x, f.top + f.height + 18, " text-anchor=\"middle\"", shortest(i * x_step));
   }
-  const double span_y = f.y_max - f.y_min;
-  const double y_step = span_y > 2 ? 0.5 : span_y > 0.8 ? 0.2 : 0.1;
-  const auto y_last = static_cast<int>(std::floor(f.y_max / y_step + 1e-9));
-  for (auto i = static_cast<int>(std::ceil(f.y_min / y_step - 1e-9)); i <= y_last; ++i) {
-    const double y = i * y_step;
+  const auto y_last = static_cast<int>(std::floor(f.y_max / f.y_step + 1e-9));
+  for (auto i = static_cast<int>(std::ceil(f.y_min / f.y_step - 1e-9)); i <= y_last; ++i) {
+    const double y = i * f.y_step;
     svg += line_element(f.left, f.py(y), f.left + f.width, f.py(y), "stroke=\"#e6e6e6\"");
     svg += text_element(f.left - 8, f.py(y) + 4, " text-anchor=\"end\"",
-                        fixed(std::fabs(y) < 1e-12 ? 0.0 : y, 1));
+                        shortest(std::fabs(y) < f.y_step * 1e-9 ? 0.0 : y));
   }
   return svg;
 }
 
-std::string axes(const Frame& f, double exchange) {
+std::string axes(const Frame& f, const SeriesOptions& options) {
   std::string svg = "<rect x=\"" + coordinate(f.left) + "\" y=\"" + coordinate(f.top) +
                     "\" width=\"" + coordinate(f.width) + "\" height=\"" + coordinate(f.height) +
                     "\" fill=\"none\" stroke=\"#333\"/>\n";
-  svg += line_element(f.left, f.py(0), f.left + f.width, f.py(0),
-                      "stroke=\"#333\" stroke-dasharray=\"4 3\"");
   const double middle = f.left + f.width / 2;
-  svg +=
-      text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"",
-                   "Contrast against the solvent (labile H exchange " + shortest(exchange) + " %)");
+  std::string title = "Contrast against the solvent";
+  std::string axis = "Contrast density (fm/\xc3\x85\xc2\xb3)";
+  if (options.plot == PlotKind::kSld) {
+    title = "Scattering length densities";
+    axis = "SLD (fm/\xc3\x85\xc2\xb3)";
+  } else if (options.plot == PlotKind::kForwardScattering) {
+    title = "Forward scattering at " + shortest(options.conc) + " mg/mL";
+    axis = "I(0) (1/cm)";
+  } else {
+    svg += line_element(f.left, f.py(0), f.left + f.width, f.py(0),
+                        "stroke=\"#333\" stroke-dasharray=\"4 3\"");
+  }
+  svg += text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"",
+                      title + " (labile H exchange " + shortest(options.exchange) + " %)");
   svg += text_element(middle, 464, " text-anchor=\"middle\"", "D2O in the solvent (%)");
   svg += "<text transform=\"translate(22 " + coordinate(f.top + f.height / 2) +
-         ") rotate(-90)\" text-anchor=\"middle\">Contrast density (fm/\xc3\x85\xc2\xb3)</text>\n";
+         ") rotate(-90)\" text-anchor=\"middle\">" + axis + "</text>\n";
   return svg;
+}
+
+// The solvent's own line on the SLD plot, which each component's line crosses at its
+// match point.
+std::string solvent_line(const SeriesLine& line, const Frame& f) {
+  std::string path;
+  for (const SeriesPoint& p : line.points) {
+    path += fixed(f.px(p.d2o_fraction * 100.0), 2) + "," +
+            fixed(f.py(static_cast<double>(p.solvent_density)), 2) + " ";
+  }
+  const double y = f.top + f.height - 12;
+  return "<polyline fill=\"none\" stroke=\"#333\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\" "
+         "points=\"" +
+         path + "\"/>\n" +
+         line_element(f.left + f.width + 16, y, f.left + f.width + 40, y,
+                      "stroke=\"#333\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"") +
+         text_element(f.left + f.width + 46, y + 4, "", "solvent (H2O/D2O)");
 }
 
 // A label cut to what fits the legend, never inside a UTF-8 sequence.
@@ -164,14 +217,15 @@ std::string legend_label(const std::string& label) {
 }
 
 // One series: its polyline, its match point where it lies on the plot, its legend.
-std::string series_elements(const SeriesLine& line, size_t index, bool is_complex, const Frame& f) {
+std::string series_elements(const SeriesLine& line, size_t index, bool is_complex, const Frame& f,
+                            PlotKind kind) {
   const std::string colour = COLOURS[index % (sizeof COLOURS / sizeof COLOURS[0])];
   const std::string dash = is_complex ? " stroke-dasharray=\"8 4\"" : "";
   std::string path;
   for (const SeriesPoint& p : line.points) {
-    if (std::isfinite(p.contrast_density)) {
-      path +=
-          fixed(f.px(p.d2o_fraction * 100.0), 2) + "," + fixed(f.py(p.contrast_density), 2) + " ";
+    const double y = plotted(kind, p);
+    if (std::isfinite(y)) {
+      path += fixed(f.px(p.d2o_fraction * 100.0), 2) + "," + fixed(f.py(y), 2) + " ";
     }
   }
   std::string svg = "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"" + dash +
@@ -180,10 +234,12 @@ std::string series_elements(const SeriesLine& line, size_t index, bool is_comple
   if (line.has_match) {
     const double m = line.match_percent;
     match = "match " + fixed(m, 2) + " % D2O";
+    // Where the line meets zero contrast, zero I(0), or the solvent's SLD.
+    const double at = kind == PlotKind::kSld ? SOLVENT_AT_H2O + SOLVENT_PER_D2O * m / 100.0 : 0.0;
     if (m >= f.x_min && m <= f.x_max) {
-      svg += "<circle cx=\"" + fixed(f.px(m), 2) + "\" cy=\"" + fixed(f.py(0), 2) +
+      svg += "<circle cx=\"" + fixed(f.px(m), 2) + "\" cy=\"" + fixed(f.py(at), 2) +
              "\" r=\"5\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
-      svg += text_element(f.px(m), f.py(0) - 10 - 14.0 * static_cast<double>(index),
+      svg += text_element(f.px(m), f.py(at) - 10 - 14.0 * static_cast<double>(index),
                           " text-anchor=\"middle\" fill=\"" + colour + "\"", fixed(m, 2) + " %");
     } else {
       match += " (off the plot)";
@@ -239,11 +295,14 @@ std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
       "font-size=\"12\">\n"
       "<rect width=\"820\" height=\"480\" fill=\"white\"/>\n";
   svg += grid(f);
-  svg += axes(f, options.exchange);
+  svg += axes(f, options);
+  if (options.plot == PlotKind::kSld && !lines.empty()) {
+    svg += solvent_line(lines[0], f);
+  }
   for (size_t l = 0; l < lines.size(); ++l) {
     const bool is_complex =
         l + 1 == lines.size() && lines.size() > 1 && lines[l].label == "complex";
-    svg += series_elements(lines[l], l, is_complex, f);
+    svg += series_elements(lines[l], l, is_complex, f, options.plot);
   }
   svg += "</svg>\n";
   return svg;
