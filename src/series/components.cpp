@@ -4,20 +4,29 @@
 #include <cstring>
 
 #include "scattering/scattering_model.h"
+#include "series/structure_components.h"
+#include "structure/structure_reader.h"
 
 namespace {
 
 constexpr int32_t CYSTEINE = 18;
 
+}  // namespace
+
 std::string stem_of(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) {
+    name.erase(name.size() - 3);
+  }
   const size_t dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) {
     name.erase(dot);
   }
   return name;
 }
+
+namespace {
 
 std::string where(const ComponentSpec& spec, const SequenceRecord& record, size_t records) {
   return records > 1 ? spec.path + ", record " + record.id : spec.path;
@@ -27,7 +36,8 @@ std::string entries(int64_t count) {
   return std::to_string(count) + (count == 1 ? " entry names" : " entries name");
 }
 
-// Refuses or notes the unknown entries of one record.
+}  // namespace
+
 bool check_unknown(const std::string& place, const Composition& comp, bool allow_unknown,
                    std::vector<std::string>* warnings, std::string* error) {
   if (comp.wrong_kind > 0) {
@@ -52,7 +62,6 @@ bool check_unknown(const std::string& place, const Composition& comp, bool allow
   return true;
 }
 
-// The deuteration of a unit: its kind's own under --deuterate, else the component's.
 double deuteration_of(const ComponentSpec& spec, const char* name) {
   double percent = spec.deuteration;
   for (const SelectiveDeuteration& s : spec.selective) {
@@ -67,6 +76,8 @@ double deuteration_of(const ComponentSpec& spec, const char* name) {
   return percent / 100.0;
 }
 
+namespace {
+
 // A volume from a partial specific volume: the protonated molecule's mass in H2O.
 double volume_from_psv(const Makeup& makeup, double water, double psv) {
   Makeup protonated = makeup;
@@ -76,6 +87,8 @@ double volume_from_psv(const Makeup& makeup, double water, double psv) {
   protonated.volume = 0.0;
   return series_point(protonated, 1.0, 0.0, water).mass * psv * ANGSTROM3_PER_CM3_MOL;
 }
+
+}  // namespace
 
 Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp) {
   Makeup makeup;
@@ -100,8 +113,10 @@ Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp) {
   return makeup;
 }
 
+namespace {
+
 bool load_formula(const ComponentSpec& spec, std::vector<Component>* components) {
-  Component component{spec, "", DataCode::kOneLetter, Composition{}, Makeup{}, 0.0};
+  Component component{spec, "", DataCode::kOneLetter, Composition{}, Makeup{}, 0.0, {}, {}};
   Unit unit{};
   std::string error;
   parse_formula(spec.formula, spec.labile, &unit, &error);  // checked with the options
@@ -146,11 +161,15 @@ const char* kind_name(ChainKind kind) {
   return "protein";
 }
 
-bool load_components(const ComponentSpec& spec, bool allow_unknown,
+bool load_components(const ComponentSpec& spec, const SeriesOptions& options,
                      std::vector<Component>* components, std::vector<std::string>* warnings,
                      std::string* error) {
+  const bool allow_unknown = options.allow_unknown;
   if (!spec.formula.empty()) {
     return load_formula(spec, components);
+  }
+  if (spec.structure || (!spec.code_given && is_structure_path(spec.path))) {
+    return load_structure_components(spec, options, components, warnings, error);
   }
   std::FILE* file = std::fopen(spec.path.c_str(), "r");
   if (file == nullptr) {
@@ -198,7 +217,9 @@ bool load_components(const ComponentSpec& spec, bool allow_unknown,
                         code,
                         record.composition,
                         chain_makeup(spec, record.composition),
-                        WATER_MASS};
+                        WATER_MASS,
+                        {},
+                        {}};
     if (records > 1) {
       component.spec.label =
           record.id.empty() ? stem_of(spec.path) + " " + std::to_string(i + 1) : record.id;

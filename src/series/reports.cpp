@@ -1,5 +1,6 @@
 #include "series/reports.h"
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -32,6 +33,15 @@ std::string description(const Component& c, int64_t residues) {
   if (!s.formula.empty()) {
     text = "(formula " + s.formula + ", " + shortest(s.labile) + " labile H, " +
            shortest(c.makeup.volume) + " A^3)";
+  } else if (!c.placed.empty()) {
+    const bool blank = c.record.empty() || c.record == " ";
+    text = "(" + s.path + ", structure" +
+           (blank                                     ? ""
+            : c.record.find(',') != std::string::npos ? ", chains "
+                                                      : ", chain ") +
+           (blank ? "" : c.record) + "): " + std::to_string(residues) +
+           (s.kind == ChainKind::kProtein ? " residues"
+                                          : std::string(" nucleotides, ") + kind_name(s.kind));
   } else {
     text = "(" + s.path + ", " + code_name(c.code) + " code" +
            (s.kind == ChainKind::kProtein ? "" : std::string(", ") + kind_name(s.kind)) +
@@ -56,7 +66,7 @@ std::string description(const Component& c, int64_t residues) {
 }
 
 // What the planner assumed of a chain besides its plain residues.
-void write_notes(const Composition& comp, std::FILE* out) {
+void write_notes(const Composition& comp, bool from_sequence, std::FILE* out) {
   const bool protein = comp.kind == ChainKind::kProtein;
   if (comp.ambiguous > 0) {
     std::fprintf(out,
@@ -68,7 +78,7 @@ void write_notes(const Composition& comp, std::FILE* out) {
                  static_cast<long long>(comp.any), protein ? "X" : "N",
                  protein ? "twenty residues" : "four nucleotides");
   }
-  if (comp.selenium > 0.0) {
+  if (comp.selenium > 0.0 && from_sequence) {
     std::fprintf(out, "  note: %g U counted as cysteine with selenium for sulfur\n", comp.selenium);
   }
   if (comp.unknown > 0) {
@@ -77,13 +87,38 @@ void write_notes(const Composition& comp, std::FILE* out) {
   }
 }
 
-void write_points(const SeriesLine& line, const SeriesOptions& options, std::FILE* out) {
+bool any_gyration(const std::vector<SeriesLine>& lines) {
+  for (const SeriesLine& line : lines) {
+    if (!line.gyration.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Rg in angstrom; "neg" where Rg^2 < 0, empty where it is not defined or there are no
+// coordinates.
+std::string rg_text(const SeriesLine& line, size_t i, const char* none) {
+  if (line.gyration.empty() || !line.gyration[i].defined) {
+    return none;
+  }
+  if (line.gyration[i].rg2 < 0.0) {
+    return "neg";
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", std::sqrt(line.gyration[i].rg2));
+  return text;
+}
+
+void write_points(const SeriesLine& line, const SeriesOptions& options, bool rg, std::FILE* out) {
   std::fprintf(out, "%7s %12s %18s %16s %16s %10s %13s", "D2O %", "solvent SLD",
                "scattering length", "contrast", "Mw", "SLD", "contrast SLD");
   std::fputs(options.xray ? " X-ray SLD solvent X-ray" : "", out);
   std::fputs(options.conc > 0.0 ? "   I(0) 1/cm" : "", out);
+  std::fputs(rg ? "     Rg A" : "", out);
   std::fputs("\n", out);
-  for (const SeriesPoint& p : line.points) {
+  for (size_t i = 0; i < line.points.size(); ++i) {
+    const SeriesPoint& p = line.points[i];
     std::fprintf(out, "%7.2f %12.6f %18.6f %16.6f %16.6f %10.6f %13.6f", p.d2o_fraction * 100.0,
                  static_cast<double>(p.solvent_density), p.scattering_length, p.contrast, p.mass,
                  p.length_density, p.contrast_density);
@@ -93,7 +128,53 @@ void write_points(const SeriesLine& line, const SeriesOptions& options, std::FIL
     if (options.conc > 0.0) {
       std::fprintf(out, " %12.6g", p.forward_scattering);
     }
+    if (rg) {
+      std::fprintf(out, " %9s", rg_text(line, i, "n/a").c_str());
+    }
     std::fputs("\n", out);
+  }
+}
+
+// The Stuhrmann fits of the lines with coordinates, and how far apart the parts sit.
+void write_structure_figures(const std::vector<Component>& components,
+                             const std::vector<SeriesLine>& lines, std::FILE* out) {
+  std::fprintf(out,
+               "\nStuhrmann fits, Rg^2 = Rm^2 + alpha/drho - beta/drho^2 (drho: mean contrast "
+               "density, fm/A^3; Rg^2 near the match point left out):\n");
+  for (const SeriesLine& line : lines) {
+    const StuhrmannFit& f = line.stuhrmann;
+    if (line.gyration.empty()) {
+      continue;
+    }
+    if (!f.fitted) {
+      std::fprintf(out, "  %-20s too few points (%d) for a fit; widen the D2O range\n",
+                   line.label.c_str(), f.points);
+      continue;
+    }
+    std::fprintf(out,
+                 "  %-20s Rm %8.3f A  alpha %10.5g fm/A  beta %10.5g fm^2/A^4  residual %.3g A^2 "
+                 "(%d points)\n",
+                 line.label.c_str(), f.rm2 >= 0.0 ? std::sqrt(f.rm2) : -std::sqrt(-f.rm2), f.alpha,
+                 f.beta, f.residual, f.points);
+  }
+  bool first = true;
+  for (size_t a = 0; a < components.size(); ++a) {
+    for (size_t b = a + 1; b < components.size(); ++b) {
+      if (components[a].placed.empty() || components[b].placed.empty()) {
+        continue;
+      }
+      if (first) {
+        std::fprintf(out, "\nCentre-to-centre distances (volume-weighted centres):\n");
+        first = false;
+      }
+      double ax, ay, az, bx, by, bz;
+      centre_of_volume(components[a].placed, &ax, &ay, &az);
+      centre_of_volume(components[b].placed, &bx, &by, &bz);
+      const double d =
+          std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by) + (az - bz) * (az - bz));
+      std::fprintf(out, "  %s - %s: %.2f A\n", components[a].spec.label.c_str(),
+                   components[b].spec.label.c_str(), d);
+    }
   }
 }
 
@@ -156,20 +237,27 @@ void write_text_report(const std::vector<Component>& components,
     std::fprintf(out, "; I(0) at %g mg/mL in all, each component at its mass share", options.conc);
   }
   std::fputs("\n", out);
+  const bool rg = any_gyration(lines);
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     std::fprintf(out, "\n");
     if (l < components.size()) {
       const Component& c = components[l];
       std::fprintf(out, "%s %s\n", line.label.c_str(), description(c, line.residues).c_str());
-      write_notes(c.composition, out);
+      write_notes(c.composition, c.placed.empty(), out);
+      for (const std::string& note : c.notes) {
+        std::fprintf(out, "  note: %s\n", note.c_str());
+      }
     } else {
       std::fprintf(out, "complex: %lld molecules\n", static_cast<long long>(line.copies));
     }
-    write_points(line, options, out);
+    write_points(line, options, rg, out);
   }
   write_match_points(lines, out);
   write_match_at(components, options, out);
+  if (rg) {
+    write_structure_figures(components, lines, out);
+  }
 }
 
 void write_csv_report(const std::vector<Component>& components,
@@ -180,7 +268,9 @@ void write_csv_report(const std::vector<Component>& components,
       "scattering_length,contrast,mw,volume,sld,contrast_density,match_point_percent",
       out);
   std::fputs(options.xray ? ",xray_sld,solvent_xray_sld" : "", out);
-  std::fputs(options.conc > 0.0 ? ",i0_per_cm\n" : "\n", out);
+  std::fputs(options.conc > 0.0 ? ",i0_per_cm" : "", out);
+  const bool rg = any_gyration(lines);
+  std::fputs(rg ? ",rg\n" : "\n", out);
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     const bool is_component = l < components.size();
@@ -190,7 +280,8 @@ void write_csv_report(const std::vector<Component>& components,
     if (line.has_match) {
       std::snprintf(match, sizeof match, "%.2f", line.match_percent);
     }
-    for (const SeriesPoint& p : line.points) {
+    for (size_t i = 0; i < line.points.size(); ++i) {
+      const SeriesPoint& p = line.points[i];
       std::fprintf(out, "%s,%lld,%lld,%s,%.6g,%f,%f,%f,%f,%f,%f,%f,%s",
                    csv_field(line.label).c_str(), static_cast<long long>(line.copies),
                    static_cast<long long>(line.residues), deuteration.c_str(),
@@ -202,6 +293,9 @@ void write_csv_report(const std::vector<Component>& components,
       }
       if (options.conc > 0.0) {
         std::fprintf(out, ",%.6g", p.forward_scattering);
+      }
+      if (rg) {
+        std::fprintf(out, ",%s", rg_text(line, i, "").c_str());
       }
       std::fputs("\n", out);
     }
@@ -237,4 +331,22 @@ void write_records_report(const std::vector<Component>& components, const Series
         static_cast<long long>(c.composition.residues), h2o.mass, h2o.volume, h2o.length_density,
         d2o.length_density, match_text);
   }
+}
+
+bool write_stuhrmann_csv(const std::vector<SeriesLine>& lines, std::FILE* out) {
+  std::fputs("component,rm,alpha,beta,residual,points\n", out);
+  for (const SeriesLine& line : lines) {
+    const StuhrmannFit& f = line.stuhrmann;
+    if (line.gyration.empty()) {
+      continue;
+    }
+    if (!f.fitted) {
+      std::fprintf(out, "%s,,,,,%d\n", csv_field(line.label).c_str(), f.points);
+      continue;
+    }
+    std::fprintf(out, "%s,%.6g,%.6g,%.6g,%.6g,%d\n", csv_field(line.label).c_str(),
+                 f.rm2 >= 0.0 ? std::sqrt(f.rm2) : -std::sqrt(-f.rm2), f.alpha, f.beta, f.residual,
+                 f.points);
+  }
+  return std::fflush(out) == 0 && !std::ferror(out);
 }

@@ -22,4 +22,9 @@ void write_csv_report(const std::vector<Component>& components,
 void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,
                           std::FILE* out);
 
+// The Stuhrmann fits as CSV: component, rm (angstrom; negative when Rm^2 is), alpha
+// (fm/A), beta (fm^2/A^4), residual (square angstrom), points. Returns false when a write
+// failed.
+bool write_stuhrmann_csv(const std::vector<SeriesLine>& lines, std::FILE* out);
+
 #endif  // QUORVANE_SERIES_REPORTS_H_

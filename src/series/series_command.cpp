@@ -3,12 +3,27 @@
 #include <string>
 #include <vector>
 
+#include "io/replacement_file.h"
 #include "series/components.h"
 #include "series/reports.h"
 #include "series/series_lines.h"
 #include "series/svg_plot.h"
 
 namespace {
+
+bool write_stuhrmann(const std::string& path, const std::vector<SeriesLine>& lines,
+                     std::string* error) {
+  std::FILE* file = open_replacement(path, "w");
+  if (file == nullptr) {
+    *error = path + ": cannot be written; check that its directory exists and is writable";
+    return false;
+  }
+  if (!finish_replacement(file, write_stuhrmann_csv(lines, file), path)) {
+    *error = path + ": writing failed (disk full?); nothing was left there";
+    return false;
+  }
+  return true;
+}
 
 int fail(std::FILE* err, const std::string& error) {
   std::fprintf(err, "quorvane-series: %s\n", error.c_str());
@@ -36,12 +51,24 @@ int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err
   std::vector<Component> components;
   std::vector<std::string> warnings;
   for (const ComponentSpec& spec : options.components) {
-    if (!load_components(spec, options.allow_unknown, &components, &warnings, &error)) {
+    if (!load_components(spec, options, &components, &warnings, &error)) {
       return fail(err, error);
     }
   }
   for (const std::string& warning : warnings) {
     std::fprintf(err, "quorvane-series: warning: %s\n", warning.c_str());
+  }
+  if (options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) {
+    bool placed = false;
+    for (const Component& c : components) {
+      placed = placed || !c.placed.empty();
+    }
+    if (!placed) {
+      std::fprintf(err,
+                   "quorvane-series: a Stuhrmann fit needs a component read from a structure "
+                   "(.pdb, .cif...)\n");
+      return 2;
+    }
   }
   if (options.records) {
     write_records_report(components, options, out);
@@ -49,6 +76,10 @@ int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     const std::vector<SeriesLine> lines = compute_series(components, options);
     if (!options.svg_path.empty() &&
         !write_svg(options.svg_path, svg_plot(lines, options), &error)) {
+      return fail(err, error);
+    }
+    if (!options.stuhrmann_path.empty() &&
+        !write_stuhrmann(options.stuhrmann_path, lines, &error)) {
       return fail(err, error);
     }
     if (options.format == OutputFormat::kCsv) {

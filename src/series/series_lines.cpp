@@ -21,6 +21,19 @@ void add_forward_scattering(double conc, std::vector<SeriesLine>* lines, size_t 
   }
 }
 
+// The radius of gyration of `placed` at each point of `line`, and its Stuhrmann fit.
+void add_gyration(const std::vector<PlacedUnit>& placed, double exchange, SeriesLine* line) {
+  std::vector<double> inverse, rg2;
+  for (const SeriesPoint& p : line->points) {
+    line->gyration.push_back(radius_of_gyration(placed, exchange, p.d2o_fraction));
+    if (line->gyration.back().defined) {
+      inverse.push_back(1.0 / p.contrast_density);
+      rg2.push_back(line->gyration.back().rg2);
+    }
+  }
+  line->stuhrmann = fit_stuhrmann(inverse, rg2);
+}
+
 }  // namespace
 
 bool component_match(const Component& component, double exchange_percent, double* percent) {
@@ -37,12 +50,15 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
   const std::vector<double> percentages = d2o_percentages(options);
   const double exchange = options.exchange / 100.0;
   std::vector<SeriesLine> lines;
-  SeriesLine complex{"complex", 0, 0, std::vector<SeriesPoint>(percentages.size()), false, 0.0};
+  SeriesLine complex{"complex", 0,   0,  std::vector<SeriesPoint>(percentages.size()),
+                     false,     0.0, {}, {}};
   ContrastModel complex_model{};
+  std::vector<PlacedUnit> complex_placed;
+  bool complex_placed_whole = true;
   for (const Component& component : components) {
     const int64_t copies = component.spec.copies;
     const int64_t residues = component.composition.residues;
-    SeriesLine line{component.spec.label, copies, residues, {}, false, 0.0};
+    SeriesLine line{component.spec.label, copies, residues, {}, false, 0.0, {}, {}};
     for (size_t i = 0; i < percentages.size(); ++i) {
       line.points.push_back(
           series_point(component.makeup, exchange, percentages[i] / 100.0, component.water));
@@ -52,6 +68,11 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     line.has_match = component_match(component, options.exchange, &line.match_percent);
     complex.copies += copies;
     complex.residues += residues * copies;
+    if (!component.placed.empty()) {
+      add_gyration(component.placed, exchange, &line);
+    }
+    complex_placed_whole = complex_placed_whole && !component.placed.empty() && copies == 1;
+    complex_placed.insert(complex_placed.end(), component.placed.begin(), component.placed.end());
     lines.push_back(line);
   }
   if (complex.copies > 1) {
@@ -59,6 +80,9 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     double x = 0.0;
     complex.has_match = match_point(complex_model, &x);
     complex.match_percent = x * 100.0;
+    if (complex_placed_whole) {
+      add_gyration(complex_placed, exchange, &complex);
+    }
     lines.push_back(complex);
   }
   if (options.conc > 0.0) {

@@ -18,11 +18,15 @@ struct SeriesLine {
   std::vector<SeriesPoint> points;
   bool has_match;
   double match_percent;
+  std::vector<Gyration> gyration;  // per point, for what has coordinates; else empty
+  StuhrmannFit stuhrmann;          // of the defined points of `gyration`
 };
 
 // The lines of every component and, when there is more than one molecule, the
 // complex. With options.conc, each point's I(0): the complex at that concentration,
-// each component alone at its share of the mass.
+// each component alone at its share of the mass. Components from structures get their
+// radius of gyration at each point, and so does the complex when all of it comes from
+// structures, one copy each.
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
                                        const SeriesOptions& options);
 

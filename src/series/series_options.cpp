@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "structure/structure_reader.h"
+
 const char SERIES_USAGE[] =
     "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE|--formula F ...\n"
     "Contrast variation of proteins, nucleic acids and their complexes over the D2O\n"
@@ -14,8 +16,11 @@ const char SERIES_USAGE[] =
     "\n"
     "Component options, for the FILE or --formula that follows them:\n"
     "  -t, --type TYPE         protein, dna or rna (default protein)\n"
-    "  -c, --code CODE         three, one, number or fasta (default: from the file's first\n"
-    "                          entry); every record of a FASTA file is a component\n"
+    "  -c, --code CODE         three, one, number, fasta or structure (default: .pdb,\n"
+    "                          .ent, .cif, .mmcif (.gz) are structures, else the first\n"
+    "                          entry decides); every FASTA record is a component\n"
+    "      --chains A,B        structure: these chains as one component (default: each\n"
+    "                          polymer chain of the first model is one)\n"
     "  -d, --deuteration PCT   % of the non-exchangeable hydrogens that are deuterium\n"
     "                          (default 0)\n"
     "      --deuterate K,K=PCT those kinds (LEU,ILE; or nucleotide letters) at PCT %\n"
@@ -38,7 +43,9 @@ const char SERIES_USAGE[] =
     "      --xray              adds X-ray scattering length densities\n"
     "      --csv               comma-separated values instead of the text table\n"
     "      --svg FILE          also plot into FILE\n"
-    "      --plot KIND         contrast (default), sld, or i0 (with --conc)\n"
+    "      --plot KIND         contrast (default), sld, i0 (with --conc) or stuhrmann\n"
+    "      --ligands           structures: add the ligands by their modelled composition\n"
+    "      --stuhrmann FILE    structures: write the Stuhrmann fits as CSV into FILE\n"
     "      --records           one line per sequence record (ID, residues, Mw, volume,\n"
     "                          SLD in H2O and D2O, match point) instead of a series\n"
     "      --allow-unknown     leave entries that name no residue out of the sums, with a\n"
@@ -89,20 +96,41 @@ const OptionRule RULES[] = {
        const struct {
          const char* name;
          DataCode code;
-       } codes[] = {{"three", DataCode::kThreeLetter}, {"one", DataCode::kOneLetter},
-                    {"fasta", DataCode::kOneLetter},   {"number", DataCode::kNumber},
-                    {"0", DataCode::kThreeLetter},     {"1", DataCode::kOneLetter},
-                    {"2", DataCode::kNumber}};
+       } codes[] = {{"structure", DataCode::kOneLetter}, {"three", DataCode::kThreeLetter},
+                    {"one", DataCode::kOneLetter},       {"fasta", DataCode::kOneLetter},
+                    {"number", DataCode::kNumber},       {"0", DataCode::kThreeLetter},
+                    {"1", DataCode::kOneLetter},         {"2", DataCode::kNumber}};
        for (const auto& c : codes) {
          if (v == c.name) {
            next->code = c.code;
-           next->code_given = true;
+           next->code_given = v != "structure";
+           next->structure = v == "structure";
            return true;
          }
        }
        return false;
      },
-     "a code (three, one, number or fasta)"},
+     "a code (three, one, number, fasta or structure)"},
+    {nullptr, "--chains", true,
+     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+       for (size_t start = 0; start <= v.size();) {
+         const size_t comma = v.find(',', start);
+         const size_t end = comma == std::string::npos ? v.size() : comma;
+         if (end == start) {
+           return false;
+         }
+         next->chains.push_back(v.substr(start, end - start));
+         start = end + 1;
+       }
+       return true;
+     },
+     "chain names such as A,B"},
+    {nullptr, "--stuhrmann", false,
+     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
+       o->stuhrmann_path = v;
+       return !v.empty();
+     },
+     "a file name"},
     {"-d", "--deuteration", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
        return percent(v, &next->deuteration);
@@ -227,7 +255,8 @@ const OptionRule RULES[] = {
          PlotKind kind;
        } kinds[] = {{"contrast", PlotKind::kContrast},
                     {"sld", PlotKind::kSld},
-                    {"i0", PlotKind::kForwardScattering}};
+                    {"i0", PlotKind::kForwardScattering},
+                    {"stuhrmann", PlotKind::kStuhrmann}};
        for (const auto& k : kinds) {
          if (v == k.name) {
            o->plot = k.kind;
@@ -236,7 +265,7 @@ const OptionRule RULES[] = {
        }
        return false;
      },
-     "a plot (contrast, sld or i0)"},
+     "a plot (contrast, sld, i0 or stuhrmann)"},
     {nullptr, "--formula", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
        next->formula = v;
@@ -244,6 +273,7 @@ const OptionRule RULES[] = {
      },
      "a formula"},
     {nullptr, "--xray", false, nullptr, nullptr},
+    {nullptr, "--ligands", false, nullptr, nullptr},
     {nullptr, "--csv", false, nullptr, nullptr},
     {nullptr, "--records", false, nullptr, nullptr},
     {nullptr, "--allow-unknown", false, nullptr, nullptr},
@@ -265,6 +295,8 @@ void set_flag(const std::string& name, SeriesOptions* options) {
     options->records = true;
   } else if (name == "--xray") {
     options->xray = true;
+  } else if (name == "--ligands") {
+    options->ligands = true;
   } else {
     options->allow_unknown = true;
   }
@@ -302,6 +334,10 @@ bool check_component(const ComponentSpec& c, std::string* error) {
       *error = "--formula " + c.formula + " needs its volume: give --volume or --density";
       return false;
     }
+  }
+  if (!c.chains.empty() && !c.structure && !is_structure_path(c.path)) {
+    *error = "--chains applies to structure files (.pdb, .cif...; or --code structure)";
+    return false;
   }
   if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || !c.formula.empty())) {
     *error = "--disulfides applies to protein components only";

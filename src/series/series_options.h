@@ -21,7 +21,9 @@ struct ComponentSpec {
   std::string formula;  // a formula component (C12H22O11) instead of a file
   std::string label;    // empty: from the file name, its FASTA records or the formula
   ChainKind kind = ChainKind::kProtein;
-  bool code_given = false;  // otherwise the code is guessed from the file
+  bool code_given = false;          // otherwise the code is guessed from the file
+  bool structure = false;           // --code structure: an atomic model whatever its name
+  std::vector<std::string> chains;  // structure: these chains as one component
   DataCode code = DataCode::kOneLetter;
   double deuteration = 0.0;  // % of the non-exchangeable hydrogens that are deuterium
   std::vector<SelectiveDeuteration> selective;
@@ -36,7 +38,7 @@ struct ComponentSpec {
 };
 
 enum class OutputFormat { kText, kCsv };
-enum class PlotKind { kContrast, kSld, kForwardScattering };
+enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann };
 
 struct SeriesOptions {
   std::vector<ComponentSpec> components;
@@ -51,6 +53,8 @@ struct SeriesOptions {
   bool xray = false;           // add X-ray scattering length densities
   double conc = 0.0;           // mg/mL of the whole sample; above 0: add I(0)
   PlotKind plot = PlotKind::kContrast;
+  bool ligands = false;        // structures: add the ligands by their composition
+  std::string stuhrmann_path;  // CSV of the Stuhrmann fits; empty: none
 };
 
 constexpr int MAX_POINTS = 10001;

@@ -21,7 +21,8 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
       {{"--copies=1.5", "a"},
        "option '--copies': '1.5' is not a whole number of copies from 1 "
        "to 1000000"},
-      {{"-c", "four", "a"}, "option '-c': 'four' is not a code (three, one, number or fasta)"},
+      {{"-c", "four", "a"},
+       "option '-c': 'four' is not a code (three, one, number, fasta or structure)"},
       {{"--to", "150", "a"}, "option '--to': '150' is not a D2O percentage from 0 to 100"},
       {{"--from", "-5", "a"}, "option '--from': '-5' is not a D2O percentage from 0 to 100"},
       {{"--step", "0", "a"}, "option '--step': '0' is not a step above 0"},

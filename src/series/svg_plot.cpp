@@ -86,6 +86,7 @@ double plotted(PlotKind kind, const SeriesPoint& p) {
     case PlotKind::kForwardScattering:
       return p.forward_scattering;
     case PlotKind::kContrast:
+    case PlotKind::kStuhrmann:
       break;
   }
   return p.contrast_density;
@@ -142,10 +143,8 @@ std::string text_element(double x, double y, const std::string& attributes,
 
 // Grid lines and labelled ticks, counted in whole steps so that rounding cannot add or
 // drop the last one.
-std::string grid(const Frame& f) {
+std::string grid(const Frame& f, double x_step) {
   std::string svg;
-  const double span_x = f.x_max - f.x_min;
-  const double x_step = span_x > 50 ? 10 : span_x > 10 ? 5 : span_x > 2 ? 1 : 0.1;
   const auto x_last = static_cast<int>(std::floor(f.x_max / x_step + 1e-9));
   for (auto i = static_cast<int>(std::ceil(f.x_min / x_step - 1e-9)); i <= x_last; ++i) {
     const double x = f.px(i * x_step);
@@ -286,15 +285,100 @@ std::string xml_text(const std::string& text) {
   return escaped;
 }
 
+namespace {
+
+const char SVG_HEAD[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"820\" height=\"480\" "
+    "viewBox=\"0 0 820 480\" font-family=\"Helvetica, Arial, sans-serif\" "
+    "font-size=\"12\">\n"
+    "<rect width=\"820\" height=\"480\" fill=\"white\"/>\n";
+
+// Rg^2 against 1/drho: the measured-to-be points of each line with coordinates, and
+// its fitted parabola.
+std::string stuhrmann_plot(const std::vector<SeriesLine>& lines) {
+  Frame f;
+  double x_low = 0, x_high = 0, y_low = 0, y_high = 0;
+  bool first = true;
+  for (const SeriesLine& line : lines) {
+    for (size_t i = 0; i < line.gyration.size(); ++i) {
+      if (line.gyration[i].defined) {
+        const double u = 1.0 / line.points[i].contrast_density;
+        const double y = line.gyration[i].rg2;
+        x_low = first ? u : std::fmin(x_low, u);
+        x_high = first ? u : std::fmax(x_high, u);
+        y_low = first ? y : std::fmin(y_low, y);
+        y_high = first ? y : std::fmax(y_high, y);
+        first = false;
+      }
+    }
+  }
+  const double x_step = nice_step(x_high - x_low > 0 ? x_high - x_low : 1.0);
+  f.x_min = std::floor(x_low / x_step) * x_step;
+  f.x_max = std::ceil(x_high / x_step) * x_step +
+            (x_high >= std::ceil(x_high / x_step) * x_step ? x_step : 0.0);
+  f.y_step = nice_step(y_high - y_low > 0 ? y_high - y_low : 1.0);
+  f.y_min = std::floor(y_low / f.y_step) * f.y_step - f.y_step;
+  f.y_max = std::ceil(y_high / f.y_step) * f.y_step + f.y_step;
+  std::string svg = std::string(SVG_HEAD) + grid(f, x_step);
+  svg += "<rect x=\"" + coordinate(f.left) + "\" y=\"" + coordinate(f.top) + "\" width=\"" +
+         coordinate(f.width) + "\" height=\"" + coordinate(f.height) +
+         "\" fill=\"none\" stroke=\"#333\"/>\n";
+  svg += text_element(f.left + f.width / 2, 24, " text-anchor=\"middle\" font-size=\"15\"",
+                      "Stuhrmann plot: Rg\xc2\xb2 = Rm\xc2\xb2 + \xce\xb1/\xce\x94\xcf\x81 - "
+                      "\xce\xb2/\xce\x94\xcf\x81\xc2\xb2");
+  svg += text_element(f.left + f.width / 2, 464, " text-anchor=\"middle\"",
+                      "1/\xce\x94\xcf\x81 (\xc3\x85\xc2\xb3/fm)");
+  svg += "<text transform=\"translate(22 " + coordinate(f.top + f.height / 2) +
+         ") rotate(-90)\" text-anchor=\"middle\">Rg\xc2\xb2 (\xc3\x85\xc2\xb2)</text>\n";
+  size_t shown = 0;
+  for (size_t l = 0; l < lines.size(); ++l) {
+    const SeriesLine& line = lines[l];
+    if (line.gyration.empty()) {
+      continue;
+    }
+    const std::string colour = COLOURS[l % (sizeof COLOURS / sizeof COLOURS[0])];
+    for (size_t i = 0; i < line.gyration.size(); ++i) {
+      if (line.gyration[i].defined) {
+        svg += "<circle cx=\"" + fixed(f.px(1.0 / line.points[i].contrast_density), 2) +
+               "\" cy=\"" + fixed(f.py(line.gyration[i].rg2), 2) + "\" r=\"3\" fill=\"" + colour +
+               "\"/>\n";
+      }
+    }
+    const StuhrmannFit& fit = line.stuhrmann;
+    std::string fitted = "too few points for a fit";
+    if (fit.fitted) {
+      std::string path;
+      for (int k = 0; k <= 100; ++k) {
+        const double u = f.x_min + (f.x_max - f.x_min) * k / 100.0;
+        const double y = fit.rm2 + fit.alpha * u - fit.beta * u * u;
+        path += fixed(f.px(u), 2) + "," +
+                fixed(f.py(std::fmax(f.y_min, std::fmin(f.y_max, y))), 2) + " ";
+      }
+      svg += "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\" points=\"" +
+             path + "\"/>\n";
+      fitted = "Rm\xc2\xb2 " + fixed(fit.rm2, 1) + ", \xce\xb1 " + shortest(fit.alpha) +
+               ", \xce\xb2 " + shortest(fit.beta);
+    }
+    const double ly = f.top + 10 + 38.0 * static_cast<double>(shown++);
+    const double lx = f.left + f.width + 16;
+    svg += line_element(lx, ly, lx + 24, ly, "stroke=\"" + colour + "\" stroke-width=\"2\"");
+    svg += text_element(lx + 30, ly + 4, "", legend_label(line.label));
+    svg += text_element(lx + 30, ly + 19, " font-size=\"11\" fill=\"#555\"", fitted);
+  }
+  return svg + "</svg>\n";
+}
+
+}  // namespace
+
 std::string svg_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  if (options.plot == PlotKind::kStuhrmann) {
+    return stuhrmann_plot(lines);
+  }
   const Frame f = frame_for(lines, options);
-  std::string svg =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"820\" height=\"480\" "
-      "viewBox=\"0 0 820 480\" font-family=\"Helvetica, Arial, sans-serif\" "
-      "font-size=\"12\">\n"
-      "<rect width=\"820\" height=\"480\" fill=\"white\"/>\n";
-  svg += grid(f);
+  std::string svg = SVG_HEAD;
+  const double span_x = f.x_max - f.x_min;
+  svg += grid(f, span_x > 50 ? 10 : span_x > 10 ? 5 : span_x > 2 ? 1 : 0.1);
   svg += axes(f, options);
   if (options.plot == PlotKind::kSld && !lines.empty()) {
     svg += solvent_line(lines[0], f);

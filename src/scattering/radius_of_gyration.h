@@ -1,0 +1,45 @@
+// What only coordinates give: the radius of gyration of a molecule at each contrast,
+// and the Stuhrmann parameters that say how its scattering length is spread inside it.
+#ifndef QUORVANE_SCATTERING_RADIUS_OF_GYRATION_H_
+#define QUORVANE_SCATTERING_RADIUS_OF_GYRATION_H_
+
+#include <vector>
+
+#include "residues/chemistry.h"
+
+// A unit (a residue, a ligand) where it sits, in angstrom, with the deuterated fraction
+// of its carbon-bound hydrogens.
+struct PlacedUnit {
+  Unit unit;
+  double deuteration;
+  double x, y, z;
+};
+
+struct Gyration {
+  bool defined;    // false near the match point, where the contrast sums to about zero
+  double rg2;      // square angstrom; negative where positive and negative contrast meet
+  double x, y, z;  // the contrast-weighted centre
+};
+
+// Rg^2 = sum c_i |r_i - r_c|^2 / sum c_i, with c_i each unit's contrast (its scattering
+// length at D2O fraction `x` less the solvent's over its volume) and r_c the
+// contrast-weighted centre.
+Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, double exchange, double x);
+
+// The volume-weighted centre of the units.
+void centre_of_volume(const std::vector<PlacedUnit>& units, double* x, double* y, double* z);
+
+// Rg^2 = Rm^2 + alpha / drho - beta / drho^2, fitted by least squares to points
+// (1 / drho, Rg^2): Rm, the radius at infinite contrast; alpha, how the scattering
+// length density grows outwards (positive) or inwards; beta, how far apart the centres
+// of the parts sit. `residual` is the root mean square misfit of Rg^2.
+struct StuhrmannFit {
+  bool fitted;  // false with fewer than four points, or points that fix no parabola
+  double rm2, alpha, beta, residual;
+  int points;
+};
+
+StuhrmannFit fit_stuhrmann(const std::vector<double>& inverse_contrast,
+                           const std::vector<double>& rg2);
+
+#endif  // QUORVANE_SCATTERING_RADIUS_OF_GYRATION_H_

@@ -1,0 +1,237 @@
+// The one file that includes gemmi, and so the one that compiles its coordinate parser.
+// gemmi reports a malformed file by throwing; this file alone is built with exceptions,
+// and catches them here, so that the rest of the program sees an error value.
+#include "structure/structure_reader.h"
+
+#define GEMMI_READ_COOR_IMPLEMENTATION
+#include <gemmi/gz.hpp>
+#include <gemmi/polyheur.hpp>
+#include <gemmi/read_coor.hpp>
+#include <gemmi/resinfo.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+namespace {
+
+bool ends_with(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string lower(std::string text) {
+  for (char& c : text) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return text;
+}
+
+// The unit a polymer residue counts as, by its chain type: its own, or the parent of a
+// modified one (MSE as MET, D-amino acids as their L forms); -1 for none.
+int unit_of_residue(ChainKind kind, const gemmi::ResidueInfo& info, bool* modified) {
+  const char code =
+      static_cast<char>(std::toupper(static_cast<unsigned char>(info.one_letter_code)));
+  *modified = !info.is_standard();
+  if (kind == ChainKind::kProtein) {
+    if (!info.is_amino_acid()) {
+      return -1;
+    }
+    const int32_t row = one_letter_number(code, -1);
+    return row >= 0 ? row : -1;
+  }
+  const char* letters = kind == ChainKind::kDna ? "ACGT" : "ACGU";
+  const bool fits = kind == ChainKind::kDna ? info.is_dna() : info.is_rna();
+  for (int i = 0; fits && i < 4; ++i) {
+    if (code == letters[i]) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+ChainKind kind_of(const gemmi::Chain& chain) {
+  int amino = 0, dna = 0, rna = 0;
+  for (const gemmi::Residue& r : chain.residues) {
+    if (r.entity_type != gemmi::EntityType::Polymer) {
+      continue;
+    }
+    const gemmi::ResidueInfo info = gemmi::find_tabulated_residue(r.name);
+    amino += info.is_amino_acid() ? 1 : 0;
+    dna += info.is_dna() ? 1 : 0;
+    rna += info.is_rna() ? 1 : 0;
+  }
+  return dna > amino && dna >= rna  ? ChainKind::kDna
+         : rna > amino && rna > dna ? ChainKind::kRna
+                                    : ChainKind::kProtein;
+}
+
+// The mean position of a residue's non-hydrogen atoms, alternate locations once.
+bool centre_of(const gemmi::Residue& r, double* x, double* y, double* z) {
+  double sx = 0, sy = 0, sz = 0;
+  int n = 0;
+  for (const gemmi::Atom& atom : r.first_conformer()) {
+    if (!atom.is_hydrogen()) {
+      sx += atom.pos.x;
+      sy += atom.pos.y;
+      sz += atom.pos.z;
+      ++n;
+    }
+  }
+  if (n == 0) {
+    return false;
+  }
+  *x = sx / n;
+  *y = sy / n;
+  *z = sz / n;
+  return true;
+}
+
+// A ligand's element counts as one unit; false when an element is not in the table.
+bool ligand_unit(const gemmi::Residue& r, Unit* unit) {
+  *unit = Unit{};
+  for (const gemmi::Atom& atom : r.first_conformer()) {
+    std::string symbol = atom.element.name();
+    const Element* element = find_element(symbol == "D" ? "D" : symbol);
+    if (element == nullptr) {
+      return false;
+    }
+    unit->mass += element->mass;
+    unit->length += element->length;
+    unit->electrons += element->electrons;
+    unit->nonexchangeable_h += symbol == "H" ? 1.0 : 0.0;
+  }
+  unit->volume = unit->mass * 0.73 * ANGSTROM3_PER_CM3_MOL;
+  return true;
+}
+
+void note_modified(const std::string& name, StructureChain* chain) {
+  for (auto& entry : chain->modified) {
+    if (entry.first == name) {
+      ++entry.second;
+      return;
+    }
+  }
+  chain->modified.emplace_back(name, 1);
+}
+
+void add_residue(const gemmi::Residue& r, StructureChain* chain) {
+  double x = 0, y = 0, z = 0;
+  if (r.entity_type == gemmi::EntityType::Water || r.is_water()) {
+    ++chain->waters;
+    return;
+  }
+  const gemmi::ResidueInfo info = gemmi::find_tabulated_residue(r.name);
+  // Caps (ACE, NH2) and sugars inside a polymer are no residues of its chain type:
+  // they count as ligands, like those outside.
+  const bool chain_residue = info.is_amino_acid() || info.is_nucleic_acid() || !info.found();
+  // An ATOM record after a TER of its chain is still the chain's, as when a chain comes
+  // in two parts.
+  const bool polymer =
+      r.entity_type == gemmi::EntityType::Polymer || (r.het_flag == 'A' && chain_residue);
+  if (!polymer || !chain_residue) {
+    LigandSite ligand{r.name, {}, 0, 0, 0};
+    if (!ligand_unit(r, &ligand.unit) || !centre_of(r, &ligand.x, &ligand.y, &ligand.z)) {
+      chain->skipped_ligands.push_back(r.name);
+      return;
+    }
+    chain->ligands.push_back(ligand);
+    return;
+  }
+  bool modified = false;
+  const int unit = unit_of_residue(chain->kind, info, &modified);
+  if (unit < 0 || !centre_of(r, &x, &y, &z)) {
+    if (chain->unknown++ == 0) {
+      chain->first_unknown = r.name;
+    }
+    return;
+  }
+  if (modified) {
+    note_modified(r.name, chain);
+  }
+  chain->sites.push_back({unit, r.name == "MSE", x, y, z});
+}
+
+// The length of the sequence records of the entity a chain's polymer belongs to.
+int64_t sequence_length(const gemmi::Structure& st, const gemmi::Chain& chain) {
+  for (const gemmi::Residue& r : chain.residues) {
+    if (r.entity_type != gemmi::EntityType::Polymer) {
+      continue;
+    }
+    for (const gemmi::Entity& entity : st.entities) {
+      for (const std::string& sub : entity.subchains) {
+        if (sub == r.subchain) {
+          return static_cast<int64_t>(entity.full_sequence.size());
+        }
+      }
+    }
+  }
+  return 0;
+}
+
+void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
+  gemmi::setup_entities(st);
+  for (const gemmi::Chain& chain : st.models.front().chains) {
+    StructureChain* target = nullptr;
+    for (StructureChain& known : *chains) {
+      target = known.name == chain.name ? &known : target;  // a chain split in parts
+    }
+    if (target == nullptr) {
+      chains->emplace_back();
+      target = &chains->back();
+      target->name = chain.name;
+      target->kind = kind_of(chain);
+    }
+    for (const gemmi::Residue& r : chain.first_conformer()) {
+      add_residue(r, target);
+    }
+    target->sequence_length = std::max(target->sequence_length, sequence_length(st, chain));
+  }
+  for (StructureChain& chain : *chains) {
+    const auto modelled = static_cast<int64_t>(chain.sites.size()) + chain.unknown;
+    chain.missing = chain.sequence_length > modelled ? chain.sequence_length - modelled : 0;
+  }
+}
+
+}  // namespace
+
+bool is_structure_path(const std::string& path) {
+  const std::string name =
+      lower(ends_with(lower(path), ".gz") ? path.substr(0, path.size() - 3) : path);
+  for (const char* extension : {".pdb", ".ent", ".cif", ".mmcif"}) {
+    if (ends_with(name, extension)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool read_structure(const std::string& path, std::vector<StructureChain>* chains,
+                    std::string* error) {
+  try {
+    // Columns 79-80 of a PDB file hold formal charges, which the sums do not use and
+    // some files fill with other things; reading 78 columns keeps such a file readable.
+    gemmi::PdbReadOptions options;
+    options.max_line_length = 78;
+    gemmi::Structure st = gemmi::coor_format_from_ext_gz(path) == gemmi::CoorFormat::Pdb
+                              ? gemmi::read_pdb_gz(path, options)
+                              : gemmi::read_structure_gz(path);
+    if (st.models.empty()) {
+      *error = path + ": holds no model; is it a structure file?";
+      return false;
+    }
+    read_chains(st, chains);
+  } catch (const std::exception& e) {
+    *error = path + ": cannot be read as a structure (" + e.what() + ")";
+    return false;
+  }
+  bool any = false;
+  for (const StructureChain& chain : *chains) {
+    any = any || !chain.sites.empty();
+  }
+  if (!any) {
+    *error = path + ": holds no polymer chain (protein, DNA or RNA) in its first model";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,52 @@
+// Atomic models (PDB and mmCIF, plain or gzipped) as the planner sums them: the
+// polymer chains of the first model, each residue as a unit of its chain type placed
+// at the mean position of its non-hydrogen atoms, and the ligands beside them.
+#ifndef QUORVANE_STRUCTURE_STRUCTURE_READER_H_
+#define QUORVANE_STRUCTURE_STRUCTURE_READER_H_
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "residues/chemistry.h"
+
+// A polymer residue: the unit of its chain type (chain_unit), where it sits (angstrom),
+// and whether its sulfur is selenium (MSE).
+struct Site {
+  int unit;
+  bool selenium;
+  double x, y, z;
+};
+
+// A ligand as modelled: its element counts as one unit (hydrogens only where the model
+// has them, none labile; volume from its mass at 0.73 cm^3/g), and its place.
+struct LigandSite {
+  std::string name;
+  Unit unit;
+  double x, y, z;
+};
+
+struct StructureChain {
+  std::string name;
+  ChainKind kind;
+  std::vector<Site> sites;  // polymer residues in order, alternate conformations once
+  std::vector<LigandSite> ligands;
+  std::vector<std::pair<std::string, int>> modified;  // MSE->MET and the like, counted
+  std::vector<std::string> skipped_ligands;           // elements the planner lacks
+  int64_t unknown = 0;  // polymer residues that name no unit of the chain type
+  std::string first_unknown;
+  int64_t sequence_length = 0;  // of its sequence records; 0 without them
+  int64_t missing = 0;          // in the sequence records but not modelled
+  int64_t waters = 0;
+};
+
+// The path names a structure file: .pdb, .ent, .cif or .mmcif, each also with .gz.
+bool is_structure_path(const std::string& path);
+
+// Reads the first model of a structure file. Returns false with a one-line `*error`
+// when the file cannot be read, is not a structure, or holds no polymer chain.
+bool read_structure(const std::string& path, std::vector<StructureChain>* chains,
+                    std::string* error);
+
+#endif  // QUORVANE_STRUCTURE_STRUCTURE_READER_H_
