@@ -5,8 +5,9 @@
   median wall time of whole runs with piped answers, peak resident memory, growth, and the
   ratio to bench/minimal.c, a floor that only reads, maps, sums and writes the same
   per-residue lines in one go.
-- The planner: 101 D2O points against one on 99,999 residues, and --records on a
-  proteome-sized FASTA file (20,000 records, 8 million residues).
+- The planner: 101 D2O points against one on 99,999 residues, --records on a
+  proteome-sized FASTA file (20,000 records, 8 million residues), and a 100,000-atom
+  model read with a 101-point series and the radius of gyration at each point.
 
 Usage: bench/run_bench.py [build directory] [runs]
 """
@@ -102,12 +103,39 @@ def planner(build, directory, runs):
           f"{screen * 1e3:.0f} ms, peak {peak:.1f} MiB")
 
 
+def structure(build, directory, runs):
+    """A 100,000-atom model: 25 chains of 500 residues of 8 heavy atoms, on helices."""
+    import math
+    series = os.path.join(build, "quorvane-series")
+    path = os.path.join(directory, "big.pdb")
+    names = [" N  ", " CA ", " C  ", " O  ", " CB ", " CG ", " CD ", " CE "]
+    serial = 0
+    with open(path, "w") as out:
+        for c in range(25):
+            chain = chr(ord("A") + c)
+            for r in range(500):
+                residue = NAMES[(r * 7 + c) % 20]
+                for a, atom in enumerate(names):
+                    serial += 1
+                    angle = (r * 8 + a) * 0.2
+                    x = 40 * (c % 5) + 8 * math.cos(angle)
+                    y = 40 * (c // 5) + 8 * math.sin(angle)
+                    z = (r * 8 + a) * 0.19
+                    out.write("ATOM  %5d %4s %3s %1s%4d    %8.3f%8.3f%8.3f  1.00 20.00           %s\n"
+                              % (serial % 100000, atom, residue, chain, r + 1, x, y, z, atom.strip()[0]))
+            out.write("TER\n")
+        out.write("END\n")
+    seconds = median_time([series, "--step", "1", path], max(3, runs // 3), directory)
+    print(f"quorvane-series, 100,000-atom model, 25 chains, 101 points with Rg: {seconds * 1e3:.0f} ms")
+
+
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
     with tempfile.TemporaryDirectory() as directory:
         console(build, directory, runs)
         planner(build, directory, runs)
+        structure(build, directory, runs)
 
 
 if __name__ == "__main__":

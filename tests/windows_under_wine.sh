@@ -16,7 +16,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# gemmi and PEGTL are header-only; the cross build takes a private copy of Debian's
+# headers, since the toolchain looks for headers in the MinGW root only.
+headers=$build/third_party_include
+mkdir -p "$headers"
+cp -r /usr/include/gemmi /usr/include/tao "$headers/"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQUORVANE_GEMMI_INCLUDE="$headers" -DQUORVANE_PEGTL_INCLUDE="$headers" \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build" --parallel 2
 
