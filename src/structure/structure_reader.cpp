@@ -15,18 +15,6 @@
 
 namespace {
 
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string lower(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
-
 // The unit a polymer residue counts as, by its chain type: its own, or the parent of a
 // modified one (MSE as MET, D-amino acids as their L forms); -1 for none.
 int unit_of_residue(ChainKind kind, const gemmi::ResidueInfo& info, bool* modified) {
@@ -194,17 +182,6 @@ void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
 }
 
 }  // namespace
-
-bool is_structure_path(const std::string& path) {
-  const std::string name =
-      lower(ends_with(lower(path), ".gz") ? path.substr(0, path.size() - 3) : path);
-  for (const char* extension : {".pdb", ".ent", ".cif", ".mmcif"}) {
-    if (ends_with(name, extension)) {
-      return true;
-    }
-  }
-  return false;
-}
 
 bool read_structure(const std::string& path, std::vector<StructureChain>* chains,
                     std::string* error) {
