@@ -32,6 +32,38 @@ int fail(std::FILE* err, const std::string& error) {
 
 }  // namespace
 
+namespace {
+
+// Writes the series: the plot and the Stuhrmann fits into their files, the report to
+// `out`. Returns false with `*error` when a file could not be written.
+bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
+                  std::FILE* out, std::string* error) {
+  const std::vector<SeriesLine> lines = compute_series(components, options);
+  if (!options.svg_path.empty() && !write_svg(options.svg_path, svg_plot(lines, options), error)) {
+    return false;
+  }
+  if (!options.stuhrmann_path.empty() && !write_stuhrmann(options.stuhrmann_path, lines, error)) {
+    return false;
+  }
+  if (options.format == OutputFormat::kCsv) {
+    write_csv_report(components, lines, options, out);
+  } else {
+    write_text_report(components, lines, options, out);
+  }
+  return true;
+}
+
+bool any_placed(const std::vector<Component>& components) {
+  for (const Component& c : components) {
+    if (!c.placed.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   SeriesOptions options;
   std::string error;
@@ -58,35 +90,17 @@ int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err
   for (const std::string& warning : warnings) {
     std::fprintf(err, "quorvane-series: warning: %s\n", warning.c_str());
   }
-  if (options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) {
-    bool placed = false;
-    for (const Component& c : components) {
-      placed = placed || !c.placed.empty();
-    }
-    if (!placed) {
-      std::fprintf(err,
-                   "quorvane-series: a Stuhrmann fit needs a component read from a structure "
-                   "(.pdb, .cif...)\n");
-      return 2;
-    }
+  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) &&
+      !any_placed(components)) {
+    std::fprintf(err,
+                 "quorvane-series: a Stuhrmann fit needs a component read from a structure "
+                 "(.pdb, .cif...)\n");
+    return 2;
   }
   if (options.records) {
     write_records_report(components, options, out);
-  } else {
-    const std::vector<SeriesLine> lines = compute_series(components, options);
-    if (!options.svg_path.empty() &&
-        !write_svg(options.svg_path, svg_plot(lines, options), &error)) {
-      return fail(err, error);
-    }
-    if (!options.stuhrmann_path.empty() &&
-        !write_stuhrmann(options.stuhrmann_path, lines, &error)) {
-      return fail(err, error);
-    }
-    if (options.format == OutputFormat::kCsv) {
-      write_csv_report(components, lines, options, out);
-    } else {
-      write_text_report(components, lines, options, out);
-    }
+  } else if (!write_series(components, options, out, &error)) {
+    return fail(err, error);
   }
   if (std::fflush(out) != 0 || std::ferror(out)) {
     return fail(err, "writing the report to standard output failed (disk full or pipe closed?)");

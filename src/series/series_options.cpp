@@ -384,72 +384,91 @@ ParseResult check_whole(bool pending, SeriesOptions* options, std::string* error
 
 }  // namespace
 
+namespace {
+
+// Checks the component the options so far describe and starts the next one.
+bool finish_component(ComponentSpec* next, SeriesOptions* options, std::string* error) {
+  if (!check_component(*next, error)) {
+    return false;
+  }
+  options->components.push_back(*next);
+  *next = ComponentSpec();
+  return true;
+}
+
+// Reads the option at argv[*i] (and its value, inline or the next argument) into
+// `options` or `next`. Returns false with `*error` when it is unknown or its value does
+// not fit; `*per_component` tells whether it waits for a file.
+bool read_option(int argc, const char* const* argv, int* i, SeriesOptions* options,
+                 ComponentSpec* next, bool* per_component, std::string* error) {
+  std::string arg = argv[*i];
+  std::string value;
+  const size_t equals = arg.find('=');
+  const bool inline_value = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
+  if (inline_value) {
+    value = arg.substr(equals + 1);
+    arg.erase(equals);
+  }
+  const OptionRule* rule = find_rule(arg);
+  if (rule == nullptr) {
+    *error = "unknown option '" + arg + "'; see --help";
+    return false;
+  }
+  *per_component = rule->per_component;
+  if (rule->set == nullptr) {
+    set_flag(rule->long_name, options);
+    return true;
+  }
+  if (!inline_value) {
+    if (*i + 1 >= argc) {
+      *error = "option '" + arg + "' needs a value; see --help";
+      return false;
+    }
+    value = argv[++*i];
+  }
+  if (!rule->set(value, options, next)) {
+    *error = "option '" + arg + "': '" + value + "' is not " + rule->kind;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
                                  std::string* error) {
   ComponentSpec next;
   bool pending = false;  // a component option waits for its file
   bool only_files = false;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+    const std::string arg = argv[i];
     if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
-      next.path = arg;
       if (!next.formula.empty()) {
         *error = "--formula " + next.formula + " takes the place of a file, not " + arg;
         return ParseResult::kUsageError;
       }
-      if (!check_component(next, error)) {
+      next.path = arg;
+      if (!finish_component(&next, options, error)) {
         return ParseResult::kUsageError;
       }
-      options->components.push_back(next);
-      next = ComponentSpec();
       pending = false;
-      continue;
-    }
-    if (arg == "--") {
+    } else if (arg == "--") {
       only_files = true;
-      continue;
-    }
-    if (arg == "-h" || arg == "--help") {
+    } else if (arg == "-h" || arg == "--help") {
       return ParseResult::kHelp;
-    }
-    if (arg == "--version") {
+    } else if (arg == "--version") {
       return ParseResult::kVersion;
-    }
-    std::string value;
-    const size_t equals = arg.find('=');
-    const bool inline_value = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
-    if (inline_value) {
-      value = arg.substr(equals + 1);
-      arg.erase(equals);
-    }
-    const OptionRule* rule = find_rule(arg);
-    if (rule == nullptr) {
-      *error = "unknown option '" + arg + "'; see --help";
-      return ParseResult::kUsageError;
-    }
-    if (rule->set == nullptr) {
-      set_flag(rule->long_name, options);
-      continue;
-    }
-    if (!inline_value) {
-      if (i + 1 >= argc) {
-        *error = "option '" + arg + "' needs a value; see --help";
+    } else {
+      bool per_component = false;
+      if (!read_option(argc, argv, &i, options, &next, &per_component, error)) {
         return ParseResult::kUsageError;
       }
-      value = argv[++i];
-    }
-    if (!rule->set(value, options, &next)) {
-      *error = "option '" + arg + "': '" + value + "' is not " + rule->kind;
-      return ParseResult::kUsageError;
-    }
-    pending = pending || rule->per_component;
-    if (std::strcmp(rule->long_name, "--formula") == 0) {
-      if (!check_component(next, error)) {
+      // A formula takes the place of a file: it ends its component.
+      const bool formula = !next.formula.empty();
+      if (formula && !finish_component(&next, options, error)) {
         return ParseResult::kUsageError;
       }
-      options->components.push_back(next);
-      next = ComponentSpec();
-      pending = false;
+      pending = !formula && (pending || per_component);
     }
   }
   return check_whole(pending, options, error);

@@ -294,10 +294,8 @@ const char SVG_HEAD[] =
     "font-size=\"12\">\n"
     "<rect width=\"820\" height=\"480\" fill=\"white\"/>\n";
 
-// Rg^2 against 1/drho: the measured-to-be points of each line with coordinates, and
-// its fitted parabola.
-std::string stuhrmann_plot(const std::vector<SeriesLine>& lines) {
-  Frame f;
+// The frame of a Stuhrmann plot: 1/drho across, Rg^2 up, a step of room around.
+Frame stuhrmann_frame(const std::vector<SeriesLine>& lines, double* x_step) {
   double x_low = 0, x_high = 0, y_low = 0, y_high = 0;
   bool first = true;
   for (const SeriesLine& line : lines) {
@@ -313,13 +311,53 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines) {
       }
     }
   }
-  const double x_step = nice_step(x_high - x_low > 0 ? x_high - x_low : 1.0);
-  f.x_min = std::floor(x_low / x_step) * x_step;
-  f.x_max = std::ceil(x_high / x_step) * x_step +
-            (x_high >= std::ceil(x_high / x_step) * x_step ? x_step : 0.0);
+  Frame f;
+  *x_step = nice_step(x_high - x_low > 0 ? x_high - x_low : 1.0);
+  f.x_min = std::floor(x_low / *x_step) * *x_step;
+  f.x_max = (std::floor(x_high / *x_step) + 1.0) * *x_step;
   f.y_step = nice_step(y_high - y_low > 0 ? y_high - y_low : 1.0);
-  f.y_min = std::floor(y_low / f.y_step) * f.y_step - f.y_step;
-  f.y_max = std::ceil(y_high / f.y_step) * f.y_step + f.y_step;
+  f.y_min = (std::floor(y_low / f.y_step) - 1.0) * f.y_step;
+  f.y_max = (std::ceil(y_high / f.y_step) + 1.0) * f.y_step;
+  return f;
+}
+
+// One line's points, its fitted parabola and its legend.
+std::string stuhrmann_elements(const SeriesLine& line, size_t index, size_t shown, const Frame& f) {
+  const std::string colour = COLOURS[index % (sizeof COLOURS / sizeof COLOURS[0])];
+  std::string svg;
+  for (size_t i = 0; i < line.gyration.size(); ++i) {
+    if (line.gyration[i].defined) {
+      svg += "<circle cx=\"" + fixed(f.px(1.0 / line.points[i].contrast_density), 2) + "\" cy=\"" +
+             fixed(f.py(line.gyration[i].rg2), 2) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+    }
+  }
+  const StuhrmannFit& fit = line.stuhrmann;
+  std::string fitted = "too few points for a fit";
+  if (fit.fitted) {
+    std::string path;
+    for (int k = 0; k <= 100; ++k) {
+      const double u = f.x_min + (f.x_max - f.x_min) * k / 100.0;
+      const double y = fit.rm2 + fit.alpha * u - fit.beta * u * u;
+      path +=
+          fixed(f.px(u), 2) + "," + fixed(f.py(std::fmax(f.y_min, std::fmin(f.y_max, y))), 2) + " ";
+    }
+    svg += "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\" points=\"" +
+           path + "\"/>\n";
+    fitted = "Rm\xc2\xb2 " + fixed(fit.rm2, 1) + ", \xce\xb1 " + shortest(fit.alpha) +
+             ", \xce\xb2 " + shortest(fit.beta);
+  }
+  const double ly = f.top + 10 + 38.0 * static_cast<double>(shown);
+  const double lx = f.left + f.width + 16;
+  svg += line_element(lx, ly, lx + 24, ly, "stroke=\"" + colour + "\" stroke-width=\"2\"");
+  svg += text_element(lx + 30, ly + 4, "", legend_label(line.label));
+  svg += text_element(lx + 30, ly + 19, " font-size=\"11\" fill=\"#555\"", fitted);
+  return svg;
+}
+
+// Rg^2 against 1/drho for each line with coordinates, with its fitted parabola.
+std::string stuhrmann_plot(const std::vector<SeriesLine>& lines) {
+  double x_step = 1.0;
+  const Frame f = stuhrmann_frame(lines, &x_step);
   std::string svg = std::string(SVG_HEAD) + grid(f, x_step);
   svg += "<rect x=\"" + coordinate(f.left) + "\" y=\"" + coordinate(f.top) + "\" width=\"" +
          coordinate(f.width) + "\" height=\"" + coordinate(f.height) +
@@ -333,38 +371,9 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines) {
          ") rotate(-90)\" text-anchor=\"middle\">Rg\xc2\xb2 (\xc3\x85\xc2\xb2)</text>\n";
   size_t shown = 0;
   for (size_t l = 0; l < lines.size(); ++l) {
-    const SeriesLine& line = lines[l];
-    if (line.gyration.empty()) {
-      continue;
+    if (!lines[l].gyration.empty()) {
+      svg += stuhrmann_elements(lines[l], l, shown++, f);
     }
-    const std::string colour = COLOURS[l % (sizeof COLOURS / sizeof COLOURS[0])];
-    for (size_t i = 0; i < line.gyration.size(); ++i) {
-      if (line.gyration[i].defined) {
-        svg += "<circle cx=\"" + fixed(f.px(1.0 / line.points[i].contrast_density), 2) +
-               "\" cy=\"" + fixed(f.py(line.gyration[i].rg2), 2) + "\" r=\"3\" fill=\"" + colour +
-               "\"/>\n";
-      }
-    }
-    const StuhrmannFit& fit = line.stuhrmann;
-    std::string fitted = "too few points for a fit";
-    if (fit.fitted) {
-      std::string path;
-      for (int k = 0; k <= 100; ++k) {
-        const double u = f.x_min + (f.x_max - f.x_min) * k / 100.0;
-        const double y = fit.rm2 + fit.alpha * u - fit.beta * u * u;
-        path += fixed(f.px(u), 2) + "," +
-                fixed(f.py(std::fmax(f.y_min, std::fmin(f.y_max, y))), 2) + " ";
-      }
-      svg += "<polyline fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\" points=\"" +
-             path + "\"/>\n";
-      fitted = "Rm\xc2\xb2 " + fixed(fit.rm2, 1) + ", \xce\xb1 " + shortest(fit.alpha) +
-               ", \xce\xb2 " + shortest(fit.beta);
-    }
-    const double ly = f.top + 10 + 38.0 * static_cast<double>(shown++);
-    const double lx = f.left + f.width + 16;
-    svg += line_element(lx, ly, lx + 24, ly, "stroke=\"" + colour + "\" stroke-width=\"2\"");
-    svg += text_element(lx + 30, ly + 4, "", legend_label(line.label));
-    svg += text_element(lx + 30, ly + 19, " font-size=\"11\" fill=\"#555\"", fitted);
   }
   return svg + "</svg>\n";
 }
