@@ -18,11 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (lines.size() < 4 && start <= input.size()) {
     size_t end = input.find('\n', start);
     end = end == std::string::npos ? input.size() : end;
-    SeriesLine line{input.substr(start, end - start), 1, 1, {}, true, 20.0 * double(lines.size())};
+    const auto index = static_cast<double>(lines.size());
+    SeriesLine line{input.substr(start, end - start), 1, 1, {}, true, 20.0 * index, {}, {}};
     for (double x : {0.0, 0.5, 1.0}) {
       SeriesPoint p{};
       p.d2o_fraction = x;
-      p.contrast_density = 0.3 - x * (0.4 + 0.1 * double(lines.size()));
+      p.contrast_density = 0.3 - x * (0.4 + 0.1 * index);
       line.points.push_back(p);
     }
     lines.push_back(line);
