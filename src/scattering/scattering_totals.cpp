@@ -11,39 +11,36 @@ namespace {
 
 // The per-residue lines are most of the console output of a long sequence: they are
 // copied from one prepared line per row into a block that is written whole.
-class LineWriter {
- public:
-  explicit LineWriter(std::FILE* out) : out_(out) {
-    for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
-      const int length = std::snprintf(lines_[row], sizeof lines_[row], "Acid=%d, Name:%s\n",
-                                       static_cast<int>(row), residue_table[row].name);
-      lengths_[row] = static_cast<size_t>(length);
-    }
-  }
-  ~LineWriter() { flush(); }
-  LineWriter(const LineWriter&) = delete;
-  LineWriter& operator=(const LineWriter&) = delete;
-
-  void add(int32_t row) {
-    if (used_ + sizeof lines_[0] > sizeof block_) {
-      flush();
-    }
-    std::memcpy(block_ + used_, lines_[row], lengths_[row]);
-    used_ += lengths_[row];
-  }
-
- private:
-  void flush() {
-    std::fwrite(block_, 1, used_, out_);
-    used_ = 0;
-  }
-
-  std::FILE* out_;
-  char lines_[RESIDUE_ROWS][24];
-  size_t lengths_[RESIDUE_ROWS];
-  char block_[1 << 15];
-  size_t used_ = 0;
+struct LineBlock {
+  std::FILE* out;
+  char lines[RESIDUE_ROWS][24];
+  size_t lengths[RESIDUE_ROWS];
+  char block[1 << 15];
+  size_t used;
 };
+
+void start_lines(std::FILE* out, LineBlock* b) {
+  b->out = out;
+  b->used = 0;
+  for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
+    const int length = std::snprintf(b->lines[row], sizeof b->lines[row], "Acid=%d, Name:%s\n",
+                                     static_cast<int>(row), residue_table[row].name);
+    b->lengths[row] = static_cast<size_t>(length);
+  }
+}
+
+void flush_lines(LineBlock* b) {
+  std::fwrite(b->block, 1, b->used, b->out);
+  b->used = 0;
+}
+
+void add_line(int32_t row, LineBlock* b) {
+  if (b->used + sizeof b->lines[0] > sizeof b->block) {
+    flush_lines(b);
+  }
+  std::memcpy(b->block + b->used, b->lines[row], b->lengths[row]);
+  b->used += b->lengths[row];
+}
 
 }  // namespace
 
@@ -58,7 +55,11 @@ ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& setti
     terms[row] = residue_terms(unit_of(residue_table[row]), settings.h2o_fraction,
                                settings.deuteration_fraction);
   }
-  auto writer = lines == nullptr ? nullptr : std::make_unique<LineWriter>(lines);
+  std::unique_ptr<LineBlock> block;
+  if (lines != nullptr) {
+    block = std::make_unique<LineBlock>();
+    start_lines(lines, block.get());
+  }
   const int32_t last = seq.count < MAX_RESIDUES ? seq.count : MAX_RESIDUES;
   for (int32_t slot = 1; slot <= last; ++slot) {
     const int32_t row = is_residue_number(seq.slots[slot]) ? seq.slots[slot] : UNKNOWN_RESIDUE;
@@ -74,9 +75,12 @@ ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& setti
       totals.scattering_length += t.deuteration_length;
       totals.contrast += t.deuteration_length;
     }
-    if (writer) {
-      writer->add(row);
+    if (block) {
+      add_line(row, block.get());
     }
+  }
+  if (block) {
+    flush_lines(block.get());
   }
   totals.mass += WATER_MASS;
   totals.length_density = totals.scattering_length / totals.volume;
