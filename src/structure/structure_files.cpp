@@ -10,7 +10,8 @@ bool is_structure_path(const std::string& path) {
     name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   const auto ends_with = [&](const std::string& tail) {
-    return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+    return name.size() >= tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
   };
   if (ends_with(".gz")) {
     name.erase(name.size() - 3);
