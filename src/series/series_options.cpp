@@ -76,6 +76,47 @@ bool percent(const std::string& value, double* field) {
   return true;
 }
 
+bool whole_number(const std::string& text, double low, double high, int64_t* value) {
+  double number = 0.0;
+  if (!parse_number(text, &number) || number < low || number > high ||
+      number != std::floor(number)) {
+    return false;
+  }
+  *value = static_cast<int64_t>(number);
+  return true;
+}
+
+// A comma-separated list of words, none of them empty.
+bool split_list(const std::string& text, std::vector<std::string>* words) {
+  for (size_t start = 0; start <= text.size();) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    if (comma == start) {
+      return false;
+    }
+    words->push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return true;
+}
+
+// The words an option takes and what each stands for.
+template <typename T>
+struct Named {
+  const char* name;
+  T value;
+};
+
+template <typename T, size_t N>
+bool find_named(const std::string& text, const Named<T> (&names)[N], T* value) {
+  for (const Named<T>& named : names) {
+    if (text == named.name) {
+      *value = named.value;
+      return true;
+    }
+  }
+  return false;
+}
+
 constexpr char PERCENT[] = "a percentage from 0 to 100";
 
 // Sets what an option with a value names; false when the value does not fit, and
@@ -93,36 +134,19 @@ struct OptionRule {
 const OptionRule RULES[] = {
     {"-c", "--code", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       const struct {
-         const char* name;
-         DataCode code;
-       } codes[] = {{"structure", DataCode::kOneLetter}, {"three", DataCode::kThreeLetter},
-                    {"one", DataCode::kOneLetter},       {"fasta", DataCode::kOneLetter},
-                    {"number", DataCode::kNumber},       {"0", DataCode::kThreeLetter},
-                    {"1", DataCode::kOneLetter},         {"2", DataCode::kNumber}};
-       for (const auto& c : codes) {
-         if (v == c.name) {
-           next->code = c.code;
-           next->code_given = v != "structure";
-           next->structure = v == "structure";
-           return true;
-         }
-       }
-       return false;
+       static const Named<DataCode> codes[] = {
+           {"structure", DataCode::kOneLetter}, {"three", DataCode::kThreeLetter},
+           {"one", DataCode::kOneLetter},       {"fasta", DataCode::kOneLetter},
+           {"number", DataCode::kNumber},       {"0", DataCode::kThreeLetter},
+           {"1", DataCode::kOneLetter},         {"2", DataCode::kNumber}};
+       next->structure = v == "structure";
+       next->code_given = !next->structure;
+       return find_named(v, codes, &next->code);
      },
      "a code (three, one, number, fasta or structure)"},
     {nullptr, "--chains", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       for (size_t start = 0; start <= v.size();) {
-         const size_t comma = v.find(',', start);
-         const size_t end = comma == std::string::npos ? v.size() : comma;
-         if (end == start) {
-           return false;
-         }
-         next->chains.push_back(v.substr(start, end - start));
-         start = end + 1;
-       }
-       return true;
+       return split_list(v, &next->chains);
      },
      "chain names such as A,B"},
     {nullptr, "--stuhrmann", false,
@@ -138,12 +162,7 @@ const OptionRule RULES[] = {
      PERCENT},
     {"-n", "--copies", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       double n = 0.0;
-       if (!parse_number(v, &n) || n < 1.0 || n > 1e6 || n != std::floor(n)) {
-         return false;
-       }
-       next->copies = static_cast<int64_t>(n);
-       return true;
+       return whole_number(v, 1.0, 1e6, &next->copies);
      },
      "a whole number of copies from 1 to 1000000"},
     {"-l", "--label", true,
@@ -176,31 +195,18 @@ const OptionRule RULES[] = {
      "a file name"},
     {"-t", "--type", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       const struct {
-         const char* name;
-         ChainKind kind;
-       } kinds[] = {
+       static const Named<ChainKind> kinds[] = {
            {"protein", ChainKind::kProtein}, {"dna", ChainKind::kDna}, {"rna", ChainKind::kRna}};
-       for (const auto& k : kinds) {
-         if (v == k.name) {
-           next->kind = k.kind;
-           return true;
-         }
-       }
-       return false;
+       return find_named(v, kinds, &next->kind);
      },
      "a type (protein, dna or rna)"},
     {nullptr, "--deuterate", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
        const size_t equals = v.find('=');
        SelectiveDeuteration selective{{}, 0.0};
-       if (equals == std::string::npos || !percent(v.substr(equals + 1), &selective.percent)) {
+       if (equals == std::string::npos || !percent(v.substr(equals + 1), &selective.percent) ||
+           !split_list(v.substr(0, equals), &selective.kinds)) {
          return false;
-       }
-       for (size_t start = 0; start <= equals;) {
-         const size_t comma = std::min(v.find(',', start), equals);
-         selective.kinds.push_back(v.substr(start, comma - start));
-         start = comma + 1;
        }
        next->selective.push_back(selective);
        return true;
@@ -208,12 +214,7 @@ const OptionRule RULES[] = {
      "KINDS=PCT, such as LEU,ILE=100"},
     {nullptr, "--disulfides", true,
      [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       double n = 0.0;
-       if (!parse_number(v, &n) || n < 0.0 || n > 1e6 || n != std::floor(n)) {
-         return false;
-       }
-       next->disulfides = static_cast<int64_t>(n);
-       return true;
+       return whole_number(v, 0.0, 1e6, &next->disulfides);
      },
      "a whole number of disulfide bonds"},
     {nullptr, "--psv", true,
@@ -250,20 +251,11 @@ const OptionRule RULES[] = {
      "a concentration in mg/mL above 0"},
     {nullptr, "--plot", false,
      [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       const struct {
-         const char* name;
-         PlotKind kind;
-       } kinds[] = {{"contrast", PlotKind::kContrast},
-                    {"sld", PlotKind::kSld},
-                    {"i0", PlotKind::kForwardScattering},
-                    {"stuhrmann", PlotKind::kStuhrmann}};
-       for (const auto& k : kinds) {
-         if (v == k.name) {
-           o->plot = k.kind;
-           return true;
-         }
-       }
-       return false;
+       static const Named<PlotKind> kinds[] = {{"contrast", PlotKind::kContrast},
+                                               {"sld", PlotKind::kSld},
+                                               {"i0", PlotKind::kForwardScattering},
+                                               {"stuhrmann", PlotKind::kStuhrmann}};
+       return find_named(v, kinds, &o->plot);
      },
      "a plot (contrast, sld, i0 or stuhrmann)"},
     {nullptr, "--formula", true,

@@ -38,6 +38,7 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
        "--deuterate: 'T' is no nucleotide letter (A, C, G, T or U) of this component"},
       {{"--deuterate", "LEU", "a"},
        "option '--deuterate': 'LEU' is not KINDS=PCT, such as LEU,ILE=100"},
+      {{"--chains", "A,,B", "a.pdb"}, "option '--chains': 'A,,B' is not chain names such as A,B"},
       {{"--plot", "i0", "a"}, "--plot i0 needs the sample's concentration: give --conc"},
   };
   for (const Case& c : cases) {
