@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "series/svg_plot.h"
+#include "report/plots.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -19,7 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = input.find('\n', start);
     end = end == std::string::npos ? input.size() : end;
     const auto index = static_cast<double>(lines.size());
-    SeriesLine line{input.substr(start, end - start), 1, 1, {}, true, 20.0 * index, {}, {}};
+    SeriesLine line;
+    line.label = input.substr(start, end - start);
+    line.component = static_cast<int>(lines.size());
+    line.has_match = true;
+    line.match_percent = 20.0 * index;
     for (double x : {0.0, 0.5, 1.0}) {
       SeriesPoint p{};
       p.d2o_fraction = x;
@@ -29,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lines.push_back(line);
     start = end + 1;
   }
-  const std::string svg = svg_plot(lines, SeriesOptions());
+  SeriesOptions options;
+  options.plot = static_cast<PlotKind>(size % 3);
+  const std::string svg = plot_svg(lines, options);
   XML_Parser parser = XML_ParserCreate(nullptr);
   const XML_Status status = XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1);
   if (status != XML_STATUS_OK) {

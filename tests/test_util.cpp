@@ -4,6 +4,8 @@
 #include <random>
 #include <sstream>
 
+#include <zlib.h>
+
 std::FILE* stream_with(const std::string& bytes) {
   std::FILE* file = std::tmpfile();
   if (file == nullptr) {
@@ -31,6 +33,21 @@ std::string read_file(const std::filesystem::path& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+std::string gzip_bytes(const std::string& bytes) {
+  z_stream stream{};
+  // 16 + MAX_WBITS: a gzip header and trailer around the deflate stream.
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 64, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
 }
 
 void write_file(const std::filesystem::path& path, const std::string& bytes) {

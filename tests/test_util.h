@@ -14,6 +14,8 @@ std::FILE* stream_with(const std::string& bytes);
 std::string read_all(std::FILE* file);
 
 std::string read_file(const std::filesystem::path& path);
+// `bytes` as one gzip member (zlib, best compression).
+std::string gzip_bytes(const std::string& bytes);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 // A fresh directory that the test works in; the previous working directory is

@@ -28,7 +28,8 @@ extern "C" int run_page(const char* arguments) {
   }
   std::FILE* out = std::fopen("/report.out", "w");
   std::FILE* err = std::fopen("/report.err", "w");
-  const int status = run_series(static_cast<int>(argv.size()), argv.data(), out, err);
+  const int status =
+      run_series(static_cast<int>(argv.size()), argv.data(), Streams{nullptr, out, err});
   std::fclose(out);
   std::fclose(err);
   return status;

@@ -7,6 +7,7 @@
 #include "dialogue/residue_warnings.h"
 #include "io/byte_reader.h"
 #include "residues/sequence_reader.h"
+#include "results/console_summary.h"
 #include "results/result_file.h"
 #include "scattering/scattering_model.h"
 #include "scattering/scattering_totals.h"
@@ -234,6 +235,14 @@ bool write_result(Console* console, FileNames* names, const SampleSettings& sett
     return false;
   }
   const ResultWrite written = write_result_file(*names, settings, totals);
+  if (written == ResultWrite::kIsInput) {
+    std::fflush(console->out);
+    std::fprintf(console->err,
+                 "quorvane: the result file %s is the residue file %s itself (a link to it?); "
+                 "nothing was written. Remove or rename that link and run again.\n",
+                 names->result_path, names->input_path);
+    return false;
+  }
   if (!report_open(console, "w", names->result_path, written != ResultWrite::kCannotOpen)) {
     return false;
   }
@@ -330,8 +339,20 @@ int run_dialogue(Console* console) {
   }
   std::fflush(console->out);
   warn_about_residues(console->err, names.input_path, code, report);
-  const ScatteringTotals totals = compute_totals(*seq, settings, console->out);
+  const ScatteringTotals totals = compute_totals(
+      *seq, settings.h2o_fraction, is_deuterated(settings) ? settings.deuteration_fraction : 0.0,
+      settings.solvent_density, console->out);
   print_summary(totals, settings, console->out);
+  // Printed and written as always, but a result of not-a-number densities is no
+  // result: the run must not report success.
+  const bool no_volume = !(totals.volume > 0.0);
+  if (no_volume) {
+    std::fflush(console->out);
+    std::fprintf(console->err,
+                 "quorvane: %s: no residue with a volume was read, so the densities are not "
+                 "numbers; check the file and its data code.\n",
+                 names.input_path);
+  }
   if (!write_result(console, &names, settings, totals)) {
     return 1;
   }
@@ -345,7 +366,7 @@ int run_dialogue(Console* console) {
                  names.result_path);
     return 1;
   }
-  return 0;
+  return no_volume ? 1 : 0;
 }
 
 int run_quorvane(int argc, const char* const* argv, Console* console) {

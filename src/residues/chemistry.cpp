@@ -94,6 +94,25 @@ const Element* find_element(const std::string& symbol) {
   return nullptr;
 }
 
+int element_count() {
+  return static_cast<int>(sizeof ELEMENTS / sizeof ELEMENTS[0]);
+}
+
+const Element& element_at(int index) {
+  return ELEMENTS[index];
+}
+
+Unit selenium_for_sulfur() {
+  const Element& se = *find_element("Se");
+  const Element& s = *find_element("S");
+  return {se.mass - s.mass,
+          0.0,
+          se.length - s.length,
+          0.0,
+          0.0,
+          static_cast<double>(se.electrons - s.electrons)};
+}
+
 Unit unit_of(const ResidueRecord& record) {
   return {record.mass,
           record.volume,

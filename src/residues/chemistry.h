@@ -22,6 +22,10 @@ struct Element {
 // The element of that symbol (H, D, C, Se...), or null.
 const Element* find_element(const std::string& symbol);
 
+// The elements the planner knows, in the table's order, for lists that name them.
+int element_count();
+const Element& element_at(int index);
+
 // One unit of a chain (a residue, a nucleotide, a whole molecule of a formula) in the
 // residue table's convention: its mass and length count the labile hydrogens as
 // deuterium and the carbon-bound ones as hydrogen.
@@ -33,6 +37,9 @@ struct Unit {
   double exchangeable_h;     // hydrogens that take the solvent's H/D ratio
   double electrons;          // for the X-ray figures; an ion's charge counted
 };
+
+// What replacing one sulfur by selenium adds to a unit (selenocysteine, MSE).
+Unit selenium_for_sulfur();
 
 // A row of residue_table as a unit, every value widened exactly, with its electrons.
 Unit unit_of(const ResidueRecord& record);

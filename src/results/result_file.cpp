@@ -1,6 +1,6 @@
 #include "results/result_file.h"
 
-#include "io/replacement_file.h"
+#include "io/output_file.h"
 
 bool make_result_name(FileNames* names, const SampleSettings& settings) {
   const bool deuterated = is_deuterated(settings);
@@ -43,11 +43,17 @@ bool write_result_lines(std::FILE* file, const FileNames& names, const SampleSet
 
 ResultWrite write_result_file(const FileNames& names, const SampleSettings& settings,
                               const ScatteringTotals& totals) {
-  std::FILE* file = open_replacement(names.result_path, "w");
-  if (file == nullptr) {
+  OutputPath where;
+  if (resolve_output(names.result_path, &where) != OutputCheck::kOk) {
     return ResultWrite::kCannotOpen;
   }
-  const bool written = write_result_lines(file, names, settings, totals);
-  return finish_replacement(file, written, names.result_path) ? ResultWrite::kWritten
-                                                              : ResultWrite::kWriteFailed;
+  if (same_file(names.result_path, names.input_path)) {
+    return ResultWrite::kIsInput;
+  }
+  Output out;
+  if (!open_output(where, "w", nullptr, &out)) {
+    return ResultWrite::kCannotOpen;
+  }
+  const bool written = write_result_lines(out.file, names, settings, totals);
+  return close_output(&out, written) ? ResultWrite::kWritten : ResultWrite::kWriteFailed;
 }

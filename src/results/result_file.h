@@ -24,10 +24,12 @@ enum class ResultWrite {
   kWritten,
   kCannotOpen,   // nothing was written
   kWriteFailed,  // any earlier file of that name is unchanged
+  kIsInput,      // the result name is the residue file itself (through a link); untouched
 };
 
-// Writes the report to names.result_path (see make_result_name), through a temporary
-// file that replaces the result file only once complete and closed. Prints nothing.
+// Writes the report to names.result_path (see make_result_name): a plain file is
+// replaced only once the new one is complete and closed, a link's target or a device
+// is written through (see io/output_file.h). Prints nothing.
 ResultWrite write_result_file(const FileNames& names, const SampleSettings& settings,
                               const ScatteringTotals& totals);
 

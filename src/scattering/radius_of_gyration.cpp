@@ -52,6 +52,11 @@ void centre_of_volume(const std::vector<PlacedUnit>& units, double* x, double* y
   *z = volume > 0.0 ? sz / volume : 0.0;
 }
 
+bool stuhrmann_uses(const Gyration& g, double d2o_percent, bool has_match, double match_percent) {
+  return g.defined && g.rg2 > 0.0 &&
+         !(has_match && std::fabs(d2o_percent - match_percent) < STUHRMANN_MATCH_DISTANCE);
+}
+
 StuhrmannFit fit_stuhrmann(const std::vector<double>& inverse_contrast,
                            const std::vector<double>& rg2) {
   StuhrmannFit fit{};

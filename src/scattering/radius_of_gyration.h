@@ -39,6 +39,14 @@ struct StuhrmannFit {
   int points;
 };
 
+// Points within this many % D2O of the match point stay out of a Stuhrmann fit: there
+// 1/drho runs off towards infinity and the few points nearest it would decide the fit.
+constexpr double STUHRMANN_MATCH_DISTANCE = 10.0;
+
+// Whether a point at `d2o_percent` belongs in a Stuhrmann fit: its Rg^2 is defined and
+// positive, and it lies at least STUHRMANN_MATCH_DISTANCE from the match point.
+bool stuhrmann_uses(const Gyration& g, double d2o_percent, bool has_match, double match_percent);
+
 StuhrmannFit fit_stuhrmann(const std::vector<double>& inverse_contrast,
                            const std::vector<double>& rg2);
 

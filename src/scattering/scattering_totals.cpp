@@ -44,16 +44,15 @@ void add_line(int32_t row, LineBlock* b) {
 
 }  // namespace
 
-ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& settings,
+ScatteringTotals compute_totals(const Sequence& seq, double h2o_fraction,
+                                double deuteration_fraction, float solvent_density,
                                 std::FILE* lines) {
   ScatteringTotals totals{};
   totals.residue_count = seq.count;
-  const bool deuterated = is_deuterated(settings);
-  const double solvent = settings.solvent_density;
+  const double solvent = solvent_density;
   ResidueTerms terms[RESIDUE_ROWS];
   for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
-    terms[row] = residue_terms(unit_of(residue_table[row]), settings.h2o_fraction,
-                               settings.deuteration_fraction);
+    terms[row] = residue_terms(unit_of(residue_table[row]), h2o_fraction, deuteration_fraction);
   }
   std::unique_ptr<LineBlock> block;
   if (lines != nullptr) {
@@ -70,11 +69,10 @@ ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& setti
     totals.mass += t.mass;
     totals.scattering_length += t.length;
     totals.contrast += t.length - t.volume * solvent;
-    if (deuterated) {
-      totals.mass += t.deuteration_mass;
-      totals.scattering_length += t.deuteration_length;
-      totals.contrast += t.deuteration_length;
-    }
+    // Zero terms when not deuterated: adding 0.0 leaves every sum as it was.
+    totals.mass += t.deuteration_mass;
+    totals.scattering_length += t.deuteration_length;
+    totals.contrast += t.deuteration_length;
     if (block) {
       add_line(row, block.get());
     }
@@ -86,21 +84,4 @@ ScatteringTotals compute_totals(const Sequence& seq, const SampleSettings& setti
   totals.length_density = totals.scattering_length / totals.volume;
   totals.contrast_density = totals.contrast / totals.volume;
   return totals;
-}
-
-void print_summary(const ScatteringTotals& totals, const SampleSettings& settings, std::FILE* out) {
-  std::fprintf(out, "\n");
-  std::fprintf(out, "Acid Total Number=%d\n", static_cast<int>(totals.residue_count));
-  std::fprintf(out, "D2O concentration (%%) = %f\n", settings.d2o_percent);
-  std::fprintf(out, "Total scattering length=%f\n", totals.scattering_length);
-  std::fprintf(out, "Total scattering contrast=%f\n", totals.contrast);
-  std::fprintf(out, "Total volume =%f\n", totals.volume);
-  std::fprintf(out, "Total Mw =%f\n", totals.mass);
-  std::fprintf(out, "Total unExchangable Hydrogen =%d\n",
-               static_cast<int>(totals.nonexchangeable_h));
-  std::fprintf(out, "Total Exchangable Hydrogen =%d\n", static_cast<int>(totals.exchangeable_h));
-  std::fprintf(out, "Scattering length density = %f\n", totals.length_density);
-  std::fprintf(out, "Scattering contrast = %f\n", totals.contrast_density);
-  std::fprintf(out, "Solvent scattering length density= %f\n",
-               static_cast<double>(settings.solvent_density));
 }

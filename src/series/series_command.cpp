@@ -1,109 +1,269 @@
 #include "series/series_command.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "io/replacement_file.h"
-#include "series/components.h"
-#include "series/reports.h"
-#include "series/series_lines.h"
-#include "series/svg_plot.h"
+#include "io/output_file.h"
+#include "plan/components.h"
+#include "plan/series_lines.h"
+#include "report/plots.h"
+#include "report/records_report.h"
+#include "report/series_report.h"
+#include "series/series_options.h"
 
 namespace {
 
-bool write_stuhrmann(const std::string& path, const std::vector<SeriesLine>& lines,
-                     std::string* error) {
-  std::FILE* file = open_replacement(path, "w");
-  if (file == nullptr) {
-    *error = path + ": cannot be written; check that its directory exists and is writable";
+// A file the run writes, and what it holds.
+struct PlannedOutput {
+  const char* option;  // the option that named it
+  OutputPath where;
+};
+
+// Every output of the run, checked before anything is read or written: none may be a
+// directory, name an input, or name the same file as another output.
+bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outputs,
+                  PlanError* error) {
+  const std::pair<const char*, const std::string*> named[] = {
+      {"--output", &options.output_path},
+      {"--svg", &options.svg_path},
+      {"--stuhrmann", &options.stuhrmann_path},
+  };
+  for (const auto& [option, path] : named) {
+    if (path->empty()) {
+      continue;
+    }
+    PlannedOutput output{option, {}};
+    const OutputCheck check = resolve_output(*path, &output.where);
+    if (check != OutputCheck::kOk) {
+      *error = plan_error(-1, option,
+                          std::string(option) + " " + *path +
+                              (check == OutputCheck::kDirectory
+                                   ? ": is a directory; name a file in it"
+                                   : ": is a loop of symbolic links; name another file"));
+      return false;
+    }
+    for (size_t i = 0; i < options.components.size(); ++i) {
+      const std::string& input = options.components[i].path;
+      if (!input.empty() && input != "-" && same_file(*path, input)) {
+        *error = plan_error(static_cast<int>(i), option,
+                            std::string(option) + " " + *path + " names the input file " + input +
+                                ", which it would overwrite; choose another name");
+        return false;
+      }
+    }
+    for (const PlannedOutput& earlier : *outputs) {
+      if (same_file(*path, earlier.where.path)) {
+        *error =
+            plan_error(-1, option,
+                       std::string(option) + " " + *path + " and " + earlier.option + " " +
+                           earlier.where.path + " name the same file; give each output its own" +
+                           (*path == "-" ? " (the report goes to standard output unless -o "
+                                           "names a file)"
+                                         : ""));
+        return false;
+      }
+    }
+    outputs->push_back(output);
+  }
+  return true;
+}
+
+// Writes `bytes` to one of the run's outputs ("wb": as they are; "w": text mode).
+bool write_output(const OutputPath& where, const std::string& bytes, const char* mode,
+                  std::FILE* standard_output, std::string* error) {
+  Output out;
+  if (!open_output(where, mode, standard_output, &out)) {
+    *error = where.path + ": cannot be written; check that its directory exists and is writable";
     return false;
   }
-  if (!finish_replacement(file, write_stuhrmann_csv(lines, file), path)) {
-    *error = path + ": writing failed (disk full?); nothing was left there";
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.file) == bytes.size();
+  if (!close_output(&out, written)) {
+    *error = where.path + (where.kind == OutputKind::kReplace
+                               ? ": writing failed (disk full?); any earlier file of that name "
+                                 "is unchanged"
+                               : ": writing failed (disk full or pipe closed?)");
     return false;
   }
   return true;
 }
 
-int fail(std::FILE* err, const std::string& error) {
-  std::fprintf(err, "quorvane-series: %s\n", error.c_str());
-  return 1;
+// A rewindable copy of standard input, for a FILE of "-": the code is guessed from the
+// first entry and the file read again.
+std::FILE* copy_of_input(std::FILE* in) {
+  std::FILE* copy = std::tmpfile();
+  if (copy == nullptr) {
+    return nullptr;
+  }
+  char buffer[1 << 16];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    std::fwrite(buffer, 1, got, copy);
+  }
+  if (std::ferror(in) || std::fflush(copy) != 0) {
+    std::fclose(copy);
+    return nullptr;
+  }
+  std::rewind(copy);
+  return copy;
 }
 
-}  // namespace
-
-namespace {
-
-// Writes the series: the plot and the Stuhrmann fits into their files, the report to
-// `out`. Returns false with `*error` when a file could not be written.
-bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
-                  std::FILE* out, std::string* error) {
-  const std::vector<SeriesLine> lines = compute_series(components, options);
-  if (!options.svg_path.empty() && !write_svg(options.svg_path, svg_plot(lines, options), error)) {
-    return false;
-  }
-  if (!options.stuhrmann_path.empty() && !write_stuhrmann(options.stuhrmann_path, lines, error)) {
-    return false;
-  }
-  if (options.format == OutputFormat::kCsv) {
-    write_csv_report(components, lines, options, out);
-  } else {
-    write_text_report(components, lines, options, out);
-  }
-  return true;
-}
-
-bool any_placed(const std::vector<Component>& components) {
+// Two components shown under one label could not be told apart in any table or plot.
+bool labels_unique(const std::vector<Component>& components, PlanError* error) {
+  std::map<std::string, const Component*> seen;
+  const bool complex =
+      components.size() > 1 || (components.size() == 1 && components.front().spec.copies > 1);
   for (const Component& c : components) {
-    if (!c.placed.empty()) {
-      return true;
+    const std::string& label = c.spec.label;
+    const auto [it, fresh] = seen.emplace(label, &c);
+    const bool reserved = complex && label == "complex";
+    if (!fresh || reserved) {
+      const std::string where = c.spec.path.empty() ? "--formula " + c.spec.formula : c.spec.path;
+      const std::string other =
+          reserved ? "the complex of all components"
+                   : (it->second->spec.path.empty() ? "--formula " + it->second->spec.formula
+                                                    : it->second->spec.path);
+      *error =
+          plan_error(c.input, "--label",
+                     "two components are labelled \"" + label + "\" (" + other + " and " + where +
+                         "); give each its own with -l NAME before its file, or make the "
+                         "FASTA IDs differ");
+      error->usage = true;
+      return false;
     }
   }
-  return false;
+  return true;
+}
+
+// Loads every component; false with `*error` when one cannot be.
+bool load_all(const SeriesOptions& options, std::FILE* in, std::vector<Component>* components,
+              std::vector<std::string>* warnings, PlanError* error) {
+  std::FILE* input_copy = nullptr;
+  for (const ComponentSpec& spec : options.components) {
+    if (spec.path == "-" && (input_copy = copy_of_input(in)) == nullptr) {
+      *error = plan_error(-1, "file", "standard input cannot be read");
+      return false;
+    }
+  }
+  const LoadContext context{&options, input_copy};
+  bool loaded = true;
+  for (size_t i = 0; loaded && i < options.components.size(); ++i) {
+    loaded = load_components(context, static_cast<int>(i), components, warnings, error);
+  }
+  if (input_copy != nullptr) {
+    std::fclose(input_copy);
+  }
+  return loaded;
+}
+
+// Writes the plot and the Stuhrmann fits into their files, then the report.
+bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
+                  const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
+  const std::vector<SeriesLine> lines =
+      options.records ? std::vector<SeriesLine>() : compute_series(components, options);
+  for (const PlannedOutput& output : outputs) {
+    const std::string option = output.option;
+    if (option == "--svg" &&
+        !write_output(output.where, plot_svg(lines, options), "wb", out, error)) {
+      return false;
+    }
+    if (option == "--stuhrmann" &&
+        !write_output(output.where, stuhrmann_csv(lines), "w", out, error)) {
+      return false;
+    }
+  }
+  for (const PlannedOutput& output : outputs) {
+    if (std::string(output.option) != "--output") {
+      continue;
+    }
+    Output report;
+    if (!open_output(output.where, "w", out, &report)) {
+      *error = output.where.path +
+               ": cannot be written; check that its directory exists and is writable";
+      return false;
+    }
+    if (options.records) {
+      write_records_report(components, options, report.file);
+    } else if (options.format == OutputFormat::kCsv) {
+      write_csv_report(components, lines, options, report.file);
+    } else {
+      write_text_report(components, lines, options, report.file);
+    }
+    if (!close_output(&report, true)) {
+      *error = output.where.kind == OutputKind::kStandardOutput
+                   ? "writing the report to standard output failed (disk full or pipe closed?)"
+                   : output.where.path +
+                         ": writing failed (disk full?); any earlier file of "
+                         "that name is unchanged";
+      return false;
+    }
+  }
+  return true;
+}
+
+int failed(const Streams& streams, const PlanError& error, PlanError* out) {
+  std::fprintf(streams.err, "quorvane-series: %s\n", error.message.c_str());
+  if (out != nullptr) {
+    *out = error;
+  }
+  return error.usage ? 2 : 1;
+}
+
+int finished(std::FILE* out, std::FILE* err, const std::string& text) {
+  std::fputs(text.c_str(), out);
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    std::fputs("quorvane-series: writing to standard output failed (disk full or pipe closed?)\n",
+               err);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
 
-int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+int run_series(int argc, const char* const* argv, const Streams& streams, PlanError* error_out) {
   SeriesOptions options;
-  std::string error;
+  PlanError error;
   switch (parse_series_options(argc, argv, &options, &error)) {
     case ParseResult::kHelp:
-      std::fputs(SERIES_USAGE, out);
-      return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+      return finished(streams.out, streams.err, series_usage());
     case ParseResult::kVersion:
-      std::fprintf(out, "quorvane-series %s\n", QUORVANE_VERSION);
-      return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+      return finished(streams.out, streams.err,
+                      std::string("quorvane-series ") + QUORVANE_VERSION + "\n");
     case ParseResult::kUsageError:
-      std::fprintf(err, "quorvane-series: %s\n", error.c_str());
-      return 2;
+      error.usage = true;
+      return failed(streams, error, error_out);
     case ParseResult::kRun:
       break;
   }
+  std::vector<PlannedOutput> outputs;
+  if (!plan_outputs(options, &outputs, &error)) {
+    error.usage = true;
+    return failed(streams, error, error_out);
+  }
   std::vector<Component> components;
   std::vector<std::string> warnings;
-  for (const ComponentSpec& spec : options.components) {
-    if (!load_components(spec, options, &components, &warnings, &error)) {
-      return fail(err, error);
-    }
-  }
+  const bool loaded = load_all(options, streams.in, &components, &warnings, &error);
   for (const std::string& warning : warnings) {
-    std::fprintf(err, "quorvane-series: warning: %s\n", warning.c_str());
+    std::fprintf(streams.err, "quorvane-series: warning: %s\n", warning.c_str());
   }
-  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) &&
-      !any_placed(components)) {
-    std::fprintf(err,
-                 "quorvane-series: a Stuhrmann fit needs a component read from a structure "
-                 "(.pdb, .cif...)\n");
-    return 2;
+  if (!loaded || (!options.records && !labels_unique(components, &error))) {
+    return failed(streams, error, error_out);
   }
-  if (options.records) {
-    write_records_report(components, options, out);
-  } else if (!write_series(components, options, out, &error)) {
-    return fail(err, error);
+  std::string message;
+  if (!write_series(components, options, outputs, streams.out, &message)) {
+    return failed(streams, plan_error(-1, "file", message), error_out);
   }
-  if (std::fflush(out) != 0 || std::ferror(out)) {
-    return fail(err, "writing the report to standard output failed (disk full or pipe closed?)");
+  int not_planned = 0;
+  for (const Component& c : components) {
+    not_planned += c.error.empty() ? 0 : 1;
+  }
+  if (not_planned > 0) {
+    std::fprintf(streams.err,
+                 "quorvane-series: %d of %zu records could not be planned (see their "
+                 "lines)\n",
+                 not_planned, components.size());
+    return 1;
   }
   return 0;
 }

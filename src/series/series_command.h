@@ -1,11 +1,23 @@
-// quorvane-series as a whole: options in, reports and plot out.
+// quorvane-series as a whole: options in, reports and plots out.
 #ifndef QUORVANE_SERIES_SERIES_COMMAND_H_
 #define QUORVANE_SERIES_SERIES_COMMAND_H_
 
 #include <cstdio>
 
+#include "plan/plan_error.h"
+
+// The streams a run talks through: `main` gives the standard ones, tests and the web
+// page their own.
+struct Streams {
+  std::FILE* in;   // read for a FILE of "-"
+  std::FILE* out;  // the report, and any output named "-"
+  std::FILE* err;  // warnings and the reason a run failed
+};
+
 // The whole program: returns the exit status (0 done, 1 a file could not be read or
-// written, 2 bad usage). Reports go to `out`, warnings and errors to `err`.
-int run_series(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
+// written, or a record could not be planned; 2 bad usage). When `error` is not null
+// it receives the error that ended the run, for a caller that places it (the page).
+int run_series(int argc, const char* const* argv, const Streams& streams,
+               PlanError* error = nullptr);
 
 #endif  // QUORVANE_SERIES_SERIES_COMMAND_H_

@@ -5,55 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-
-#include "structure/structure_reader.h"
-
-const char SERIES_USAGE[] =
-    "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE|--formula F ...\n"
-    "Contrast variation of proteins, nucleic acids and their complexes over the D2O\n"
-    "content of the solvent: scattering length densities, contrast, match points and\n"
-    "forward scattering, from sequence files and chemical formulas.\n"
-    "\n"
-    "Component options, for the FILE or --formula that follows them:\n"
-    "  -t, --type TYPE         protein, dna or rna (default protein)\n"
-    "  -c, --code CODE         three, one, number, fasta or structure (default: .pdb,\n"
-    "                          .ent, .cif, .mmcif (.gz) are structures, else the first\n"
-    "                          entry decides); every FASTA record is a component\n"
-    "      --chains A,B        structure: these chains as one component (default: each\n"
-    "                          polymer chain of the first model is one)\n"
-    "  -d, --deuteration PCT   % of the non-exchangeable hydrogens that are deuterium\n"
-    "                          (default 0)\n"
-    "      --deuterate K,K=PCT those kinds (LEU,ILE; or nucleotide letters) at PCT %\n"
-    "                          instead; repeatable\n"
-    "      --disulfides N      protein: N disulfide bonds, each without two thiol H\n"
-    "      --psv V             partial specific volume, cm^3/g: the volume from the mass\n"
-    "      --match-at PCT      report the deuteration that matches it at PCT % D2O\n"
-    "  -n, --copies N          copies of the component in the complex (default 1)\n"
-    "  -l, --label NAME        name in the output (default: the file name, record ID or\n"
-    "                          formula)\n"
-    "      --formula F         a molecule by formula (C12H22O11; D for deuterium; Mg+2)\n"
-    "                          in place of a FILE, with --volume A3 or --density G/CM3\n"
-    "                          and --labile N, its H that exchange (default 0)\n"
-    "Options:\n"
-    "  -x, --exchange PCT      % of the labile hydrogens that exchange (default 100)\n"
-    "      --from PCT          first D2O percentage (default 0)\n"
-    "      --to PCT            last D2O percentage (default 100)\n"
-    "      --step PCT          D2O step (default 10)\n"
-    "      --conc MG_PER_ML    sample concentration: adds I(0) in 1/cm\n"
-    "      --xray              adds X-ray scattering length densities\n"
-    "      --csv               comma-separated values instead of the text table\n"
-    "      --svg FILE          also plot into FILE\n"
-    "      --plot KIND         contrast (default), sld, i0 (with --conc) or stuhrmann\n"
-    "      --ligands           structures: add the ligands by their modelled composition\n"
-    "      --stuhrmann FILE    structures: write the Stuhrmann fits as CSV into FILE\n"
-    "      --records           one line per sequence record (ID, residues, Mw, volume,\n"
-    "                          SLD in H2O and D2O, match point) instead of a series\n"
-    "      --allow-unknown     leave entries that name no residue out of the sums, with a\n"
-    "                          warning, instead of stopping\n"
-    "  -h, --help              this help\n"
-    "      --version           the version\n"
-    "Elements: H D C N O P S Na K Cl Mg Ca Se Fe Zn Mn Cu F Br I.\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
+#include <functional>
+#include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -67,24 +21,24 @@ bool parse_number(const std::string& text, double* value) {
   return true;
 }
 
-bool percent(const std::string& value, double* field) {
-  double number = 0.0;
-  if (!parse_number(value, &number) || number < 0.0 || number > 100.0) {
-    return false;
-  }
-  *field = number;
-  return true;
-}
+// The values an option takes, and how a message names them.
+struct Range {
+  double low, high;
+  bool above_low;  // low itself is refused
+  bool whole;
+  const char* expected;
 
-bool whole_number(const std::string& text, double low, double high, int64_t* value) {
-  double number = 0.0;
-  if (!parse_number(text, &number) || number < low || number > high ||
-      number != std::floor(number)) {
-    return false;
+  bool contains(double v) const {
+    return (above_low ? v > low : v >= low) && v <= high && (!whole || v == std::floor(v));
   }
-  *value = static_cast<int64_t>(number);
-  return true;
-}
+};
+
+const Range PERCENT{0, 100, false, false, "a percentage from 0 to 100"};
+const Range D2O_PERCENT{0, 100, false, false, "a D2O percentage from 0 to 100"};
+const Range POSITIVE{0, 1e300, true, false, "a number above 0"};
+const Range COPIES{1, 1e6, false, true, "a whole number of copies from 1 to 1000000"};
+const Range COUNT{0, 1e6, false, true, "a whole number from 0 to 1000000"};
+const Range PSV{0.1, 2.0, true, false, "a partial specific volume above 0.1 and up to 2 cm^3/g"};
 
 // A comma-separated list of words, none of them empty.
 bool split_list(const std::string& text, std::vector<std::string>* words) {
@@ -99,7 +53,83 @@ bool split_list(const std::string& text, std::vector<std::string>* words) {
   return true;
 }
 
-// The words an option takes and what each stands for.
+// Sets the option's field from `value` ("" for a flag). Returns "" when it fits, else
+// what the value must be.
+using Setter =
+    std::function<std::string(const std::string& value, SeriesOptions* run, ComponentSpec* next)>;
+
+struct OptionRow {
+  const char* short_name;  // null: none
+  const char* long_name;
+  const char* value_name;  // null: a flag
+  const char* help;        // lines after the first are continued under it
+  bool per_component;      // describes the next FILE or --formula
+  Setter set;
+};
+
+// Each row's field belongs to the run or to the component being described.
+template <typename Owner>
+Owner* owner(SeriesOptions* run, ComponentSpec* next) {
+  if constexpr (std::is_same_v<Owner, ComponentSpec>) {
+    return next;
+  } else {
+    return run;
+  }
+}
+
+template <typename Owner>
+constexpr bool PER_COMPONENT = std::is_same_v<Owner, ComponentSpec>;
+
+template <typename Owner, typename T>
+OptionRow set_to(const char* long_name, T Owner::*field, T value, const char* help) {
+  return {nullptr,
+          long_name,
+          nullptr,
+          help,
+          PER_COMPONENT<Owner>,
+          [field, value](const std::string&, SeriesOptions* run, ComponentSpec* next) {
+            owner<Owner>(run, next)->*field = value;
+            return std::string();
+          }};
+}
+
+template <typename Owner>
+OptionRow flag(const char* long_name, bool Owner::*field, const char* help) {
+  return set_to(long_name, field, true, help);
+}
+
+template <typename Owner, typename T>
+OptionRow number(const char* short_name, const char* long_name, T Owner::*field, const Range& range,
+                 const char* value_name, const char* help) {
+  return {short_name,
+          long_name,
+          value_name,
+          help,
+          PER_COMPONENT<Owner>,
+          [field, range](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
+            double x = 0.0;
+            if (!parse_number(v, &x) || !range.contains(x)) {
+              return std::string(range.expected);
+            }
+            owner<Owner>(run, next)->*field = static_cast<T>(x);
+            return std::string();
+          }};
+}
+
+template <typename Owner>
+OptionRow text(const char* short_name, const char* long_name, std::string Owner::*field,
+               const char* value_name, const char* help) {
+  return {short_name,
+          long_name,
+          value_name,
+          help,
+          PER_COMPONENT<Owner>,
+          [field](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
+            owner<Owner>(run, next)->*field = v;
+            return std::string(v.empty() ? "a name, not empty" : "");
+          }};
+}
+
 template <typename T>
 struct Named {
   const char* name;
@@ -117,181 +147,141 @@ bool find_named(const std::string& text, const Named<T> (&names)[N], T* value) {
   return false;
 }
 
-constexpr char PERCENT[] = "a percentage from 0 to 100";
+const Named<InputKind> INPUT_KINDS[] = {
+    {"three", InputKind::kThreeLetter},   {"one", InputKind::kOneLetter},
+    {"fasta", InputKind::kOneLetter},     {"number", InputKind::kNumber},
+    {"structure", InputKind::kStructure}, {"0", InputKind::kThreeLetter},
+    {"1", InputKind::kOneLetter},         {"2", InputKind::kNumber}};
+const Named<ChainKind> CHAIN_KINDS[] = {
+    {"protein", ChainKind::kProtein}, {"dna", ChainKind::kDna}, {"rna", ChainKind::kRna}};
+const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
+                                      {"sld", PlotKind::kSld},
+                                      {"i0", PlotKind::kForwardScattering},
+                                      {"stuhrmann", PlotKind::kStuhrmann}};
 
-// Sets what an option with a value names; false when the value does not fit, and
-// the option's table row says what it expects.
-using Setter = bool (*)(const std::string& value, SeriesOptions* options, ComponentSpec* next);
+std::string set_deuterate(const std::string& v, ComponentSpec* next) {
+  const size_t equals = v.find('=');
+  SelectiveDeuteration selective{{}, 0.0};
+  if (equals == std::string::npos || !split_list(v.substr(0, equals), &selective.kinds)) {
+    return "KINDS=PCT, such as LEU,ILE=100";
+  }
+  const std::string percent = v.substr(equals + 1);
+  if (!parse_number(percent, &selective.percent) || !PERCENT.contains(selective.percent)) {
+    return "KINDS=PCT with PCT " + std::string(PERCENT.expected) + " (" + percent + " is not)";
+  }
+  next->selective.push_back(selective);
+  return "";
+}
 
-struct OptionRule {
-  const char* short_name;  // may be null
-  const char* long_name;
-  bool per_component;
-  Setter set;        // null: a flag without a value
-  const char* kind;  // what a value must be, for the message
-};
+const std::vector<OptionRow>& option_table() {
+  static const std::vector<OptionRow> rows = {
+      {"-t", "--type", "TYPE", "protein, dna or rna (default protein)", true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         next->kind_given = true;
+         return std::string(find_named(v, CHAIN_KINDS, &next->kind) ? "" : "protein, dna or rna");
+       }},
+      {"-c", "--code", "CODE",
+       "three, one, number, fasta or structure (default: .pdb,\n"
+       ".ent, .cif, .mmcif (.gz) are structures, else the first\n"
+       "entry decides); every FASTA record is a component",
+       true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         return std::string(find_named(v, INPUT_KINDS, &next->input)
+                                ? ""
+                                : "a code (three, one, number, fasta or structure)");
+       }},
+      {nullptr, "--chains", "A,B",
+       "structure: these chains as one component (default: each\n"
+       "polymer chain of the first model is one)",
+       true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         next->chains.clear();
+         return std::string(split_list(v, &next->chains) ? "" : "chain names such as A,B");
+       }},
+      number("-d", "--deuteration", &ComponentSpec::deuteration, PERCENT, "PCT",
+             "% of the non-exchangeable hydrogens that are deuterium\n(default 0)"),
+      {nullptr, "--deuterate", "K,K=PCT",
+       "those kinds (LEU,ILE; or nucleotide letters) at PCT %\ninstead; repeatable", true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         return set_deuterate(v, next);
+       }},
+      number(nullptr, "--disulfides", &ComponentSpec::disulfides, COUNT, "N",
+             "protein: N disulfide bonds, each without two thiol H"),
+      number(nullptr, "--psv", &ComponentSpec::psv, PSV, "V",
+             "partial specific volume, cm^3/g: the volume from the mass"),
+      {nullptr, "--match-at", "PCT", "report the deuteration that matches it at PCT % D2O", true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         double x = 0.0;
+         if (!parse_number(v, &x) || !D2O_PERCENT.contains(x)) {
+           return std::string(D2O_PERCENT.expected);
+         }
+         next->match_at_given = true;
+         next->match_at = x;
+         return std::string();
+       }},
+      number("-n", "--copies", &ComponentSpec::copies, COPIES, "N",
+             "copies of the component in the complex (default 1)"),
+      text("-l", "--label", &ComponentSpec::label, "NAME",
+           "name in the output (default: the file name, record ID or\nformula)"),
+      number(nullptr, "--labile", &ComponentSpec::labile, COUNT, "N",
+             "formula: how many of its H exchange (default 0)"),
+      number(nullptr, "--volume", &ComponentSpec::volume, POSITIVE, "A3",
+             "formula: its volume in cubic angstrom"),
+      number(nullptr, "--density", &ComponentSpec::density, POSITIVE, "G/CM3",
+             "formula: its density in g/cm^3, for the volume"),
+      {nullptr, "--formula", "F",
+       "a molecule by formula (C12H22O11; D for deuterium; Mg+2)\n"
+       "in place of a FILE, with --volume, --density or --psv",
+       true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         next->formula = v;
+         return std::string(v.empty() ? "a formula such as C12H22O11" : "");
+       }},
+      number("-x", "--exchange", &SeriesOptions::exchange, PERCENT, "PCT",
+             "% of the labile hydrogens that exchange (default 100)"),
+      number(nullptr, "--from", &SeriesOptions::from, D2O_PERCENT, "PCT",
+             "first D2O percentage (default 0)"),
+      number(nullptr, "--to", &SeriesOptions::to, D2O_PERCENT, "PCT",
+             "last D2O percentage (default 100)"),
+      number(nullptr, "--step", &SeriesOptions::step, POSITIVE, "PCT", "D2O step (default 10)"),
+      number(nullptr, "--conc", &SeriesOptions::conc, POSITIVE, "MG_PER_ML",
+             "sample concentration: adds I(0) in 1/cm"),
+      flag("--xray", &SeriesOptions::xray, "adds X-ray scattering length densities"),
+      set_to("--csv", &SeriesOptions::format, OutputFormat::kCsv,
+             "comma-separated values instead of the text table"),
+      text("-o", "--output", &SeriesOptions::output_path, "FILE",
+           "the report into FILE (default -, standard output)"),
+      text(nullptr, "--svg", &SeriesOptions::svg_path, "FILE",
+           "also plot into FILE (- for "
+           "standard output)"),
+      {nullptr, "--plot", "KIND", "contrast (default), sld, i0 (with --conc) or stuhrmann", false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         run->plot_given = true;
+         return std::string(find_named(v, PLOT_KINDS, &run->plot)
+                                ? ""
+                                : "a plot (contrast, sld, i0 or stuhrmann)");
+       }},
+      flag("--ligands", &SeriesOptions::ligands,
+           "structures: add the ligands by their modelled composition"),
+      text(nullptr, "--stuhrmann", &SeriesOptions::stuhrmann_path, "FILE",
+           "structures: write the Stuhrmann fits as CSV into FILE"),
+      flag("--records", &SeriesOptions::records,
+           "one line per sequence record (ID, residues, Mw, volume,\n"
+           "SLD in H2O and D2O, match point) instead of a series"),
+      flag("--allow-unknown", &SeriesOptions::allow_unknown,
+           "leave entries that name no residue out of the sums, with a\n"
+           "warning, instead of stopping"),
+  };
+  return rows;
+}
 
-const OptionRule RULES[] = {
-    {"-c", "--code", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       static const Named<DataCode> codes[] = {
-           {"structure", DataCode::kOneLetter}, {"three", DataCode::kThreeLetter},
-           {"one", DataCode::kOneLetter},       {"fasta", DataCode::kOneLetter},
-           {"number", DataCode::kNumber},       {"0", DataCode::kThreeLetter},
-           {"1", DataCode::kOneLetter},         {"2", DataCode::kNumber}};
-       next->structure = v == "structure";
-       next->code_given = !next->structure;
-       return find_named(v, codes, &next->code);
-     },
-     "a code (three, one, number, fasta or structure)"},
-    {nullptr, "--chains", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return split_list(v, &next->chains);
-     },
-     "chain names such as A,B"},
-    {nullptr, "--stuhrmann", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       o->stuhrmann_path = v;
-       return !v.empty();
-     },
-     "a file name"},
-    {"-d", "--deuteration", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return percent(v, &next->deuteration);
-     },
-     PERCENT},
-    {"-n", "--copies", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return whole_number(v, 1.0, 1e6, &next->copies);
-     },
-     "a whole number of copies from 1 to 1000000"},
-    {"-l", "--label", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       next->label = v;
-       return !v.empty();
-     },
-     "a name"},
-    {"-x", "--exchange", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       return percent(v, &o->exchange);
-     },
-     PERCENT},
-    {nullptr, "--from", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) { return percent(v, &o->from); },
-     "a D2O percentage from 0 to 100"},
-    {nullptr, "--to", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) { return percent(v, &o->to); },
-     "a D2O percentage from 0 to 100"},
-    {nullptr, "--step", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       return parse_number(v, &o->step) && o->step > 0.0;
-     },
-     "a step above 0"},
-    {nullptr, "--svg", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       o->svg_path = v;
-       return !v.empty();
-     },
-     "a file name"},
-    {"-t", "--type", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       static const Named<ChainKind> kinds[] = {
-           {"protein", ChainKind::kProtein}, {"dna", ChainKind::kDna}, {"rna", ChainKind::kRna}};
-       return find_named(v, kinds, &next->kind);
-     },
-     "a type (protein, dna or rna)"},
-    {nullptr, "--deuterate", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       const size_t equals = v.find('=');
-       SelectiveDeuteration selective{{}, 0.0};
-       if (equals == std::string::npos || !percent(v.substr(equals + 1), &selective.percent) ||
-           !split_list(v.substr(0, equals), &selective.kinds)) {
-         return false;
-       }
-       next->selective.push_back(selective);
-       return true;
-     },
-     "KINDS=PCT, such as LEU,ILE=100"},
-    {nullptr, "--disulfides", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return whole_number(v, 0.0, 1e6, &next->disulfides);
-     },
-     "a whole number of disulfide bonds"},
-    {nullptr, "--psv", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return parse_number(v, &next->psv) && next->psv > 0.1 && next->psv < 2.0;
-     },
-     "a partial specific volume from 0.1 to 2 cm^3/g"},
-    {nullptr, "--match-at", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       next->match_at_given = true;
-       return percent(v, &next->match_at);
-     },
-     "a D2O percentage from 0 to 100"},
-    {nullptr, "--labile", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return parse_number(v, &next->labile) && next->labile >= 0.0 &&
-              next->labile == std::floor(next->labile);
-     },
-     "a whole number of labile hydrogens"},
-    {nullptr, "--volume", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return parse_number(v, &next->volume) && next->volume > 0.0;
-     },
-     "a volume in cubic angstrom above 0"},
-    {nullptr, "--density", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       return parse_number(v, &next->density) && next->density > 0.0;
-     },
-     "a density in g/cm^3 above 0"},
-    {nullptr, "--conc", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       return parse_number(v, &o->conc) && o->conc > 0.0;
-     },
-     "a concentration in mg/mL above 0"},
-    {nullptr, "--plot", false,
-     [](const std::string& v, SeriesOptions* o, ComponentSpec*) {
-       static const Named<PlotKind> kinds[] = {{"contrast", PlotKind::kContrast},
-                                               {"sld", PlotKind::kSld},
-                                               {"i0", PlotKind::kForwardScattering},
-                                               {"stuhrmann", PlotKind::kStuhrmann}};
-       return find_named(v, kinds, &o->plot);
-     },
-     "a plot (contrast, sld, i0 or stuhrmann)"},
-    {nullptr, "--formula", true,
-     [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
-       next->formula = v;
-       return !v.empty();
-     },
-     "a formula"},
-    {nullptr, "--xray", false, nullptr, nullptr},
-    {nullptr, "--ligands", false, nullptr, nullptr},
-    {nullptr, "--csv", false, nullptr, nullptr},
-    {nullptr, "--records", false, nullptr, nullptr},
-    {nullptr, "--allow-unknown", false, nullptr, nullptr},
-};
-
-const OptionRule* find_rule(const std::string& name) {
-  for (const OptionRule& rule : RULES) {
-    if (name == rule.long_name || (rule.short_name != nullptr && name == rule.short_name)) {
-      return &rule;
+const OptionRow* find_row(const std::string& name) {
+  for (const OptionRow& row : option_table()) {
+    if (name == row.long_name || (row.short_name != nullptr && name == row.short_name)) {
+      return &row;
     }
   }
   return nullptr;
-}
-
-void set_flag(const std::string& name, SeriesOptions* options) {
-  if (name == "--csv") {
-    options->format = OutputFormat::kCsv;
-  } else if (name == "--records") {
-    options->records = true;
-  } else if (name == "--xray") {
-    options->xray = true;
-  } else if (name == "--ligands") {
-    options->ligands = true;
-  } else {
-    options->allow_unknown = true;
-  }
 }
 
 // Whether `name` is a kind of unit of the component's chain type: a residue name (any
@@ -309,174 +299,240 @@ bool is_unit_name(ChainKind kind, const std::string& name) {
   return false;
 }
 
-// Checks a component's options against what it is.
-bool check_component(const ComponentSpec& c, std::string* error) {
-  if (c.formula.empty() && (c.labile > 0.0 || c.volume > 0.0 || c.density > 0.0)) {
-    *error = "--labile, --volume and --density describe a --formula component";
-    return false;
+// What a component is called in a message before it has a label.
+std::string component_name(const ComponentSpec& c) {
+  return c.formula.empty() ? c.path : "--formula " + c.formula;
+}
+
+// Checks a component's options against what it is; "" when they fit.
+std::string check_component(const ComponentSpec& c) {
+  const std::string name = component_name(c);
+  const bool formula = !c.formula.empty();
+  if (!formula && (c.labile > 0.0 || c.volume > 0.0 || c.density > 0.0)) {
+    return "--labile, --volume and --density describe a --formula component, not " + name;
   }
-  if (!c.formula.empty()) {
-    Unit unit{};
-    std::string problem;
-    if (!parse_formula(c.formula, c.labile, &unit, &problem)) {
-      *error = "--formula " + c.formula + ": " + problem;
-      return false;
-    }
-    if ((c.volume > 0.0) == (c.density > 0.0) && c.psv <= 0.0) {
-      *error = "--formula " + c.formula + " needs its volume: give --volume or --density";
-      return false;
-    }
+  if (c.volume > 0.0 && c.density > 0.0) {
+    return name + ": --volume and --density both give its volume; give one";
   }
-  if (!c.chains.empty() && !c.structure && !is_structure_path(c.path)) {
-    *error = "--chains applies to structure files (.pdb, .cif...; or --code structure)";
-    return false;
+  if (c.psv > 0.0 && (c.volume > 0.0 || c.density > 0.0)) {
+    return name + ": --psv and --" + (c.volume > 0.0 ? "volume" : "density") +
+           " both give its volume; give one";
   }
-  if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || !c.formula.empty())) {
-    *error = "--disulfides applies to protein components only";
-    return false;
+  if (formula && c.volume <= 0.0 && c.density <= 0.0 && c.psv <= 0.0) {
+    return name + " needs its volume: give --volume, --density or --psv";
+  }
+  if (!c.chains.empty() && !is_structure(c)) {
+    return "--chains applies to structure files (.pdb, .cif...; or --code structure), not " + name;
+  }
+  if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || formula)) {
+    return "--disulfides applies to protein components only, not " + name;
   }
   for (const SelectiveDeuteration& s : c.selective) {
     for (const std::string& kind : s.kinds) {
-      if (!c.formula.empty() || !is_unit_name(c.kind, kind)) {
-        *error = "--deuterate: '" + kind + "' is no " +
-                 (c.kind == ChainKind::kProtein ? "residue name (LEU, GLY...)"
-                                                : "nucleotide letter (A, C, G, T or U)") +
-                 " of this component";
-        return false;
+      if (formula || !is_unit_name(c.kind, kind)) {
+        return "--deuterate: '" + kind + "' is no " +
+               (c.kind == ChainKind::kProtein ? "residue name (LEU, GLY...)"
+                                              : "nucleotide letter (A, C, G, T or U)") +
+               " of " + name;
       }
     }
   }
-  return true;
+  if (c.path == "-" && c.input == InputKind::kStructure) {
+    return "a structure cannot be read from standard input; name its file";
+  }
+  return "";
 }
 
-// The checks that need every option: a file for each component option, and a range.
-ParseResult check_whole(bool pending, SeriesOptions* options, std::string* error) {
-  if (pending) {
-    *error = "component options at the end name no file; put them before their FILE";
+// The checks that need every option; "" when they pass.
+std::string check_whole(const SeriesOptions& options) {
+  if (options.components.empty()) {
+    return "no component given; name at least one sequence file (see --help)";
+  }
+  int stdin_inputs = 0;
+  bool structure = false;
+  for (const ComponentSpec& c : options.components) {
+    stdin_inputs += c.path == "-" ? 1 : 0;
+    structure = structure || is_structure(c);
+  }
+  if (stdin_inputs > 1) {
+    return "standard input (-) can be read only once";
+  }
+  if (options.records && (!options.svg_path.empty() || !options.stuhrmann_path.empty())) {
+    return "--records makes one line per record, no series to plot or fit; leave out --svg "
+           "and --stuhrmann";
+  }
+  if (options.plot_given && options.svg_path.empty()) {
+    return "--plot chooses what --svg draws: give --svg FILE too";
+  }
+  if (options.plot == PlotKind::kForwardScattering && options.conc <= 0.0) {
+    return "--plot i0 needs the sample's concentration: give --conc";
+  }
+  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) && !structure) {
+    return std::string(options.plot == PlotKind::kStuhrmann ? "--plot stuhrmann" : "--stuhrmann") +
+           " needs a component read from a structure (.pdb, .cif...; or --code structure)";
+  }
+  if (options.from > options.to) {
+    return "the D2O range runs backwards: --from must not exceed --to";
+  }
+  if (d2o_point_count(options.from, options.to, options.step) > MAX_POINTS) {
+    return "the D2O range has more than " + std::to_string(MAX_POINTS) +
+           " points; use a larger --step";
+  }
+  return "";
+}
+
+// The parser's state between arguments.
+struct Parse {
+  SeriesOptions* options;
+  ComponentSpec next;
+  std::string pending;  // the first component option still waiting for its FILE
+  PlanError* error;
+
+  ParseResult fail(bool of_component, const std::string& setting, const std::string& message) {
+    *error = plan_error(of_component ? static_cast<int>(options->components.size()) : -1, setting,
+                        message);
     return ParseResult::kUsageError;
   }
-  if (options->components.empty()) {
-    *error = "no component given; name at least one sequence file (see --help)";
+
+  // Ends the component the options so far describe.
+  bool finish() {
+    std::string problem;
+    if (!next.formula.empty() &&
+        !parse_formula(next.formula, next.labile, &next.formula_unit, &problem)) {
+      fail(true, "--formula", "--formula " + next.formula + ": " + problem);
+      error->value = next.formula;
+      return false;
+    }
+    problem = check_component(next);
+    if (!problem.empty()) {
+      fail(true, next.formula.empty() ? "file" : "--formula", problem);
+      return false;
+    }
+    options->components.push_back(next);
+    next = ComponentSpec();
+    pending.clear();
+    return true;
+  }
+};
+
+// Reads the option at argv[*i] and its value (inline after '=' or the next argument).
+ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse) {
+  std::string name = argv[*i];
+  std::string value;
+  const size_t equals = name.find('=');
+  const bool inline_value = name.compare(0, 2, "--") == 0 && equals != std::string::npos;
+  if (inline_value) {
+    value = name.substr(equals + 1);
+    name.erase(equals);
+  }
+  const OptionRow* row = find_row(name);
+  if (row == nullptr) {
+    return parse->fail(false, name, "unknown option '" + name + "'; see --help");
+  }
+  if (row->value_name != nullptr && !inline_value) {
+    if (*i + 1 >= argc) {
+      return parse->fail(row->per_component, row->long_name,
+                         "option '" + name + "' needs a value; see --help");
+    }
+    value = argv[++*i];
+  }
+  const std::string expected = row->set(value, parse->options, &parse->next);
+  if (!expected.empty()) {
+    parse->fail(row->per_component, row->long_name,
+                "option '" + name + "': '" + value + "' is not " + expected);
+    parse->error->value = value;
+    parse->error->expected = expected;
     return ParseResult::kUsageError;
   }
-  if (options->plot == PlotKind::kForwardScattering && options->conc <= 0.0) {
-    *error = "--plot i0 needs the sample's concentration: give --conc";
-    return ParseResult::kUsageError;
+  if (row->per_component && parse->pending.empty()) {
+    parse->pending = name;
   }
-  if (options->from > options->to) {
-    *error = "the D2O range runs backwards: --from must not exceed --to";
-    return ParseResult::kUsageError;
-  }
-  if (std::floor((options->to - options->from) / options->step + 1e-9) >= MAX_POINTS) {
-    *error = "the D2O range has more than 10001 points; use a larger --step";
+  // A formula takes the place of a file: it ends its component.
+  if (std::strcmp(row->long_name, "--formula") == 0 && !parse->finish()) {
     return ParseResult::kUsageError;
   }
   return ParseResult::kRun;
 }
 
-}  // namespace
-
-namespace {
-
-// Checks the component the options so far describe and starts the next one.
-bool finish_component(ComponentSpec* next, SeriesOptions* options, std::string* error) {
-  if (!check_component(*next, error)) {
-    return false;
+void append_help(const OptionRow& row, std::string* text) {
+  std::string head = "  ";
+  head += row.short_name != nullptr ? std::string(row.short_name) + ", " : "    ";
+  head += row.long_name;
+  if (row.value_name != nullptr) {
+    head += std::string(" ") + row.value_name;
   }
-  options->components.push_back(*next);
-  *next = ComponentSpec();
-  return true;
-}
-
-// Reads the option at argv[*i] (and its value, inline or the next argument) into
-// `options` or `next`. Returns false with `*error` when it is unknown or its value does
-// not fit; `*per_component` tells whether it waits for a file.
-bool read_option(int argc, const char* const* argv, int* i, SeriesOptions* options,
-                 ComponentSpec* next, bool* per_component, std::string* error) {
-  std::string arg = argv[*i];
-  std::string value;
-  const size_t equals = arg.find('=');
-  const bool inline_value = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
-  if (inline_value) {
-    value = arg.substr(equals + 1);
-    arg.erase(equals);
+  const std::string indent(26, ' ');
+  head += head.size() < indent.size() ? std::string(indent.size() - head.size(), ' ') : " ";
+  std::string help = row.help;
+  for (size_t line = help.find('\n'); line != std::string::npos; line = help.find('\n', line + 1)) {
+    help.insert(line + 1, indent);
   }
-  const OptionRule* rule = find_rule(arg);
-  if (rule == nullptr) {
-    *error = "unknown option '" + arg + "'; see --help";
-    return false;
-  }
-  *per_component = rule->per_component;
-  if (rule->set == nullptr) {
-    set_flag(rule->long_name, options);
-    return true;
-  }
-  if (!inline_value) {
-    if (*i + 1 >= argc) {
-      *error = "option '" + arg + "' needs a value; see --help";
-      return false;
-    }
-    value = argv[++*i];
-  }
-  if (!rule->set(value, options, next)) {
-    *error = "option '" + arg + "': '" + value + "' is not " + rule->kind;
-    return false;
-  }
-  return true;
+  *text += head + help + "\n";
 }
 
 }  // namespace
 
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
-                                 std::string* error) {
-  ComponentSpec next;
-  bool pending = false;  // a component option waits for its file
+                                 PlanError* error) {
+  Parse parse{options, ComponentSpec(), "", error};
   bool only_files = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!next.formula.empty()) {
-        *error = "--formula " + next.formula + " takes the place of a file, not " + arg;
+      parse.next.path = arg;
+      if (!parse.finish()) {
         return ParseResult::kUsageError;
       }
-      next.path = arg;
-      if (!finish_component(&next, options, error)) {
-        return ParseResult::kUsageError;
-      }
-      pending = false;
     } else if (arg == "--") {
       only_files = true;
     } else if (arg == "-h" || arg == "--help") {
       return ParseResult::kHelp;
     } else if (arg == "--version") {
       return ParseResult::kVersion;
-    } else {
-      bool per_component = false;
-      if (!read_option(argc, argv, &i, options, &next, &per_component, error)) {
-        return ParseResult::kUsageError;
-      }
-      // A formula takes the place of a file: it ends its component.
-      const bool formula = !next.formula.empty();
-      if (formula && !finish_component(&next, options, error)) {
-        return ParseResult::kUsageError;
-      }
-      pending = !formula && (pending || per_component);
+    } else if (read_option(argc, argv, &i, &parse) != ParseResult::kRun) {
+      return ParseResult::kUsageError;
     }
   }
-  return check_whole(pending, options, error);
+  if (!parse.pending.empty()) {
+    return parse.fail(false, parse.pending,
+                      "component options come before the FILE or --formula they describe: '" +
+                          parse.pending + "' follows the last one");
+  }
+  const std::string problem = check_whole(*options);
+  if (!problem.empty()) {
+    return parse.fail(false, "", problem);
+  }
+  return ParseResult::kRun;
 }
 
-std::vector<double> d2o_percentages(const SeriesOptions& options) {
-  std::vector<double> points;
-  // Counted, not accumulated, so that 0.1 steps do not drift; a last step that lands
-  // on `to` within rounding is `to` exactly.
-  const double span = (options.to - options.from) / options.step;
-  const auto steps = static_cast<int>(std::floor(span + 1e-9));
-  for (int i = 0; i <= steps; ++i) {
-    points.push_back(options.from + i * options.step);
+std::string series_usage() {
+  std::string text =
+      "Usage: quorvane-series [OPTIONS] [COMPONENT-OPTIONS] FILE|--formula F ...\n"
+      "Contrast variation of proteins, nucleic acids and their complexes over the D2O\n"
+      "content of the solvent: scattering length densities, contrast, match points and\n"
+      "forward scattering, from sequence files, structures and chemical formulas.\n"
+      "A FILE of - is standard input (FASTA or one-letter codes).\n"
+      "\n"
+      "Component options, for the FILE or --formula that follows them:\n";
+  for (const OptionRow& row : option_table()) {
+    if (row.per_component) {
+      append_help(row, &text);
+    }
   }
-  if (std::fabs(points.back() - options.to) <= 1e-9 * options.step) {
-    points.back() = options.to;
+  text += "Options:\n";
+  for (const OptionRow& row : option_table()) {
+    if (!row.per_component) {
+      append_help(row, &text);
+    }
   }
-  return points;
+  text +=
+      "  -h, --help              this help\n"
+      "      --version           the version\n"
+      "Elements:";
+  for (int i = 0; i < element_count(); ++i) {
+    text += std::string(" ") + element_at(i).symbol;
+  }
+  text += ".\nA series has at most " + std::to_string(MAX_POINTS) + " D2O points.\n";
+  text += "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
+  return text;
 }

@@ -1,13 +1,12 @@
 // The one file that includes gemmi, and so the one that compiles its coordinate parser.
 // gemmi reports a malformed file by throwing; this file alone is built with exceptions,
-// and catches them here, so that the rest of the program sees an error value.
-#include "structure/structure_reader.h"
-
-#define GEMMI_READ_COOR_IMPLEMENTATION
-#include <gemmi/gz.hpp>
+// and catches them here, so that the rest of the program sees an error value. It reads
+// from memory: files are read, decompressed and checked by structure_files.cpp.
+#include <gemmi/mmread.hpp>
 #include <gemmi/polyheur.hpp>
-#include <gemmi/read_coor.hpp>
 #include <gemmi/resinfo.hpp>
+
+#include "structure/structure_parser.h"
 
 #include <algorithm>
 #include <cctype>
@@ -181,33 +180,83 @@ void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
   }
 }
 
+// Whether model 0 holds a residue of one of `subchains`.
+bool any_residue_of(const gemmi::Structure& st, const std::vector<std::string>& subchains) {
+  for (const gemmi::Chain& chain : st.models.front().chains) {
+    for (const gemmi::Residue& r : chain.residues) {
+      for (const std::string& sub : subchains) {
+        if (r.subchain == sub) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
+// Chains the sequence records describe but the model holds no residue of: a file cut
+// short loses whole chains at its end, and nothing else would tell. `records` are the
+// entities as read, before gemmi sorts them: a PDB file's are named by SEQRES chains.
+void note_unmodelled(const gemmi::Structure& st, const std::vector<gemmi::Entity>& records,
+                     StructureFormat format, const std::string& name, StructureModel* model) {
+  std::string missing;
+  for (const gemmi::Entity& entity : format == StructureFormat::kPdb ? records : st.entities) {
+    if (entity.full_sequence.empty()) {
+      continue;
+    }
+    bool modelled = false;
+    if (format == StructureFormat::kPdb) {
+      for (const StructureChain& chain : model->chains) {
+        modelled = modelled || (chain.name == entity.name && !chain.sites.empty());
+      }
+    } else {
+      modelled = any_residue_of(st, entity.subchains);
+    }
+    if (!modelled) {
+      missing += (missing.empty() ? "" : ", ") + entity.name;
+    }
+  }
+  if (!missing.empty()) {
+    model->warnings.push_back(name + ": the sequence records name " +
+                              (format == StructureFormat::kPdb ? "chains " : "entities ") +
+                              missing + ", of which the model holds no residue");
+  }
+}
+
+gemmi::Structure parse(const std::string& text, const std::string& name, StructureFormat format) {
+  if (format == StructureFormat::kMmcif) {
+    return gemmi::make_structure(gemmi::cif::read_memory(text.data(), text.size(), name.c_str()));
+  }
+  // Columns 79-80 of a PDB file hold formal charges, which the sums do not use and
+  // some files fill with other things; reading 78 columns keeps such a file readable.
+  gemmi::PdbReadOptions options;
+  options.max_line_length = 78;
+  return gemmi::read_pdb_from_memory(text.data(), text.size(), name, options);
+}
+
 }  // namespace
 
-bool read_structure(const std::string& path, std::vector<StructureChain>* chains,
-                    std::string* error) {
+bool parse_structure(const std::string& text, const std::string& name, StructureFormat format,
+                     StructureModel* model, std::string* error) {
   try {
-    // Columns 79-80 of a PDB file hold formal charges, which the sums do not use and
-    // some files fill with other things; reading 78 columns keeps such a file readable.
-    gemmi::PdbReadOptions options;
-    options.max_line_length = 78;
-    gemmi::Structure st = gemmi::coor_format_from_ext_gz(path) == gemmi::CoorFormat::Pdb
-                              ? gemmi::read_pdb_gz(path, options)
-                              : gemmi::read_structure_gz(path);
+    gemmi::Structure st = parse(text, name, format);
     if (st.models.empty()) {
-      *error = path + ": holds no model; is it a structure file?";
+      *error = name + ": holds no model; is it a structure file?";
       return false;
     }
-    read_chains(st, chains);
+    const std::vector<gemmi::Entity> records = st.entities;
+    read_chains(st, &model->chains);
+    note_unmodelled(st, records, format, name, model);
   } catch (const std::exception& e) {
-    *error = path + ": cannot be read as a structure (" + e.what() + ")";
+    *error = name + ": cannot be read as a structure (" + e.what() + ")";
     return false;
   }
   bool any = false;
-  for (const StructureChain& chain : *chains) {
+  for (const StructureChain& chain : model->chains) {
     any = any || !chain.sites.empty();
   }
   if (!any) {
-    *error = path + ": holds no polymer chain (protein, DNA or RNA) in its first model";
+    *error = name + ": holds no polymer chain (protein, DNA or RNA) in its first model";
     return false;
   }
   return true;

@@ -41,12 +41,24 @@ struct StructureChain {
   int64_t waters = 0;
 };
 
+struct StructureModel {
+  std::vector<StructureChain> chains;
+  // What may be wrong with a file that was read all the same: a PDB file without its
+  // END record, chains of the sequence records with no residue in the model.
+  std::vector<std::string> warnings;
+};
+
 // The path names a structure file: .pdb, .ent, .cif or .mmcif, each also with .gz.
 bool is_structure_path(const std::string& path);
 
 // Reads the first model of a structure file. Returns false with a one-line `*error`
-// when the file cannot be read, is not a structure, or holds no polymer chain.
-bool read_structure(const std::string& path, std::vector<StructureChain>* chains,
-                    std::string* error);
+// naming the file when it cannot be read, is gzipped and cut short or damaged, ends in
+// the middle of a line, is not a structure, or holds no polymer chain.
+bool read_structure(const std::string& path, StructureModel* model, std::string* error);
+
+// The same for the file's bytes, already read; `name` stands for the file in messages,
+// and its extension (less .gz) gives the format, else the contents do.
+bool read_structure_bytes(const std::string& bytes, const std::string& name, StructureModel* model,
+                          std::string* error);
 
 #endif  // QUORVANE_STRUCTURE_STRUCTURE_READER_H_

@@ -1,10 +1,11 @@
-// The structure reader of a build without gemmi (the web page): structure files are
-// refused with a line that says so.
-#include "structure/structure_reader.h"
+// The structure parser of a build without gemmi: structure files are refused with a
+// line that says so.
+#include "structure/structure_parser.h"
 
-bool read_structure(const std::string& path, std::vector<StructureChain>*, std::string* error) {
-  *error = path +
-           ": this build reads no structure files; use quorvane-series on the "
-           "command line, or give the chains as sequences";
+bool parse_structure(const std::string&, const std::string& name, StructureFormat, StructureModel*,
+                     std::string* error) {
+  *error = name +
+           ": this build reads no structure files (it was built without gemmi); give the "
+           "chains as sequences";
   return false;
 }

@@ -8,9 +8,25 @@
 
 #include <gtest/gtest.h>
 
-// Real models that Debian packages ship (pdb2pqr-doc, pymol-data), where installed: each
-// protein chain as read holds the residues that an independent reading of its ATOM
-// records' alpha carbons finds, residue for residue, as a FASTA of them would.
+#include "test_util.h"
+
+namespace {
+
+const char* const REAL_MODELS[] = {"/usr/share/doc/pdb2pqr/examples/1a1p/1a1p.pdb",
+                                   "/usr/share/pymol/data/demo/il2.pdb",
+                                   "/usr/share/pymol/data/tut/1hpv.pdb"};
+
+bool in_ci() {
+  const char* ci = std::getenv("CI");
+  return ci != nullptr && std::string(ci) == "true";
+}
+
+}  // namespace
+
+// Real models that Debian packages ship (pdb2pqr-doc, pymol-data): each protein chain
+// as read holds the residues that an independent reading of its ATOM records' alpha
+// carbons finds, residue for residue, as a FASTA of them would. CI installs them, and
+// there their absence is a failure.
 TEST(ReadStructure, RealModelsAgreeWithTheirAlphaCarbons) {
   const std::map<std::string, char> one_letter = {
       {"GLY", 'G'}, {"ALA", 'A'}, {"VAL", 'V'}, {"LEU", 'L'}, {"ILE", 'I'},
@@ -18,9 +34,7 @@ TEST(ReadStructure, RealModelsAgreeWithTheirAlphaCarbons) {
       {"SER", 'S'}, {"THR", 'T'}, {"ASN", 'N'}, {"GLN", 'Q'}, {"LYS", 'K'},
       {"ARG", 'R'}, {"HIS", 'H'}, {"MET", 'M'}, {"CYS", 'C'}, {"PRO", 'P'}};
   int models = 0;
-  for (const char* path :
-       {"/usr/share/doc/pdb2pqr/examples/1a1p/1a1p.pdb", "/usr/share/pymol/data/demo/il2.pdb",
-        "/usr/share/pymol/data/tut/1hpv.pdb"}) {
+  for (const char* path : REAL_MODELS) {
     if (!std::filesystem::exists(path)) {
       continue;
     }
@@ -33,10 +47,14 @@ TEST(ReadStructure, RealModelsAgreeWithTheirAlphaCarbons) {
         sequences[line.substr(21, 1)] += one_letter.at(line.substr(17, 3));
       }
     }
-    std::vector<StructureChain> chains;
+    StructureModel model;
     std::string error;
-    ASSERT_TRUE(read_structure(path, &chains, &error)) << error;
-    for (const StructureChain& chain : chains) {
+    ASSERT_TRUE(read_structure(path, &model, &error)) << error;
+    // 1a1p and il2 came without their END records, and are warned about for it.
+    for (const std::string& warning : model.warnings) {
+      EXPECT_NE(std::string::npos, warning.find("has no END record")) << warning;
+    }
+    for (const StructureChain& chain : model.chains) {
       if (chain.sites.empty()) {
         continue;
       }
@@ -49,9 +67,60 @@ TEST(ReadStructure, RealModelsAgreeWithTheirAlphaCarbons) {
           << path << " chain " << chain.name;
     }
   }
-#if !defined(_WIN32)
-  if (std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true") {
+  if (in_ci()) {
     EXPECT_EQ(3, models) << "CI installs pdb2pqr-doc and pymol-data";
   }
-#endif
+}
+
+// A model cut anywhere, plain or gzipped, is refused or read with a warning; never as
+// if it were whole. The cuts fall inside lines and at line ends.
+TEST(ReadStructure, CutFilesNeverPassSilently) {
+  std::map<std::string, std::string> fixtures = {
+      {"model.pdb",
+       read_file(std::string(QUORVANE_GOLDEN_DIR) + "/structure_model_pdb/input/model.pdb")},
+      {"model.cif", read_file(std::string(QUORVANE_GOLDEN_DIR) +
+                              "/structure_model_cif_ligands/input/model.cif")},
+  };
+  if (std::filesystem::exists(REAL_MODELS[2])) {
+    fixtures["1hpv.pdb"] = read_file(REAL_MODELS[2]);
+  }
+  int cuts = 0;
+  for (const auto& [name, whole] : fixtures) {
+    StructureModel model;
+    std::string error;
+    ASSERT_TRUE(read_structure_bytes(whole, name, &model, &error)) << name << ": " << error;
+    ASSERT_TRUE(model.warnings.empty()) << name << ": " << model.warnings.front();
+    const std::string gzipped = gzip_bytes(whole);
+    // A cut in the blanks after a PDB file's END record loses nothing.
+    const size_t end_record =
+        name.find(".pdb") != std::string::npos ? whole.rfind("\nEND") + 4 : whole.size();
+    for (double share : {0.1, 0.3, 0.5, 0.7, 0.9, 0.99}) {
+      const auto inside = static_cast<size_t>(share * static_cast<double>(whole.size()));
+      const size_t line_end = whole.find('\n', inside) + 1;
+      for (size_t at : {inside, line_end}) {
+        if (at >= end_record) {
+          continue;
+        }
+        ++cuts;
+        model = StructureModel();
+        error.clear();
+        const bool read = read_structure_bytes(whole.substr(0, at), name, &model, &error);
+        EXPECT_TRUE(!read || !model.warnings.empty()) << name << " cut at " << at;
+      }
+      const auto gz_at = static_cast<size_t>(share * static_cast<double>(gzipped.size()));
+      error.clear();
+      EXPECT_FALSE(read_structure_bytes(gzipped.substr(0, gz_at), name + ".gz", &model, &error))
+          << name << ".gz cut at " << gz_at;
+      EXPECT_NE(std::string::npos, error.find("cut short")) << error;
+    }
+    // Overwritten bytes in the middle of a gzip stream fail its check.
+    std::string damaged = gzipped;
+    for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 8; ++i) {
+      damaged[i] = static_cast<char>(damaged[i] ^ 0x5a);
+    }
+    error.clear();
+    EXPECT_FALSE(read_structure_bytes(damaged, name + ".gz", &model, &error)) << name;
+    EXPECT_NE(std::string::npos, error.find("is damaged")) << error;
+  }
+  EXPECT_LE(24, cuts);
 }

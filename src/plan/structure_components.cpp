@@ -1,4 +1,4 @@
-#include "series/structure_components.h"
+#include "plan/structure_components.h"
 
 #include "scattering/scattering_model.h"
 #include "structure/structure_reader.h"
@@ -18,15 +18,20 @@ std::vector<ChainGroup> groups_of(const ComponentSpec& spec,
   std::vector<ChainGroup> groups;
   const std::string stem = stem_of(spec.path);
   if (spec.chains.empty()) {
+    // Each chain is labelled by the file (or -l) and its name: 1hpv_A, 1hpv_B.
+    const std::string base = spec.label.empty() ? stem : spec.label;
     for (const StructureChain& chain : chains) {
       if (!chain.sites.empty()) {
         const bool blank = chain.name.empty() || chain.name == " ";
-        groups.push_back({blank ? stem : stem + " " + chain.name, chain.name, {&chain}, {}});
+        groups.push_back({blank ? base : base + "_" + chain.name, chain.name, {&chain}, {}});
       }
+    }
+    if (groups.size() == 1 && !spec.label.empty()) {
+      groups.front().label = spec.label;
     }
     return groups;
   }
-  ChainGroup group{spec.label.empty() ? stem : spec.label, "", {}, {}};
+  ChainGroup group{"", "", {}, {}};
   for (const std::string& name : spec.chains) {
     const StructureChain* found = nullptr;
     for (const StructureChain& chain : chains) {
@@ -43,6 +48,10 @@ std::vector<ChainGroup> groups_of(const ComponentSpec& spec,
     }
     group.chains.push_back(found);
     group.names += (group.names.empty() ? "" : ",") + name;
+    group.label += (group.label.empty() ? stem + "_" : "+") + name;
+  }
+  if (!spec.label.empty()) {
+    group.label = spec.label;
   }
   groups.push_back(group);
   return groups;
@@ -129,16 +138,17 @@ Composition composition_of(const ChainGroup& group, std::vector<std::string>* no
   return comp;
 }
 
-// Places every residue (and ligand, when they are added) of the group.
-void place(const ComponentSpec& spec, const ChainGroup& group, bool ligands, Component* component) {
+// Places every residue of the group, and its ligands when they are added: their parts
+// go to `*ligand_parts`, to join the sums before a volume is taken from --psv.
+void place(const ComponentSpec& spec, const ChainGroup& group, bool ligands, Component* component,
+           std::vector<Part>* ligand_parts) {
   const ChainKind kind = group.chains.front()->kind;
-  const Element& se = *find_element("Se");
-  const Element& s = *find_element("S");
+  const Unit selenium = selenium_for_sulfur();
   std::string names;
   const auto add_ligand = [&](const LigandSite& ligand) {
     names += (names.empty() ? "" : ", ") + ligand.name;
     if (ligands) {
-      component->makeup.parts.push_back({ligand.unit, 1.0, 0.0});
+      ligand_parts->push_back({ligand.unit, 1.0, 0.0});
       component->placed.push_back({ligand.unit, 0.0, ligand.x, ligand.y, ligand.z});
     }
   };
@@ -149,9 +159,9 @@ void place(const ComponentSpec& spec, const ChainGroup& group, bool ligands, Com
     for (const Site& site : chain->sites) {
       Unit unit = chain_unit(kind, site.unit);
       if (site.selenium) {
-        unit.mass += se.mass - s.mass;
-        unit.length += se.length - s.length;
-        unit.electrons += se.electrons - s.electrons;
+        unit.mass += selenium.mass;
+        unit.length += selenium.length;
+        unit.electrons += selenium.electrons;
       }
       component->placed.push_back(
           {unit, deuteration_of(spec, unit_name(kind, site.unit)), site.x, site.y, site.z});
@@ -169,41 +179,62 @@ void place(const ComponentSpec& spec, const ChainGroup& group, bool ligands, Com
   }
 }
 
+// A volume from --psv spreads over the placed units in proportion to their own.
+void spread_volume(double volume, std::vector<PlacedUnit>* placed) {
+  double sum = 0.0;
+  for (const PlacedUnit& u : *placed) {
+    sum += u.unit.volume;
+  }
+  for (PlacedUnit& u : *placed) {
+    u.unit.volume *= volume / sum;
+  }
+}
+
 }  // namespace
 
-bool load_structure_components(const ComponentSpec& spec, const SeriesOptions& options,
+bool load_structure_components(const LoadContext& context, int input,
                                std::vector<Component>* components,
-                               std::vector<std::string>* warnings, std::string* error) {
-  std::vector<StructureChain> chains;
-  if (!read_structure(spec.path, &chains, error)) {
+                               std::vector<std::string>* warnings, PlanError* error) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
+  StructureModel model;
+  std::string message;
+  if (!read_structure(spec.path, &model, &message)) {
+    *error = plan_error(input, "file", message);
     return false;
   }
-  std::vector<ChainGroup> groups = groups_of(spec, chains, error);
+  warnings->insert(warnings->end(), model.warnings.begin(), model.warnings.end());
+  std::vector<ChainGroup> groups = groups_of(spec, model.chains, &message);
   if (groups.empty()) {
+    *error = plan_error(input, "--chains", message);
+    error->usage = true;
     return false;
   }
-  adopt_orphan_ligands(chains, &groups);
+  adopt_orphan_ligands(model.chains, &groups);
   for (const ChainGroup& group : groups) {
-    Component component{spec, group.names, DataCode::kOneLetter, {}, {}, WATER_MASS, {}, {}};
+    Component component;
+    component.spec = spec;
+    component.input = input;
+    component.record = group.names;
+    component.code = InputKind::kStructure;
     component.spec.kind = group.chains.front()->kind;
-    component.spec.label = spec.chains.empty() || spec.label.empty() ? group.label : spec.label;
+    component.spec.label = group.label;
     component.composition = composition_of(group, &component.notes);
-    if (!check_unknown(spec.path + " " + component.spec.label, component.composition,
-                       options.allow_unknown, warnings, error)) {
+    std::string warning;
+    message = check_entries(spec.path + " " + component.spec.label, component.composition,
+                            context.options->allow_unknown, &warning);
+    if (!warning.empty()) {
+      warnings->push_back(warning);
+    }
+    if (!message.empty()) {
+      *error = plan_error(input, "file", message);
       return false;
     }
-    component.makeup = chain_makeup(component.spec, component.composition);
+    std::vector<Part> ligand_parts;
+    place(component.spec, group, context.options->ligands, &component, &ligand_parts);
+    component.makeup = chain_makeup(component.spec, component.composition, ligand_parts);
     component.water = WATER_MASS * static_cast<double>(group.chains.size());
-    place(component.spec, group, options.ligands, &component);
     if (component.makeup.volume > 0.0) {
-      // A volume from --psv spreads over the residues in proportion to their own.
-      double sum = 0.0;
-      for (const PlacedUnit& u : component.placed) {
-        sum += u.unit.volume;
-      }
-      for (PlacedUnit& u : component.placed) {
-        u.unit.volume *= component.makeup.volume / sum;
-      }
+      spread_volume(component.makeup.volume, &component.placed);
     }
     components->push_back(component);
   }

@@ -1,30 +1,12 @@
-#include "series/reports.h"
+#include "report/series_report.h"
 
 #include <cmath>
 #include <string>
 
+#include "report/report_columns.h"
+#include "text/text_format.h"
+
 namespace {
-
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
-  }
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') {
-      quoted += '"';
-    }
-  }
-  return quoted + "\"";
-}
-
-// A percentage or count as the user typed it: 70, 7.5.
-std::string shortest(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", value);
-  return buffer;
-}
 
 // What a component is and how it is deuterated, after its label.
 std::string description(const Component& c, int64_t residues) {
@@ -96,43 +78,34 @@ bool any_gyration(const std::vector<SeriesLine>& lines) {
   return false;
 }
 
-// Rg in angstrom; "neg" where Rg^2 < 0, empty where it is not defined or there are no
-// coordinates.
-std::string rg_text(const SeriesLine& line, size_t i, const char* none) {
-  if (line.gyration.empty() || !line.gyration[i].defined) {
-    return none;
+// The table of one line: the columns that have a text header, one row per point.
+void write_points(const std::vector<Component>& components, const SeriesLine& line,
+                  const ReportScope& scope, std::FILE* out) {
+  const std::vector<const ReportColumn*> columns = report_columns(scope);
+  std::string text;
+  for (const ReportColumn* column : columns) {
+    if (column->header != nullptr) {
+      text +=
+          (text.empty() ? "" : " ") + pad_left(column->header, static_cast<size_t>(column->width));
+    }
   }
-  if (line.gyration[i].rg2 < 0.0) {
-    return "neg";
+  std::fputs((text + "\n").c_str(), out);
+  const Component* component =
+      line.is_complex ? nullptr : &components[static_cast<size_t>(line.component)];
+  for (size_t i = 0; i < line.points.size(); ++i) {
+    text.clear();
+    for (const ReportColumn* column : columns) {
+      if (column->header != nullptr) {
+        text += (text.empty() ? "" : " ") + column_cell(*column, {&line, component, i}, false);
+      }
+    }
+    std::fputs((text + "\n").c_str(), out);
   }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", std::sqrt(line.gyration[i].rg2));
-  return text;
 }
 
-void write_points(const SeriesLine& line, const SeriesOptions& options, bool rg, std::FILE* out) {
-  std::fprintf(out, "%7s %12s %18s %16s %16s %10s %13s", "D2O %", "solvent SLD",
-               "scattering length", "contrast", "Mw", "SLD", "contrast SLD");
-  std::fputs(options.xray ? " X-ray SLD solvent X-ray" : "", out);
-  std::fputs(options.conc > 0.0 ? "   I(0) 1/cm" : "", out);
-  std::fputs(rg ? "     Rg A" : "", out);
-  std::fputs("\n", out);
-  for (size_t i = 0; i < line.points.size(); ++i) {
-    const SeriesPoint& p = line.points[i];
-    std::fprintf(out, "%7.2f %12.6f %18.6f %16.6f %16.6f %10.6f %13.6f", p.d2o_fraction * 100.0,
-                 static_cast<double>(p.solvent_density), p.scattering_length, p.contrast, p.mass,
-                 p.length_density, p.contrast_density);
-    if (options.xray) {
-      std::fprintf(out, " %9.6f %13.6f", p.xray_density, p.xray_solvent_density);
-    }
-    if (options.conc > 0.0) {
-      std::fprintf(out, " %12.6g", p.forward_scattering);
-    }
-    if (rg) {
-      std::fprintf(out, " %9s", rg_text(line, i, "n/a").c_str());
-    }
-    std::fputs("\n", out);
-  }
+// Rm from Rm^2, negative when Rm^2 is, so that a failed fit shows.
+double signed_root(double square) {
+  return square >= 0.0 ? std::sqrt(square) : -std::sqrt(-square);
 }
 
 // The Stuhrmann fits of the lines with coordinates, and how far apart the parts sit.
@@ -140,22 +113,25 @@ void write_structure_figures(const std::vector<Component>& components,
                              const std::vector<SeriesLine>& lines, std::FILE* out) {
   std::fprintf(out,
                "\nStuhrmann fits, Rg^2 = Rm^2 + alpha/drho - beta/drho^2 (drho: mean contrast "
-               "density, fm/A^3; Rg^2 near the match point left out):\n");
+               "density, fm/A^3; points where Rg^2 is not defined or negative, or within %g %% "
+               "D2O of the match point, left out):\n",
+               STUHRMANN_MATCH_DISTANCE);
   for (const SeriesLine& line : lines) {
     const StuhrmannFit& f = line.stuhrmann;
     if (line.gyration.empty()) {
       continue;
     }
+    const std::string used =
+        "points used: " + std::to_string(f.points) + " of " + std::to_string(line.points.size());
     if (!f.fitted) {
-      std::fprintf(out, "  %-20s too few points (%d) for a fit; widen the D2O range\n",
-                   line.label.c_str(), f.points);
+      std::fprintf(out, "  %-20s too few points for a fit (%s); widen the D2O range\n",
+                   line.label.c_str(), used.c_str());
       continue;
     }
     std::fprintf(out,
-                 "  %-20s Rm %8.3f A  alpha %10.5g fm/A  beta %10.5g fm^2/A^4  residual %.3g A^2 "
-                 "(%d points)\n",
-                 line.label.c_str(), f.rm2 >= 0.0 ? std::sqrt(f.rm2) : -std::sqrt(-f.rm2), f.alpha,
-                 f.beta, f.residual, f.points);
+                 "  %-20s Rm %8.3f A  alpha %10.5g fm/A  beta %10.5g fm^2/A^4  residual %.3f A^2, "
+                 "%s\n",
+                 line.label.c_str(), signed_root(f.rm2), f.alpha, f.beta, f.residual, used.c_str());
   }
   bool first = true;
   for (size_t a = 0; a < components.size(); ++a) {
@@ -237,12 +213,11 @@ void write_text_report(const std::vector<Component>& components,
     std::fprintf(out, "; I(0) at %g mg/mL in all, each component at its mass share", options.conc);
   }
   std::fputs("\n", out);
-  const bool rg = any_gyration(lines);
-  for (size_t l = 0; l < lines.size(); ++l) {
-    const SeriesLine& line = lines[l];
+  const ReportScope scope{&options, any_gyration(lines)};
+  for (const SeriesLine& line : lines) {
     std::fprintf(out, "\n");
-    if (l < components.size()) {
-      const Component& c = components[l];
+    if (!line.is_complex) {
+      const Component& c = components[static_cast<size_t>(line.component)];
       std::fprintf(out, "%s %s\n", line.label.c_str(), description(c, line.residues).c_str());
       write_notes(c.composition, c.placed.empty(), out);
       for (const std::string& note : c.notes) {
@@ -251,11 +226,11 @@ void write_text_report(const std::vector<Component>& components,
     } else {
       std::fprintf(out, "complex: %lld molecules\n", static_cast<long long>(line.copies));
     }
-    write_points(line, options, rg, out);
+    write_points(components, line, scope, out);
   }
   write_match_points(lines, out);
   write_match_at(components, options, out);
-  if (rg) {
+  if (scope.gyration) {
     write_structure_figures(components, lines, out);
   }
 }
@@ -263,90 +238,42 @@ void write_text_report(const std::vector<Component>& components,
 void write_csv_report(const std::vector<Component>& components,
                       const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out) {
-  std::fputs(
-      "component,copies,residues,deuteration_percent,d2o_percent,solvent_sld,"
-      "scattering_length,contrast,mw,volume,sld,contrast_density,match_point_percent",
-      out);
-  std::fputs(options.xray ? ",xray_sld,solvent_xray_sld" : "", out);
-  std::fputs(options.conc > 0.0 ? ",i0_per_cm" : "", out);
-  const bool rg = any_gyration(lines);
-  std::fputs(rg ? ",rg\n" : "\n", out);
-  for (size_t l = 0; l < lines.size(); ++l) {
-    const SeriesLine& line = lines[l];
-    const bool is_component = l < components.size();
-    const std::string deuteration =
-        is_component ? shortest(components[l].spec.deuteration) : std::string();
-    char match[32] = "";
-    if (line.has_match) {
-      std::snprintf(match, sizeof match, "%.2f", line.match_percent);
-    }
+  const ReportScope scope{&options, any_gyration(lines)};
+  const std::vector<const ReportColumn*> columns = report_columns(scope);
+  std::string text;
+  for (const ReportColumn* column : columns) {
+    text += (text.empty() ? "" : ",") + std::string(column->csv_name);
+  }
+  std::fputs((text + "\n").c_str(), out);
+  for (const SeriesLine& line : lines) {
+    const Component* component =
+        line.is_complex ? nullptr : &components[static_cast<size_t>(line.component)];
     for (size_t i = 0; i < line.points.size(); ++i) {
-      const SeriesPoint& p = line.points[i];
-      std::fprintf(out, "%s,%lld,%lld,%s,%.6g,%f,%f,%f,%f,%f,%f,%f,%s",
-                   csv_field(line.label).c_str(), static_cast<long long>(line.copies),
-                   static_cast<long long>(line.residues), deuteration.c_str(),
-                   p.d2o_fraction * 100.0, static_cast<double>(p.solvent_density),
-                   p.scattering_length, p.contrast, p.mass, p.volume, p.length_density,
-                   p.contrast_density, match);
-      if (options.xray) {
-        std::fprintf(out, ",%f,%f", p.xray_density, p.xray_solvent_density);
+      text.clear();
+      for (size_t k = 0; k < columns.size(); ++k) {
+        text += (k == 0 ? "" : ",") + column_cell(*columns[k], {&line, component, i}, true);
       }
-      if (options.conc > 0.0) {
-        std::fprintf(out, ",%.6g", p.forward_scattering);
-      }
-      if (rg) {
-        std::fprintf(out, ",%s", rg_text(line, i, "").c_str());
-      }
-      std::fputs("\n", out);
+      std::fputs((text + "\n").c_str(), out);
     }
   }
 }
 
-void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,
-                          std::FILE* out) {
-  const bool csv = options.format == OutputFormat::kCsv;
-  if (csv) {
-    std::fputs("record,residues,mw,volume,sld_h2o,sld_d2o,match_point_percent\n", out);
-  } else {
-    std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%; Mw in H2O\n",
-                 options.exchange);
-    std::fprintf(out, "%-24s %9s %14s %14s %9s %9s %9s\n", "record", "residues", "Mw g/mol",
-                 "volume A^3", "SLD H2O", "SLD D2O", "match %");
-  }
-  const double exchange = options.exchange / 100.0;
-  for (const Component& c : components) {
-    const SeriesPoint h2o = series_point(c.makeup, exchange, 0.0, c.water);
-    const SeriesPoint d2o = series_point(c.makeup, exchange, 1.0, c.water);
-    double match = 0.0;
-    char match_text[32] = "none";
-    if (component_match(c, options.exchange, &match)) {
-      std::snprintf(match_text, sizeof match_text, "%.2f", match);
-    } else if (csv) {
-      match_text[0] = '\0';
-    }
-    std::fprintf(
-        out,
-        csv ? "%s,%lld,%.6f,%.6f,%.6f,%.6f,%s\n" : "%-24s %9lld %14.6f %14.6f %9.6f %9.6f %9s\n",
-        (csv ? csv_field(c.spec.label) : c.spec.label).c_str(),
-        static_cast<long long>(c.composition.residues), h2o.mass, h2o.volume, h2o.length_density,
-        d2o.length_density, match_text);
-  }
-}
-
-bool write_stuhrmann_csv(const std::vector<SeriesLine>& lines, std::FILE* out) {
-  std::fputs("component,rm,alpha,beta,residual,points\n", out);
+std::string stuhrmann_csv(const std::vector<SeriesLine>& lines) {
+  std::string text = "component,rm,alpha,beta,residual,points\n";
   for (const SeriesLine& line : lines) {
     const StuhrmannFit& f = line.stuhrmann;
     if (line.gyration.empty()) {
       continue;
     }
-    if (!f.fitted) {
-      std::fprintf(out, "%s,,,,,%d\n", csv_field(line.label).c_str(), f.points);
-      continue;
+    text += csv_field(line.label);
+    if (f.fitted) {
+      const NumberFormat g6{NumberFormat::kGeneral, 6};
+      text += "," + format_number(signed_root(f.rm2), g6) + "," + format_number(f.alpha, g6) + "," +
+              format_number(f.beta, g6) + "," + fixed(f.residual, 6);
+    } else {
+      text += ",,,,";
     }
-    std::fprintf(out, "%s,%.6g,%.6g,%.6g,%.6g,%d\n", csv_field(line.label).c_str(),
-                 f.rm2 >= 0.0 ? std::sqrt(f.rm2) : -std::sqrt(-f.rm2), f.alpha, f.beta, f.residual,
-                 f.points);
+    text += "," + std::to_string(f.points) + "\n";
   }
-  return std::fflush(out) == 0 && !std::ferror(out);
+  return text;
 }

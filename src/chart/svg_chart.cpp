@@ -1,0 +1,226 @@
+#include "chart/svg_chart.h"
+
+#include <cmath>
+
+#include "text/text_format.h"
+#include "text/xml_text.h"
+
+namespace {
+
+// The picture: 820 x 480 pixels, the plot area at the left, the legend to its right.
+constexpr double WIDTH = 820, HEIGHT = 480;
+constexpr double LEFT = 80, TOP = 40, AREA_WIDTH = 480, AREA_HEIGHT = 380;
+constexpr double LEGEND_ROW = 38;    // pixels between legend entries
+constexpr size_t LEGEND_LABEL = 30;  // bytes of a label that fit beside the plot
+
+const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
+                               "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
+
+double scaled(const Axis& axis, double v) {
+  return axis.log ? std::log10(v) : v;
+}
+
+double px(const Chart& c, double x) {
+  return LEFT + (scaled(c.x, x) - scaled(c.x, c.x.min)) /
+                    (scaled(c.x, c.x.max) - scaled(c.x, c.x.min)) * AREA_WIDTH;
+}
+
+double py(const Chart& c, double y) {
+  return TOP + (scaled(c.y, c.y.max) - scaled(c.y, y)) /
+                   (scaled(c.y, c.y.max) - scaled(c.y, c.y.min)) * AREA_HEIGHT;
+}
+
+bool drawable(const Axis& axis, double v) {
+  return std::isfinite(v) && (!axis.log || v > 0.0);
+}
+
+// A step of 1, 2 or 5 times a power of ten that cuts `span` into about six.
+double nice_step(double span) {
+  const double rough = span / 6.0;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  for (double factor : {1.0, 2.0, 5.0}) {
+    if (factor * power >= rough) {
+      return factor * power;
+    }
+  }
+  return 10.0 * power;
+}
+
+std::string at(double value) {
+  return fixed(value, 1);  // SVG coordinates to a tenth of a pixel
+}
+
+std::string line_element(double x1, double y1, double x2, double y2, const std::string& style) {
+  return "<line x1=\"" + at(x1) + "\" y1=\"" + at(y1) + "\" x2=\"" + at(x2) + "\" y2=\"" + at(y2) +
+         "\" " + style + "/>\n";
+}
+
+std::string text_element(double x, double y, const std::string& attributes,
+                         const std::string& text) {
+  return "<text x=\"" + at(x) + "\" y=\"" + at(y) + "\"" + attributes + ">" + text + "</text>\n";
+}
+
+std::string stroke(const LineStyle& style) {
+  return "stroke=\"" + style.colour + "\" stroke-width=\"" + shortest(style.width) + "\"" +
+         (style.dash.empty() ? "" : " stroke-dasharray=\"" + style.dash + "\"");
+}
+
+// The tick values of an axis, counted in whole steps so that rounding cannot add or
+// drop the last one.
+std::vector<double> ticks(const Axis& axis) {
+  std::vector<double> values;
+  const double low = scaled(axis, axis.min), high = scaled(axis, axis.max);
+  const auto last = static_cast<long>(std::floor(high / axis.step + 1e-9));
+  for (auto i = static_cast<long>(std::ceil(low / axis.step - 1e-9)); i <= last; ++i) {
+    const double v = static_cast<double>(i) * axis.step;
+    values.push_back(axis.log ? std::pow(10.0, v) : (std::fabs(v) < axis.step * 1e-9 ? 0.0 : v));
+  }
+  return values;
+}
+
+std::string grid(const Chart& c) {
+  std::string svg;
+  for (double x : ticks(c.x)) {
+    svg += line_element(px(c, x), TOP, px(c, x), TOP + AREA_HEIGHT, "stroke=\"#e6e6e6\"");
+    svg += text_element(px(c, x), TOP + AREA_HEIGHT + 18, " text-anchor=\"middle\"", shortest(x));
+  }
+  for (double y : ticks(c.y)) {
+    svg += line_element(LEFT, py(c, y), LEFT + AREA_WIDTH, py(c, y), "stroke=\"#e6e6e6\"");
+    svg += text_element(LEFT - 8, py(c, y) + 4, " text-anchor=\"end\"", shortest(y));
+  }
+  return svg;
+}
+
+std::string legend(const Chart& c) {
+  std::string svg;
+  const double lx = LEFT + AREA_WIDTH + 16;
+  for (size_t i = 0; i < c.legend.size(); ++i) {
+    const LegendEntry& entry = c.legend[i];
+    const double ly = TOP + 10 + LEGEND_ROW * static_cast<double>(i);
+    svg += line_element(lx, ly, lx + 24, ly, stroke(entry.style));
+    svg += text_element(lx + 30, ly + 4, "", xml_text_cut(entry.label, LEGEND_LABEL));
+    if (!entry.detail.empty()) {
+      svg +=
+          text_element(lx + 30, ly + 19, " font-size=\"11\" fill=\"#555\"", xml_text(entry.detail));
+    }
+  }
+  return svg;
+}
+
+}  // namespace
+
+Axis linear_axis(double low, double high, bool zero, const std::string& label) {
+  if (zero) {
+    low = std::fmin(low, 0.0);
+    high = std::fmax(high, 0.0);
+  }
+  if (!(high - low > 1e-12 * std::fmax(std::fabs(low), std::fabs(high)))) {
+    const double room = std::fabs(high) > 0.0 ? std::fabs(high) * 0.5 : 1.0;
+    low -= room;
+    high += room;
+  }
+  Axis axis{0, 0, nice_step(high - low), false, label};
+  axis.min = std::floor(low / axis.step + 1e-9) * axis.step;
+  axis.max = std::ceil(high / axis.step - 1e-9) * axis.step;
+  // A step of room where a line would run along the frame.
+  axis.max += axis.max - high < axis.step / 4 && !(zero && high == 0.0) ? axis.step : 0.0;
+  axis.min -= low - axis.min < axis.step / 4 && !(zero && low == 0.0) ? axis.step : 0.0;
+  return axis;
+}
+
+Axis exact_axis(double low, double high, double step, const std::string& label) {
+  return Axis{low, high > low ? high : low + step, step, false, label};
+}
+
+Axis log_axis(double low, double high, const std::string& label) {
+  Axis axis{std::pow(10.0, std::floor(std::log10(low))),
+            std::pow(10.0, std::ceil(std::log10(high))), 1.0, true, label};
+  if (axis.max <= axis.min) {
+    axis.max = axis.min * 10.0;
+  }
+  const double decades = std::log10(axis.max / axis.min);
+  axis.step = decades > 12 ? std::ceil(decades / 6.0) : 1.0;
+  return axis;
+}
+
+std::string series_colour(size_t n) {
+  return COLOURS[n % (sizeof COLOURS / sizeof COLOURS[0])];
+}
+
+void plot_line(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+               const LineStyle& style) {
+  std::string points;
+  const auto flush = [&]() {
+    if (!points.empty()) {
+      chart->plotted +=
+          "<polyline fill=\"none\" " + stroke(style) + " points=\"" + points + "\"/>\n";
+      points.clear();
+    }
+  };
+  for (size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
+    if (!drawable(chart->x, xs[i]) || !drawable(chart->y, ys[i])) {
+      flush();
+      continue;
+    }
+    points += fixed(px(*chart, xs[i]), 2) + "," + fixed(py(*chart, ys[i]), 2) + " ";
+  }
+  flush();
+}
+
+void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                 const std::string& colour) {
+  for (size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
+    if (drawable(chart->x, xs[i]) && drawable(chart->y, ys[i])) {
+      chart->plotted += "<circle cx=\"" + fixed(px(*chart, xs[i]), 2) + "\" cy=\"" +
+                        fixed(py(*chart, ys[i]), 2) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+    }
+  }
+}
+
+bool mark_point(Chart* chart, double x, double y, const std::string& colour,
+                const std::string& text, double raise) {
+  const Chart& c = *chart;
+  if (!drawable(c.x, x) || !drawable(c.y, y) || x < c.x.min || x > c.x.max || y < c.y.min ||
+      y > c.y.max) {
+    return false;
+  }
+  chart->marks += "<circle cx=\"" + fixed(px(c, x), 2) + "\" cy=\"" + fixed(py(c, y), 2) +
+                  "\" r=\"5\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
+  chart->marks += text_element(px(c, x), py(c, y) - 10 - raise,
+                               " text-anchor=\"middle\" fill=\"" + colour + "\"", xml_text(text));
+  return true;
+}
+
+void plot_level(Chart* chart, double y) {
+  if (drawable(chart->y, y)) {
+    chart->plotted += line_element(LEFT, py(*chart, y), LEFT + AREA_WIDTH, py(*chart, y),
+                                   "stroke=\"#333\" stroke-dasharray=\"4 3\"");
+  }
+}
+
+std::string render_chart(const Chart& c) {
+  const double middle = LEFT + AREA_WIDTH / 2;
+  std::string svg =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+      shortest(WIDTH) + "\" height=\"" + shortest(HEIGHT) + "\" viewBox=\"0 0 " + shortest(WIDTH) +
+      " " + shortest(HEIGHT) +
+      "\" font-family=\"Helvetica, Arial, sans-serif\" font-size=\"12\">\n"
+      "<rect width=\"" +
+      shortest(WIDTH) + "\" height=\"" + shortest(HEIGHT) +
+      "\" fill=\"white\"/>\n"
+      "<clipPath id=\"plot-area\"><rect x=\"" +
+      at(LEFT) + "\" y=\"" + at(TOP) + "\" width=\"" + at(AREA_WIDTH) + "\" height=\"" +
+      at(AREA_HEIGHT) + "\"/></clipPath>\n";
+  svg += grid(c);
+  svg += "<rect x=\"" + at(LEFT) + "\" y=\"" + at(TOP) + "\" width=\"" + at(AREA_WIDTH) +
+         "\" height=\"" + at(AREA_HEIGHT) + "\" fill=\"none\" stroke=\"#333\"/>\n";
+  svg += text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"", xml_text(c.title));
+  svg += text_element(middle, HEIGHT - 16, " text-anchor=\"middle\"", xml_text(c.x.label));
+  svg += "<text transform=\"translate(22 " + at(TOP + AREA_HEIGHT / 2) +
+         ") rotate(-90)\" text-anchor=\"middle\">" + xml_text(c.y.label) + "</text>\n";
+  svg += "<g clip-path=\"url(#plot-area)\">\n" + c.plotted + "</g>\n";
+  svg += c.marks;
+  svg += legend(c);
+  return svg + "</svg>\n";
+}

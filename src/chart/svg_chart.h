@@ -1,0 +1,66 @@
+// Charts as standalone SVG files: a plot area with its frame, grid, ticks, title and
+// axis labels, lines and points clipped to the area, marks and a legend beside it.
+// Every plot kind of the planner is a chart filled with its own lines; none draws a
+// frame or a legend of its own.
+#ifndef QUORVANE_CHART_SVG_CHART_H_
+#define QUORVANE_CHART_SVG_CHART_H_
+
+#include <string>
+#include <vector>
+
+struct Axis {
+  double min, max;    // the data range shown
+  double step;        // between labelled ticks; for a log axis, in decades
+  bool log = false;   // log10 scale
+  std::string label;  // UTF-8; made XML text when drawn
+};
+
+// A linear axis over `low`..`high` in whole steps of 1, 2 or 5 times a power of ten,
+// with a step of room where the data would touch an edge. `zero` keeps 0 in sight.
+Axis linear_axis(double low, double high, bool zero, const std::string& label);
+// A linear axis over exactly `low`..`high` (a D2O range), ticks every `step`.
+Axis exact_axis(double low, double high, double step, const std::string& label);
+// A log10 axis over the whole decades that hold `low`..`high` (both above 0).
+Axis log_axis(double low, double high, const std::string& label);
+
+struct LineStyle {
+  std::string colour;
+  double width = 2.0;
+  std::string dash;  // SVG stroke-dasharray; empty: solid
+};
+
+struct LegendEntry {
+  std::string label;   // made XML text and cut to fit
+  std::string detail;  // a smaller second line; may be empty
+  LineStyle style;
+};
+
+struct Chart {
+  std::string title;
+  Axis x, y;
+  std::string plotted;  // elements in the plot area, clipped to it
+  std::string marks;    // elements over it (labels of marked points), not clipped
+  std::vector<LegendEntry> legend;
+};
+
+// The colour of the n-th line of a chart.
+std::string series_colour(size_t n);
+
+// Adds a line through the points, broken where a value is not finite (or, on a log
+// axis, not above 0) rather than drawn to the edge.
+void plot_line(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+               const LineStyle& style);
+// Adds dots at the points that can be drawn.
+void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                 const std::string& colour);
+// Rings a point and writes `text` above it, `raise` pixels higher, when it lies in the
+// plot area; returns false when it does not.
+bool mark_point(Chart* chart, double x, double y, const std::string& colour,
+                const std::string& text, double raise);
+// A dashed horizontal line at `y` across the plot area.
+void plot_level(Chart* chart, double y);
+
+// The chart as a standalone SVG document; it parses as XML whatever its labels hold.
+std::string render_chart(const Chart& chart);
+
+#endif  // QUORVANE_CHART_SVG_CHART_H_

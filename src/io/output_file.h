@@ -1,0 +1,55 @@
+// Every file either program writes goes through here, and this is where it is decided
+// how: a plain file is replaced only once the new one is complete; what is not ours to
+// replace (a link, a pipe, a device) is written through and left as it is.
+#ifndef QUORVANE_IO_OUTPUT_FILE_H_
+#define QUORVANE_IO_OUTPUT_FILE_H_
+
+#include <cstdio>
+#include <string>
+
+enum class OutputKind {
+  kStandardOutput,  // "-": the caller's standard output stream
+  kReplace,         // a plain file or a new name: written beside it, then renamed over it
+  kWriteThrough,    // a FIFO, a device, anything under /dev or /proc: opened and written
+};
+
+struct OutputPath {
+  std::string path;    // as the user gave it
+  std::string target;  // where the bytes go: `path`, or the final target of a link
+  OutputKind kind;
+};
+
+enum class OutputCheck {
+  kOk,
+  kDirectory,  // a directory, which no file can replace
+  kLinkLoop,   // a chain of symbolic links that never ends
+};
+
+// Decides how `path` is written. A symbolic link stays a link: a plain file (or no
+// file) at the end of its chain is replaced there, anything else is written through.
+// Touches nothing.
+OutputCheck resolve_output(const std::string& path, OutputPath* out);
+
+// True when `a` and `b` name the same file however spelt: the same device and inode
+// when both exist (links followed), else the same resolved path. "-" is only "-".
+bool same_file(const std::string& a, const std::string& b);
+
+// An output being written.
+struct Output {
+  std::FILE* file;
+  OutputPath where;
+  std::string temporary;  // kReplace: the file written first
+};
+
+// Opens `where` for writing in `mode` ("w" text, "wb" bytes); `standard_output` is the
+// stream "-" stands for. Returns false when it cannot be opened; nothing is left.
+bool open_output(const OutputPath& where, const char* mode, std::FILE* standard_output,
+                 Output* out);
+
+// Ends the output: flushes (standard output is only flushed, never closed), and for a
+// replaced file renames the complete file over the target, keeping its permissions.
+// Returns false when `written` is false or any write, flush, close or rename failed;
+// then a temporary file is removed and the earlier target is untouched.
+bool close_output(Output* out, bool written);
+
+#endif  // QUORVANE_IO_OUTPUT_FILE_H_

@@ -1,0 +1,328 @@
+#include "plan/components.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+#include "plan/structure_components.h"
+#include "scattering/scattering_model.h"
+
+namespace {
+
+constexpr int32_t CYSTEINE = 18;
+// The protein rows whose letters are also nucleotide letters: GLY, ALA, THR, CYS, ASN
+// (and U, read as selenocysteine, counts as CYS).
+constexpr int32_t NUCLEOTIDE_LETTER_ROWS[] = {0, 1, 11, 18, 12};
+// Shorter sequences of those letters are common in proteins (a Gly-Ala linker).
+constexpr int64_t NUCLEIC_SLIP_LENGTH = 10;
+
+std::string entries(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " entry names" : " entries name");
+}
+
+// A volume from a partial specific volume: the protonated molecule's mass in H2O.
+double volume_from_psv(const Makeup& makeup, double water, double psv) {
+  Makeup protonated = makeup;
+  for (Part& part : protonated.parts) {
+    part.deuteration = 0.0;
+  }
+  protonated.volume = 0.0;
+  return series_point(protonated, 1.0, 0.0, water).mass * psv * ANGSTROM3_PER_CM3_MOL;
+}
+
+Component formula_component(const ComponentSpec& spec, int input) {
+  Component component;
+  component.spec = spec;
+  component.input = input;
+  component.makeup.parts.push_back({spec.formula_unit, 1.0, spec.deuteration / 100.0});
+  if (spec.volume > 0.0) {
+    component.makeup.volume = spec.volume;
+  } else {
+    const double psv = spec.density > 0.0 ? 1.0 / spec.density : spec.psv;
+    component.makeup.volume = volume_from_psv(component.makeup, 0.0, psv);
+  }
+  if (component.spec.label.empty()) {
+    component.spec.label = spec.formula;
+  }
+  return component;
+}
+
+DataCode data_code(InputKind code) {
+  switch (code) {
+    case InputKind::kThreeLetter:
+      return DataCode::kThreeLetter;
+    case InputKind::kNumber:
+      return DataCode::kNumber;
+    case InputKind::kGuess:
+    case InputKind::kOneLetter:
+    case InputKind::kStructure:
+      break;
+  }
+  return DataCode::kOneLetter;
+}
+
+InputKind input_kind(DataCode code) {
+  switch (code) {
+    case DataCode::kThreeLetter:
+      return InputKind::kThreeLetter;
+    case DataCode::kNumber:
+      return InputKind::kNumber;
+    case DataCode::kOneLetter:
+      break;
+  }
+  return InputKind::kOneLetter;
+}
+
+// A sequence read as protein only because no -t was given, that holds nothing but the
+// letters of DNA and RNA: most likely a nucleic acid.
+bool looks_nucleic(const ComponentSpec& spec, const Composition& comp) {
+  if (spec.kind_given || comp.kind != ChainKind::kProtein || comp.residues < NUCLEIC_SLIP_LENGTH) {
+    return false;
+  }
+  double letters = 0.0;
+  for (int32_t row : NUCLEOTIDE_LETTER_ROWS) {
+    letters += comp.rows[row];
+  }
+  return std::fabs(letters - static_cast<double>(comp.residues)) < 1e-9 && comp.any == 0 &&
+         comp.ambiguous == 0;
+}
+
+// Why one record of a sequence file cannot be planned; an empty message when it can.
+// The options that do not fit the record are mistakes of usage.
+PlanError record_problem(const ComponentSpec& spec, const std::string& place,
+                         const Composition& comp, InputKind code, bool allow_unknown,
+                         std::string* warning) {
+  PlanError problem;
+  problem.setting = "file";
+  problem.message = check_entries(place, comp, allow_unknown, warning);
+  if (!problem.message.empty()) {
+    return problem;
+  }
+  if (comp.residues == 0) {
+    problem.message = place + ": holds no residues in the " + code_name(code) +
+                      " code; check the file or give its code with --code";
+    return problem;
+  }
+  problem.usage = true;
+  if (looks_nucleic(spec, comp)) {
+    problem.setting = "--type";
+    problem.message = place +
+                      ": holds only the letters A, C, G, T, U and N, as DNA or RNA does; give "
+                      "-t dna or -t rna before it, or -t protein if it really is a protein";
+    return problem;
+  }
+  const auto cysteines = static_cast<int64_t>(comp.rows[CYSTEINE]);
+  if (spec.kind == ChainKind::kProtein && cysteines < 2 * spec.disulfides) {
+    problem.setting = "--disulfides";
+    problem.value = std::to_string(spec.disulfides);
+    problem.expected = "at most " + std::to_string(cysteines / 2);
+    problem.message = place + ": " + std::to_string(spec.disulfides) + " disulfides need " +
+                      std::to_string(2 * spec.disulfides) + " cysteines, and it has " +
+                      std::to_string(cysteines) + "; give --disulfides " +
+                      std::to_string(cysteines / 2) + " or fewer";
+    return problem;
+  }
+  problem.message.clear();
+  return problem;
+}
+
+// Opens the component's file, or rewinds the copy of standard input for "-".
+std::FILE* open_sequence(const ComponentSpec& spec, std::FILE* standard_input) {
+  if (spec.path == "-") {
+    if (standard_input != nullptr) {
+      std::rewind(standard_input);
+    }
+    return standard_input;
+  }
+  return std::fopen(spec.path.c_str(), "r");
+}
+
+bool load_sequences(const LoadContext& context, int input, std::vector<Component>* components,
+                    std::vector<std::string>* warnings, PlanError* error) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
+  std::FILE* file = open_sequence(spec, context.standard_input);
+  if (file == nullptr) {
+    *error =
+        plan_error(input, "file", spec.path + ": cannot be opened; check the name and the path");
+    return false;
+  }
+  const InputKind code =
+      spec.input == InputKind::kGuess ? input_kind(guess_code(file)) : spec.input;
+  const RecordsRead read = read_records(file, data_code(code), spec.kind);
+  if (file != context.standard_input) {
+    std::fclose(file);
+  }
+  if (spec.kind != ChainKind::kProtein && code != InputKind::kOneLetter) {
+    *error = plan_error(input, "--code",
+                        spec.path + ": " + kind_name(spec.kind) +
+                            " is read as one-letter sequences or FASTA; give --code one");
+    return false;
+  }
+  if (read.read_error) {
+    *error = plan_error(input, "file", spec.path + ": cannot be read (is it a directory?)");
+    return false;
+  }
+  if (code == InputKind::kOneLetter && 2 * read.name_words > read.words) {
+    *error = plan_error(input, "file",
+                        spec.path +
+                            ": its words are three-letter residue names, not one-letter codes; "
+                            "give --code three");
+    return false;
+  }
+  if (read.records.empty()) {
+    *error = plan_error(input, "file",
+                        spec.path + ": holds no residues in the " + code_name(code) +
+                            " code; check the file or give its code with --code");
+    return false;
+  }
+  const size_t records = read.records.size();
+  for (size_t i = 0; i < records; ++i) {
+    const SequenceRecord& record = read.records[i];
+    Component component;
+    component.spec = spec;
+    component.input = input;
+    component.code = code;
+    component.composition = record.composition;
+    component.water = WATER_MASS;
+    if (records > 1) {
+      component.record = record.id;
+      component.spec.label =
+          record.id.empty() ? stem_of(spec.path) + "_" + std::to_string(i + 1) : record.id;
+    } else if (component.spec.label.empty()) {
+      component.spec.label = stem_of(spec.path);
+    }
+    const std::string place =
+        records > 1 ? spec.path + ", record " + component.spec.label : spec.path;
+    std::string warning;
+    PlanError problem = record_problem(spec, place, record.composition, code,
+                                       context.options->allow_unknown, &warning);
+    if (!warning.empty()) {
+      warnings->push_back(warning);
+    }
+    component.error = problem.message;
+    if (!component.error.empty() && !context.options->records) {
+      problem.input = input;
+      *error = problem;
+      return false;
+    }
+    if (component.error.empty()) {
+      component.makeup = chain_makeup(spec, record.composition);
+    }
+    components->push_back(component);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string stem_of(const std::string& path) {
+  if (path == "-") {
+    return "stdin";
+  }
+  const size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) {
+    name.erase(name.size() - 3);
+  }
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) {
+    name.erase(dot);
+  }
+  return name;
+}
+
+std::string check_entries(const std::string& place, const Composition& comp, bool allow_unknown,
+                          std::string* warning) {
+  if (comp.wrong_kind > 0) {
+    return place + ": " + std::to_string(comp.wrong_kind) + " " + comp.first_wrong_kind +
+           (comp.kind == ChainKind::kDna ? " in DNA (uracil belongs to RNA: give -t rna)"
+                                         : " in RNA (thymine belongs to DNA: give -t dna)");
+  }
+  if (comp.unknown == 0) {
+    return "";
+  }
+  const std::string what = place + ": " + entries(comp.unknown) + " no " +
+                           (comp.kind == ChainKind::kProtein ? "residue" : "nucleotide") +
+                           ", the first \"" + comp.first_unknown + "\"";
+  if (!allow_unknown) {
+    return what +
+           "; correct the file, give its code with --code, or leave them out with "
+           "--allow-unknown";
+  }
+  *warning = what + "; left out of the sums";
+  return "";
+}
+
+double deuteration_of(const ComponentSpec& spec, const char* name) {
+  double percent = spec.deuteration;
+  for (const SelectiveDeuteration& s : spec.selective) {
+    for (const std::string& kind : s.kinds) {
+      bool same = kind.size() == std::strlen(name);
+      for (size_t i = 0; same && i < kind.size(); ++i) {
+        same = std::toupper(static_cast<unsigned char>(kind[i])) == name[i];
+      }
+      percent = same ? s.percent : percent;
+    }
+  }
+  return percent / 100.0;
+}
+
+Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp,
+                    const std::vector<Part>& extra) {
+  Makeup makeup;
+  for (int i = 0; i < unit_count(comp.kind); ++i) {
+    makeup.parts.push_back(
+        {chain_unit(comp.kind, i), comp.rows[i], deuteration_of(spec, unit_name(comp.kind, i))});
+  }
+  const Element& d = *find_element("D");
+  // Selenocysteine: S becomes Se. A disulfide takes away two labile thiol hydrogens,
+  // which the table counts as deuterium.
+  makeup.parts.push_back({selenium_for_sulfur(), comp.selenium, 0.0});
+  makeup.parts.push_back(
+      {{d.mass, 0.0, d.length, 0.0, 1.0, 1.0}, -2.0 * static_cast<double>(spec.disulfides), 0.0});
+  makeup.parts.insert(makeup.parts.end(), extra.begin(), extra.end());
+  if (spec.psv > 0.0) {
+    makeup.volume = volume_from_psv(makeup, WATER_MASS, spec.psv);
+  }
+  return makeup;
+}
+
+const char* code_name(InputKind code) {
+  switch (code) {
+    case InputKind::kThreeLetter:
+      return "three-letter";
+    case InputKind::kNumber:
+      return "number";
+    case InputKind::kStructure:
+      return "structure";
+    case InputKind::kGuess:
+    case InputKind::kOneLetter:
+      break;
+  }
+  return "one-letter";
+}
+
+const char* kind_name(ChainKind kind) {
+  switch (kind) {
+    case ChainKind::kDna:
+      return "DNA";
+    case ChainKind::kRna:
+      return "RNA";
+    case ChainKind::kProtein:
+      break;
+  }
+  return "protein";
+}
+
+bool load_components(const LoadContext& context, int input, std::vector<Component>* components,
+                     std::vector<std::string>* warnings, PlanError* error) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
+  if (!spec.formula.empty()) {
+    components->push_back(formula_component(spec, input));
+    return true;
+  }
+  if (is_structure(spec)) {
+    return load_structure_components(context, input, components, warnings, error);
+  }
+  return load_sequences(context, input, components, warnings, error);
+}

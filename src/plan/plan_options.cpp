@@ -1,0 +1,44 @@
+#include "plan/plan_options.h"
+
+#include <cmath>
+
+#include "structure/structure_reader.h"
+
+namespace {
+
+// Whole steps from `from` that stay within `to`, allowing for rounding.
+int64_t whole_steps(double from, double to, double step) {
+  const double steps = std::floor((to - from) / step + 1e-9);
+  return steps > MAX_POINTS ? MAX_POINTS : static_cast<int64_t>(steps);
+}
+
+bool lands_on_end(double from, double to, double step, int64_t steps) {
+  return std::fabs(from + static_cast<double>(steps) * step - to) <= 1e-9 * step;
+}
+
+}  // namespace
+
+int64_t d2o_point_count(double from, double to, double step) {
+  const int64_t steps = whole_steps(from, to, step);
+  const int64_t count = steps + 1 + (lands_on_end(from, to, step, steps) ? 0 : 1);
+  return count > MAX_POINTS ? MAX_POINTS + 1 : count;
+}
+
+std::vector<double> d2o_percentages(double from, double to, double step) {
+  const int64_t steps = whole_steps(from, to, step);
+  std::vector<double> points;
+  for (int64_t i = 0; i <= steps; ++i) {
+    points.push_back(from + static_cast<double>(i) * step);
+  }
+  if (lands_on_end(from, to, step, steps)) {
+    points.back() = to;
+  } else {
+    points.push_back(to);
+  }
+  return points;
+}
+
+bool is_structure(const ComponentSpec& spec) {
+  return spec.input == InputKind::kStructure ||
+         (spec.input == InputKind::kGuess && spec.formula.empty() && is_structure_path(spec.path));
+}

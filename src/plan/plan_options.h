@@ -1,0 +1,88 @@
+// What a planner run is asked to do: its components, each with the options that
+// describe it, and the settings of the whole run. The command line fills it
+// (series/series_options.h); everything the planner computes reads it.
+#ifndef QUORVANE_PLAN_PLAN_OPTIONS_H_
+#define QUORVANE_PLAN_PLAN_OPTIONS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "residues/chemistry.h"
+
+// How a component's file is read.
+enum class InputKind {
+  kGuess,        // by the name (.pdb, .cif...) or the file's first entry
+  kThreeLetter,  // GLY ALA LYS
+  kOneLetter,    // GAK, FASTA
+  kNumber,       // table rows: 0 1 14
+  kStructure,    // an atomic model, whatever its name
+};
+
+// Residue kinds (GLY, LEU; or nucleotide letters) whose carbon-bound hydrogens are
+// deuterated otherwise than the rest of their component.
+struct SelectiveDeuteration {
+  std::vector<std::string> kinds;
+  double percent;
+};
+
+struct ComponentSpec {
+  std::string path;     // the sequence or structure file; "-" standard input; empty for a formula
+  std::string formula;  // a molecule by formula (C12H22O11) instead of a file
+  Unit formula_unit{};  // the formula, parsed once when it is given
+  std::string label;    // empty: from the file name, its FASTA records or the formula
+  ChainKind kind = ChainKind::kProtein;
+  bool kind_given = false;  // -t was given, so a protein of only A, C, G, T is meant
+  InputKind input = InputKind::kGuess;
+  std::vector<std::string> chains;  // structure: these chains as one component
+  double deuteration = 0.0;         // % of the non-exchangeable hydrogens that are deuterium
+  std::vector<SelectiveDeuteration> selective;
+  int64_t copies = 1;
+  double labile = 0.0;     // formula: hydrogens that exchange with the solvent
+  double volume = 0.0;     // formula: cubic angstrom per molecule (0: not given)
+  double density = 0.0;    // formula: g/cm^3 (0: not given)
+  double psv = 0.0;        // cm^3/g; 0: the volume is the sum of the units' volumes
+  int64_t disulfides = 0;  // protein: each removes two labile thiol hydrogens
+  bool match_at_given = false;
+  double match_at = 0.0;  // % D2O at which to match the component by deuterating it
+};
+
+enum class OutputFormat { kText, kCsv };
+enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann };
+
+// The most D2O points a series takes; the help and the message name it from here.
+constexpr int MAX_POINTS = 10001;
+
+struct SeriesOptions {
+  std::vector<ComponentSpec> components;
+  double exchange = 100.0;  // % of the labile hydrogens that exchange with the solvent
+  double from = 0.0;        // % D2O
+  double to = 100.0;
+  double step = 10.0;
+  OutputFormat format = OutputFormat::kText;
+  std::string output_path = "-";  // the report; "-" standard output
+  std::string svg_path;           // empty: no plot
+  bool records = false;           // one line per sequence record instead of a series
+  bool allow_unknown = false;     // leave unknown entries out instead of stopping
+  bool xray = false;              // add X-ray scattering length densities
+  double conc = 0.0;              // mg/mL of the whole sample; above 0: add I(0)
+  PlotKind plot = PlotKind::kContrast;
+  bool plot_given = false;
+  bool ligands = false;        // structures: add the ligands by their composition
+  std::string stuhrmann_path;  // CSV of the Stuhrmann fits; empty: none
+};
+
+// The D2O percentages of the series: `from`, then every `step`, and `to` itself last
+// even when the steps do not land on it (0, 30, 60, 90, 100). Counted, not summed, so
+// that 0.1 steps do not drift; a step that lands on `to` within rounding is `to`.
+std::vector<double> d2o_percentages(double from, double to, double step);
+
+// How many points d2o_percentages gives, without building them; a range that would
+// give more than MAX_POINTS returns MAX_POINTS + 1.
+int64_t d2o_point_count(double from, double to, double step);
+
+// Whether a component is read from an atomic model: by --code structure, or by its
+// file name when no code was given.
+bool is_structure(const ComponentSpec& spec);
+
+#endif  // QUORVANE_PLAN_PLAN_OPTIONS_H_

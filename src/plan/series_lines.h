@@ -1,0 +1,39 @@
+// The planner's figures: for each component and the complex, the figures at each D2O
+// percentage of the series, the match point, and the radius of gyration where there
+// are coordinates.
+#ifndef QUORVANE_PLAN_SERIES_LINES_H_
+#define QUORVANE_PLAN_SERIES_LINES_H_
+
+#include <string>
+#include <vector>
+
+#include "plan/components.h"
+#include "scattering/contrast_series.h"
+
+// One tabulated or plotted line: a component or the complex, over the series.
+struct SeriesLine {
+  std::string label;
+  bool is_complex = false;
+  int component = -1;  // its index in the components; -1 for the complex
+  int64_t copies = 1;
+  int64_t residues = 0;  // of one copy; for the complex, of all its molecules
+  std::vector<SeriesPoint> points;
+  bool has_match = false;
+  double match_percent = 0.0;
+  std::vector<Gyration> gyration;  // per point, for what has coordinates; else empty
+  std::vector<bool> in_fit;        // per point: used in the Stuhrmann fit
+  StuhrmannFit stuhrmann;          // of the points in_fit
+};
+
+// The lines of every component and, when there is more than one molecule, the
+// complex, last. With options.conc, each point's I(0): the complex at that
+// concentration, each component alone at its share of the mass. Components from
+// structures get their radius of gyration at each point, and so does the complex when
+// all of it comes from structures, one copy each.
+std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
+                                       const SeriesOptions& options);
+
+// The match point of one component in percent; false when there is none.
+bool component_match(const Component& component, double exchange_percent, double* percent);
+
+#endif  // QUORVANE_PLAN_SERIES_LINES_H_

@@ -1,0 +1,111 @@
+#include "report/plots.h"
+
+#include <cmath>
+
+#include "text/text_format.h"
+
+namespace {
+
+using PlotFunction = std::string (*)(const std::vector<SeriesLine>&, const SeriesOptions&);
+
+struct PlotRow {
+  PlotKind kind;
+  PlotFunction draw;
+};
+
+const PlotRow PLOTS[] = {
+    {PlotKind::kContrast, contrast_plot},
+    {PlotKind::kSld, sld_plot},
+    {PlotKind::kForwardScattering, i0_plot},
+    {PlotKind::kStuhrmann, stuhrmann_plot},
+};
+
+// Ticks every 10 % D2O over a wide range, finer over a narrow one.
+double d2o_step(double span) {
+  return span > 50 ? 10 : span > 10 ? 5 : span > 2 ? 1 : 0.1;
+}
+
+}  // namespace
+
+std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  for (const PlotRow& row : PLOTS) {
+    if (row.kind == options.plot) {
+      return row.draw(lines, options);
+    }
+  }
+  return contrast_plot(lines, options);
+}
+
+namespace {
+
+// Where a line passes its match point: at zero, or on the reference line, which is
+// linear in the D2O fraction and so read off its ends.
+double level_at_match(const SeriesLine& line, const D2oFigure& figure) {
+  if (figure.reference == nullptr || line.points.size() < 2) {
+    return 0.0;
+  }
+  const SeriesPoint& a = line.points.front();
+  const SeriesPoint& b = line.points.back();
+  const double t =
+      (line.match_percent / 100.0 - a.d2o_fraction) / (b.d2o_fraction - a.d2o_fraction);
+  return figure.reference(a) + t * (figure.reference(b) - figure.reference(a));
+}
+
+std::vector<double> figures_of(const SeriesLine& line, double (*value)(const SeriesPoint&)) {
+  std::vector<double> ys;
+  for (const SeriesPoint& p : line.points) {
+    ys.push_back(value(p));
+  }
+  return ys;
+}
+
+}  // namespace
+
+std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                     const D2oFigure& figure) {
+  double low = 0.0, high = 0.0;
+  for (const SeriesLine& line : lines) {
+    for (const SeriesPoint& p : line.points) {
+      for (double y : {figure.value(p), figure.reference ? figure.reference(p) : 0.0}) {
+        if (std::isfinite(y)) {
+          low = std::fmin(low, y);
+          high = std::fmax(high, y);
+        }
+      }
+    }
+  }
+  Chart chart;
+  chart.title = figure.title + " (labile H exchange " + shortest(options.exchange) + " %)";
+  chart.x = exact_axis(options.from, options.to, d2o_step(options.to - options.from),
+                       "D2O in the solvent (%)");
+  chart.y = linear_axis(low, high, true, figure.axis);
+  if (figure.zero_line) {
+    plot_level(&chart, 0.0);
+  }
+  std::vector<double> xs;
+  if (!lines.empty()) {
+    for (const SeriesPoint& p : lines.front().points) {
+      xs.push_back(p.d2o_fraction * 100.0);
+    }
+  }
+  for (size_t l = 0; l < lines.size(); ++l) {
+    const SeriesLine& line = lines[l];
+    const LineStyle style{series_colour(l), 2.0, line.is_complex ? "8 4" : ""};
+    plot_line(&chart, xs, figures_of(line, figure.value), style);
+    std::string detail = "no match point";
+    if (line.has_match) {
+      detail = "match " + fixed(line.match_percent, 2) + " % D2O";
+      if (!mark_point(&chart, line.match_percent, level_at_match(line, figure), series_colour(l),
+                      fixed(line.match_percent, 2) + " %", 14.0 * static_cast<double>(l))) {
+        detail += " (off the plot)";
+      }
+    }
+    chart.legend.push_back({line.label, detail, style});
+  }
+  if (figure.reference != nullptr && !lines.empty()) {
+    const LineStyle dashed{"#333", 1.5, "4 3"};
+    plot_line(&chart, xs, figures_of(lines.front(), figure.reference), dashed);
+    chart.legend.push_back({"solvent (H2O/D2O)", "", dashed});
+  }
+  return render_chart(chart);
+}

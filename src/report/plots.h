@@ -1,0 +1,35 @@
+// The planner's plots: a table of plot kinds, each drawn by a file of its own onto the
+// shared chart (chart/svg_chart.h).
+#ifndef QUORVANE_REPORT_PLOTS_H_
+#define QUORVANE_REPORT_PLOTS_H_
+
+#include <string>
+#include <vector>
+
+#include "chart/svg_chart.h"
+#include "plan/series_lines.h"
+
+// The plot options.plot asks for, as a standalone SVG document.
+std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+
+// A figure of the series drawn against % D2O, one line per component and the complex
+// (dashed), each match point ringed where the line passes it.
+struct D2oFigure {
+  std::string title;
+  std::string axis;                         // the y axis label, with its unit
+  double (*value)(const SeriesPoint&);      // the figure plotted
+  double (*reference)(const SeriesPoint&);  // a dashed reference line (the solvent); may be null
+  bool zero_line;                           // a dashed line at 0 (contrast)
+};
+
+// The chart of `figure`, rendered.
+std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                     const D2oFigure& figure);
+
+// One drawing function per plot kind, each in its own file.
+std::string contrast_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string sld_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string i0_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+
+#endif  // QUORVANE_REPORT_PLOTS_H_

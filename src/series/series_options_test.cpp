@@ -1,0 +1,185 @@
+#include "series/series_options.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ParseResult parse(std::vector<const char*> args, SeriesOptions* options, PlanError* error) {
+  args.insert(args.begin(), "quorvane-series");
+  return parse_series_options(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+}  // namespace
+
+// Each mistake has its own line, naming the option and what it must be, and the
+// component it concerns (-1: the run).
+TEST(ParseSeriesOptions, RefusesBadUsage) {
+  struct Case {
+    std::vector<const char*> args;
+    int input;
+    const char* error;
+  };
+  const Case cases[] = {
+      {{}, -1, "no component given; name at least one sequence file (see --help)"},
+      {{"--frobnicate", "a"}, -1, "unknown option '--frobnicate'; see --help"},
+      {{"a", "--step"}, -1, "option '--step' needs a value; see --help"},
+      {{"-d", "120", "a"}, 0, "option '-d': '120' is not a percentage from 0 to 100"},
+      {{"a", "--copies=1.5", "b"},
+       1,
+       "option '--copies': '1.5' is not a whole number of copies from 1 to 1000000"},
+      {{"-c", "four", "a"},
+       0,
+       "option '-c': 'four' is not a code (three, one, number, fasta or structure)"},
+      {{"--to", "150", "a"}, -1, "option '--to': '150' is not a D2O percentage from 0 to 100"},
+      {{"--step", "0", "a"}, -1, "option '--step': '0' is not a number above 0"},
+      {{"--from", "60", "--to", "40", "a"},
+       -1,
+       "the D2O range runs backwards: --from must not exceed --to"},
+      {{"--step", "0.0099999", "a"},
+       -1,
+       "the D2O range has more than 10001 points; use a larger --step"},
+      {{"a", "-n", "2"},
+       -1,
+       "component options come before the FILE or --formula they describe: '-n' follows the "
+       "last one"},
+      {{"--formula", "C12H22O11"},
+       0,
+       "--formula C12H22O11 needs its volume: give --volume, --density or --psv"},
+      {{"--volume", "30", "--density", "1", "--formula", "C"},
+       0,
+       "--formula C: --volume and --density both give its volume; give one"},
+      {{"--psv", "0.7", "--density", "1", "--formula", "C"},
+       0,
+       "--formula C: --psv and --density both give its volume; give one"},
+      {{"--volume", "9", "a"},
+       0,
+       "--labile, --volume and --density describe a --formula component, not a"},
+      {{"--formula", "C6Xx2"},
+       0,
+       "--formula C6Xx2: 'Xx' is no element the planner knows (see --help)"},
+      {{"-t", "dna", "--disulfides", "1", "a"},
+       0,
+       "--disulfides applies to protein components only, not a"},
+      {{"-t", "rna", "--deuterate", "A,T=50", "a"},
+       0,
+       "--deuterate: 'T' is no nucleotide letter (A, C, G, T or U) of a"},
+      {{"--deuterate", "LEU=150", "a"},
+       0,
+       "option '--deuterate': 'LEU=150' is not KINDS=PCT with PCT a percentage from 0 to 100 "
+       "(150 is not)"},
+      {{"--chains", "A,,B", "a.pdb"},
+       0,
+       "option '--chains': 'A,,B' is not chain names such as A,B"},
+      {{"--chains", "A", "a.fasta"},
+       0,
+       "--chains applies to structure files (.pdb, .cif...; or --code structure), not a.fasta"},
+      {{"--conc", "1", "--plot", "i0", "a"},
+       -1,
+       "--plot chooses what --svg draws: give --svg FILE too"},
+      {{"--plot", "i0", "--svg", "p.svg", "a"},
+       -1,
+       "--plot i0 needs the sample's concentration: give --conc"},
+      {{"--stuhrmann", "f.csv", "a.fasta"},
+       -1,
+       "--stuhrmann needs a component read from a structure (.pdb, .cif...; or --code structure)"},
+      {{"--records", "--svg", "p.svg", "a"},
+       -1,
+       "--records makes one line per record, no series to plot or fit; leave out --svg and "
+       "--stuhrmann"},
+      {{"-", "-"}, -1, "standard input (-) can be read only once"},
+      {{"-c", "structure", "-"},
+       0,
+       "a structure cannot be read from standard input; name its file"},
+  };
+  for (const Case& c : cases) {
+    SeriesOptions options;
+    PlanError error;
+    EXPECT_EQ(ParseResult::kUsageError, parse(c.args, &options, &error)) << c.error;
+    EXPECT_EQ(c.error, error.message);
+    EXPECT_EQ(c.input, error.input) << c.error;
+  }
+}
+
+// A whole command line lands in the fields it names, component options on their own
+// component only.
+TEST(ParseSeriesOptions, FillsEveryField) {
+  SeriesOptions options;
+  PlanError error;
+  ASSERT_EQ(
+      ParseResult::kRun,
+      parse(
+          {"-x",          "90",           "--from=10", "--to",      "90",        "--step",
+           "20",          "--conc",       "2.5",       "--xray",    "--csv",     "-o",
+           "r.csv",       "--svg",        "p.svg",     "--plot",    "sld",       "--allow-unknown",
+           "-t",          "dna",          "-c",        "one",       "-d",        "70",
+           "--deuterate", "A,G=50",       "-n",        "2",         "-l",        "operator",
+           "dna.fasta",   "--disulfides", "4",         "--psv",     "0.73",      "--match-at",
+           "42",          "lys.DAT",      "--labile",  "8",         "--density", "1.587",
+           "-l",          "sucrose",      "--formula", "C12H22O11", "--",        "-odd-name"},
+          &options, &error))
+      << error.message;
+  EXPECT_EQ(90.0, options.exchange);
+  EXPECT_EQ(10.0, options.from);
+  EXPECT_EQ(90.0, options.to);
+  EXPECT_EQ(20.0, options.step);
+  EXPECT_EQ(2.5, options.conc);
+  EXPECT_TRUE(options.xray);
+  EXPECT_TRUE(options.allow_unknown);
+  EXPECT_FALSE(options.records);
+  EXPECT_FALSE(options.ligands);
+  EXPECT_EQ(OutputFormat::kCsv, options.format);
+  EXPECT_EQ("r.csv", options.output_path);
+  EXPECT_EQ("p.svg", options.svg_path);
+  EXPECT_EQ(PlotKind::kSld, options.plot);
+  ASSERT_EQ(4u, options.components.size());
+  const ComponentSpec& dna = options.components[0];
+  EXPECT_EQ("dna.fasta", dna.path);
+  EXPECT_EQ(ChainKind::kDna, dna.kind);
+  EXPECT_TRUE(dna.kind_given);
+  EXPECT_EQ(InputKind::kOneLetter, dna.input);
+  EXPECT_EQ(70.0, dna.deuteration);
+  ASSERT_EQ(1u, dna.selective.size());
+  EXPECT_EQ((std::vector<std::string>{"A", "G"}), dna.selective[0].kinds);
+  EXPECT_EQ(50.0, dna.selective[0].percent);
+  EXPECT_EQ(2, dna.copies);
+  EXPECT_EQ("operator", dna.label);
+  const ComponentSpec& lys = options.components[1];
+  EXPECT_EQ("lys.DAT", lys.path);
+  EXPECT_EQ(ChainKind::kProtein, lys.kind);
+  EXPECT_FALSE(lys.kind_given);
+  EXPECT_EQ(InputKind::kGuess, lys.input);
+  EXPECT_EQ(0.0, lys.deuteration);
+  EXPECT_EQ(4, lys.disulfides);
+  EXPECT_EQ(0.73, lys.psv);
+  EXPECT_TRUE(lys.match_at_given);
+  EXPECT_EQ(42.0, lys.match_at);
+  EXPECT_EQ("", lys.label);
+  const ComponentSpec& sucrose = options.components[2];
+  EXPECT_EQ("C12H22O11", sucrose.formula);
+  EXPECT_EQ(8.0, sucrose.labile);
+  EXPECT_EQ(1.587, sucrose.density);
+  EXPECT_EQ("sucrose", sucrose.label);
+  EXPECT_EQ(8.0, sucrose.formula_unit.exchangeable_h);
+  EXPECT_EQ(14.0, sucrose.formula_unit.nonexchangeable_h);
+  EXPECT_EQ("-odd-name", options.components[3].path);
+}
+
+// Whatever the table holds, the help names every option and the limits from the
+// constants the parser checks.
+TEST(SeriesUsage, NamesEveryOptionAndLimit) {
+  const std::string usage = series_usage();
+  for (const char* name :
+       {"--type",    "--code",      "--chains",   "--deuteration",   "--deuterate", "--disulfides",
+        "--psv",     "--match-at",  "--copies",   "--label",         "--labile",    "--volume",
+        "--density", "--formula",   "--exchange", "--from",          "--to",        "--step",
+        "--conc",    "--xray",      "--csv",      "--output",        "--svg",       "--plot",
+        "--ligands", "--stuhrmann", "--records",  "--allow-unknown", "--help",      "--version"}) {
+    EXPECT_NE(std::string::npos, usage.find(name)) << name;
+  }
+  EXPECT_NE(std::string::npos, usage.find("at most 10001 D2O points"));
+  EXPECT_NE(std::string::npos,
+            usage.find("Elements: H D C N O P S Na K Cl Mg Ca Se Fe Zn Mn Cu F Br I."));
+}

@@ -1,0 +1,17 @@
+// Text for XML (the SVG plots): whatever bytes a label holds (labels come from file
+// names and FASTA headers), the result is well-formed XML character data.
+#ifndef QUORVANE_TEXT_XML_TEXT_H_
+#define QUORVANE_TEXT_XML_TEXT_H_
+
+#include <string>
+
+// `text` with markup escaped and every byte sequence that is not a well-formed UTF-8
+// encoding of a character XML allows (controls, surrogates, overlong forms, beyond
+// U+10FFFF, noncharacters) replaced by '?'.
+std::string xml_text(const std::string& text);
+
+// `text` cut to at most `bytes` bytes (then "..." added), never inside a UTF-8
+// sequence, and made XML text.
+std::string xml_text_cut(const std::string& text, size_t bytes);
+
+#endif  // QUORVANE_TEXT_XML_TEXT_H_
