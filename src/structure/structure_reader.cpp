@@ -2,15 +2,16 @@
 // gemmi reports a malformed file by throwing; this file alone is built with exceptions,
 // and catches them here, so that the rest of the program sees an error value. It reads
 // from memory: files are read, decompressed and checked by structure_files.cpp.
-#include <gemmi/mmread.hpp>
-#include <gemmi/polyheur.hpp>
-#include <gemmi/resinfo.hpp>
-
 #include "structure/structure_parser.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <exception>
+
+#include <gemmi/mmread.hpp>
+#include <gemmi/polyheur.hpp>
+#include <gemmi/resinfo.hpp>
 
 namespace {
 
@@ -223,6 +224,44 @@ void note_unmodelled(const gemmi::Structure& st, const std::vector<gemmi::Entity
   }
 }
 
+// gemmi's messages may run over lines and quote the file's bytes; ours are one line.
+std::string one_line(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    if (control && (line.empty() || line.back() == ' ')) {
+      continue;
+    }
+    line += control ? ' ' : c;
+    if (line.size() >= 160) {
+      return line + "...";
+    }
+  }
+  while (!line.empty() && line.back() == ' ') {
+    line.pop_back();
+  }
+  return line;
+}
+
+// Coordinates a molecule can have: finite, and within a million angstrom, so that no
+// sum of their squares overflows.
+bool sane(const StructureChain& chain) {
+  const auto fits = [](double x, double y, double z) {
+    return std::fabs(x) < 1e6 && std::fabs(y) < 1e6 && std::fabs(z) < 1e6;
+  };
+  for (const Site& site : chain.sites) {
+    if (!fits(site.x, site.y, site.z)) {
+      return false;
+    }
+  }
+  for (const LigandSite& ligand : chain.ligands) {
+    if (!fits(ligand.x, ligand.y, ligand.z)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 gemmi::Structure parse(const std::string& text, const std::string& name, StructureFormat format) {
   if (format == StructureFormat::kMmcif) {
     return gemmi::make_structure(gemmi::cif::read_memory(text.data(), text.size(), name.c_str()));
@@ -248,12 +287,18 @@ bool parse_structure(const std::string& text, const std::string& name, Structure
     read_chains(st, &model->chains);
     note_unmodelled(st, records, format, name, model);
   } catch (const std::exception& e) {
-    *error = name + ": cannot be read as a structure (" + e.what() + ")";
+    *error = name + ": cannot be read as a structure (" + one_line(e.what()) + ")";
     return false;
   }
   bool any = false;
   for (const StructureChain& chain : model->chains) {
     any = any || !chain.sites.empty();
+    if (!sane(chain)) {
+      *error = name +
+               ": holds coordinates that are not numbers or lie beyond a million "
+               "angstrom; is it a structure file?";
+      return false;
+    }
   }
   if (!any) {
     *error = name + ": holds no polymer chain (protein, DNA or RNA) in its first model";

@@ -1,0 +1,115 @@
+#include "plan/components.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+namespace {
+
+struct Loaded {
+  bool ok;
+  std::vector<Component> components;
+  PlanError error;
+};
+
+// Loads the one component `spec` describes, its file's text given as standard input.
+Loaded load(const ComponentSpec& spec, const std::string& text, bool records = false) {
+  SeriesOptions options;
+  options.components = {spec};
+  options.records = records;
+  options.components[0].path = "-";
+  std::FILE* in = stream_with(text);
+  Loaded loaded;
+  std::vector<std::string> warnings;
+  loaded.ok = load_components({&options, in}, 0, &loaded.components, &warnings, &loaded.error);
+  std::fclose(in);
+  return loaded;
+}
+
+ComponentSpec typed(ChainKind kind, bool given) {
+  ComponentSpec spec;
+  spec.kind = kind;
+  spec.kind_given = given;
+  return spec;
+}
+
+}  // namespace
+
+// A sequence of only the letters nucleic acids share with proteins, read as protein
+// because no -t was given, stops the run; -t protein or -t dna plans it.
+TEST(LoadComponents, NucleicAcidReadAsProtein) {
+  struct Case {
+    const char* text;
+    ChainKind kind;
+    bool kind_given;
+    bool ok;
+  };
+  const Case cases[] = {
+      {">op\nACGTACGTAC\n", ChainKind::kProtein, false, false},
+      {">op\nacgunacgun\n", ChainKind::kProtein, false, false},
+      {">op\nACGTACGTAC\n", ChainKind::kProtein, true, true},
+      {">op\nACGTACGTAC\n", ChainKind::kDna, true, true},
+      {">op\nACGTACGTA\n", ChainKind::kProtein, false, true},    // nine letters: a peptide
+      {">op\nACGTACGTACK\n", ChainKind::kProtein, false, true},  // K is no nucleotide
+  };
+  for (const Case& c : cases) {
+    const Loaded loaded = load(typed(c.kind, c.kind_given), c.text);
+    EXPECT_EQ(c.ok, loaded.ok) << c.text;
+    if (!c.ok) {
+      EXPECT_EQ(
+          "-: holds only the letters A, C, G, T, U and N, as DNA or RNA does; give -t dna or -t "
+          "rna before it, or -t protein if it really is a protein",
+          loaded.error.message);
+      EXPECT_TRUE(loaded.error.usage);
+      EXPECT_EQ("--type", loaded.error.setting);
+    }
+  }
+}
+
+// Default labels: the file's name for one record, each record's ID for several, and a
+// numbered name where a record has none.
+TEST(LoadComponents, Labels) {
+  const Loaded one = load(ComponentSpec(), ">sp|P1|A\nGAK\n");
+  ASSERT_TRUE(one.ok);
+  EXPECT_EQ("stdin", one.components.at(0).spec.label);
+  const Loaded several = load(ComponentSpec(), ">A chain\nGAK\n>\nWW\n>C\nGG\n");
+  ASSERT_TRUE(several.ok) << several.error.message;
+  ASSERT_EQ(3u, several.components.size());
+  EXPECT_EQ("A", several.components[0].spec.label);
+  EXPECT_EQ("stdin_2", several.components[1].spec.label);
+  EXPECT_EQ("C", several.components[2].spec.label);
+  ComponentSpec named;
+  named.label = "lysozyme";
+  EXPECT_EQ("lysozyme", load(named, "GAK\n").components.at(0).spec.label);
+}
+
+// A record that cannot be planned stops a series, but keeps its place in --records,
+// with the reason, so that one bad record does not cost a whole screen.
+TEST(LoadComponents, RecordsKeepGoing) {
+  const std::string text = ">good\nGAK\n>empty\n>odd\nGAOK\n>cys\nCC\n";
+  ComponentSpec spec;
+  spec.disulfides = 2;
+  const Loaded series = load(spec, text);
+  EXPECT_FALSE(series.ok);
+  EXPECT_EQ(
+      "-, record good: 2 disulfides need 4 cysteines, and it has 0; give --disulfides 0 "
+      "or fewer",
+      series.error.message);
+  EXPECT_TRUE(series.error.usage);
+  const Loaded records = load(spec, text, true);
+  ASSERT_TRUE(records.ok);
+  ASSERT_EQ(4u, records.components.size());
+  const char* errors[] = {
+      "-, record good: 2 disulfides need 4 cysteines, and it has 0; give --disulfides 0 or fewer",
+      "-, record empty: holds no residues in the one-letter code; check the file or give its "
+      "code with --code",
+      "-, record odd: 1 entry names no residue, the first \"O\"; correct the file, give its code "
+      "with --code, or leave them out with --allow-unknown",
+      "-, record cys: 2 disulfides need 4 cysteines, and it has 2; give --disulfides 1 or fewer"};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(errors[i], records.components[i].error) << i;
+  }
+}
