@@ -51,11 +51,13 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
         ys.push_back(fit.rm2 + fit.alpha * u - fit.beta * u * u);
       }
       plot_line(&chart, xs, ys, {colour, 1.5, ""});
-      detail = "Rm\xc2\xb2 " + fixed(fit.rm2, 1) + ", \xce\xb1 " + shortest(fit.alpha) +
-               ", \xce\xb2 " + shortest(fit.beta);
+      const NumberFormat short_form{NumberFormat::kGeneral, 3};
+      detail = "Rm\xc2\xb2 " + fixed(fit.rm2, 1) + ", \xce\xb1 " +
+               format_number(fit.alpha, short_form) + ", \xce\xb2 " +
+               format_number(fit.beta, short_form);
     }
     chart.legend.push_back(
-        {line.label, detail + " (" + std::to_string(fit.points) + " points)", {colour, 2.0, ""}});
+        {line.label, detail + ", " + std::to_string(fit.points) + " points", {colour, 2.0, ""}});
   }
   return render_chart(chart);
 }
