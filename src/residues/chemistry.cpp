@@ -4,16 +4,23 @@
 
 namespace {
 
-// Bound coherent scattering lengths: V. F. Sears, Neutron News 3(3), 26-37 (1992), as
-// tabulated by NIST; standard atomic weights (IUPAC); electrons of the neutral atom.
+// Bound coherent scattering lengths, incoherent and absorption (2200 m/s) cross
+// sections: H. Rauch and W. Waschkowski, Neutron Data Booklet, 2nd ed. (2003), A.-J.
+// Dianoux and G. Lander, eds., the table the periodictable package uses too (NIST's
+// online copy of Sears 1992 differs slightly: H -3.7390, D 6.671, C 6.6460, O 5.803 fm).
+// The protein residue table was built from these lengths. Standard atomic weights
+// (IUPAC); electrons of the neutral atom.
 const Element ELEMENTS[] = {
-    {"H", 1, 1.00794, -3.7409},   {"D", 1, 2.014102, 6.674},  {"C", 6, 12.0107, 6.6484},
-    {"N", 7, 14.0067, 9.36},      {"O", 8, 15.9994, 5.805},   {"P", 15, 30.973761, 5.13},
-    {"S", 16, 32.065, 2.847},     {"Na", 11, 22.98977, 3.63}, {"K", 19, 39.0983, 3.67},
-    {"Cl", 17, 35.453, 9.5792},   {"Mg", 12, 24.305, 5.375},  {"Ca", 20, 40.078, 4.7},
-    {"Se", 34, 78.96, 7.97},      {"Fe", 26, 55.845, 9.45},   {"Zn", 30, 65.409, 5.68},
-    {"Mn", 25, 54.938049, -3.75}, {"Cu", 29, 63.546, 7.718},  {"F", 9, 18.998403, 5.654},
-    {"Br", 35, 79.904, 6.79},     {"I", 53, 126.90447, 5.28},
+    {"H", 1, 1.00794, -3.7409, 80.26, 0.3326}, {"D", 1, 2.014102, 6.674, 2.05, 0.000519},
+    {"C", 6, 12.0107, 6.6484, 0.001, 0.0035},  {"N", 7, 14.0067, 9.36, 0.5, 1.9},
+    {"O", 8, 15.9994, 5.805, 0.0, 0.00019},    {"P", 15, 30.973761, 5.13, 0.005, 0.172},
+    {"S", 16, 32.065, 2.847, 0.007, 0.53},     {"Na", 11, 22.98977, 3.63, 1.62, 0.53},
+    {"K", 19, 39.0983, 3.67, 0.27, 2.1},       {"Cl", 17, 35.453, 9.5792, 5.3, 33.5},
+    {"Mg", 12, 24.305, 5.375, 0.08, 0.063},    {"Ca", 20, 40.078, 4.7, 0.05, 0.43},
+    {"Se", 34, 78.96, 7.97, 0.32, 11.7},       {"Fe", 26, 55.845, 9.45, 0.4, 2.56},
+    {"Zn", 30, 65.409, 5.68, 0.077, 1.11},     {"Mn", 25, 54.938049, -3.75, 0.4, 13.3},
+    {"Cu", 29, 63.546, 7.718, 0.55, 3.78},     {"F", 9, 18.998403, 5.654, 0.0008, 0.0096},
+    {"Br", 35, 79.904, 6.79, 0.1, 6.9},        {"I", 53, 126.90447, 5.28, 0.31, 6.15},
 };
 
 // Electrons of each table row: those of the neutral residue (a charged side chain

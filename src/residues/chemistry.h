@@ -14,9 +14,11 @@ constexpr double ANGSTROM3_PER_CM3_MOL = 1e24 / AVOGADRO;  // cm^3/mol to cubic 
 
 struct Element {
   const char* symbol;
-  int electrons;  // of the neutral atom
-  double mass;    // g/mol
-  double length;  // fm, bound coherent neutron scattering length
+  int electrons;      // of the neutral atom
+  double mass;        // g/mol
+  double length;      // fm, bound coherent neutron scattering length
+  double incoherent;  // barn, bound incoherent cross section
+  double absorption;  // barn, absorption cross section at 2200 m/s (1.798 A)
 };
 
 // The element of that symbol (H, D, C, Se...), or null.

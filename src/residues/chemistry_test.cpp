@@ -36,6 +36,39 @@ TEST(ChainUnit, NucleotidesFollowFromTheirFormulas) {
   EXPECT_NEAR(335.19, chain_unit(ChainKind::kDna, 0).mass - 2 * EXCHANGE_MASS_STEP, 0.005);
 }
 
+// The element table, row by row, against the values typed from their source: H. Rauch
+// and W. Waschkowski, Neutron Data Booklet (2003), for b_coh, sigma_inc and sigma_abs;
+// IUPAC standard atomic weights; Z. Any slip in a constant fails here.
+TEST(ElementTable, AsPublished) {
+  struct Row {
+    const char* symbol;
+    int z;
+    double mass, b_coh, sigma_inc, sigma_abs;
+  };
+  const Row rows[] = {
+      {"H", 1, 1.007940, -3.7409, 80.26, 0.3326}, {"D", 1, 2.014102, 6.674, 2.05, 0.000519},
+      {"C", 6, 12.010700, 6.6484, 0.001, 0.0035}, {"N", 7, 14.006700, 9.36, 0.5, 1.9},
+      {"O", 8, 15.999400, 5.805, 0.0, 0.00019},   {"P", 15, 30.973761, 5.13, 0.005, 0.172},
+      {"S", 16, 32.065000, 2.847, 0.007, 0.53},   {"Na", 11, 22.989770, 3.63, 1.62, 0.53},
+      {"K", 19, 39.098300, 3.67, 0.27, 2.1},      {"Cl", 17, 35.453000, 9.5792, 5.3, 33.5},
+      {"Mg", 12, 24.305000, 5.375, 0.08, 0.063},  {"Ca", 20, 40.078000, 4.7, 0.05, 0.43},
+      {"Se", 34, 78.960000, 7.97, 0.32, 11.7},    {"Fe", 26, 55.845000, 9.45, 0.4, 2.56},
+      {"Zn", 30, 65.409000, 5.68, 0.077, 1.11},   {"Mn", 25, 54.938049, -3.75, 0.4, 13.3},
+      {"Cu", 29, 63.546000, 7.718, 0.55, 3.78},   {"F", 9, 18.998403, 5.654, 0.0008, 0.0096},
+      {"Br", 35, 79.904000, 6.79, 0.1, 6.9},      {"I", 53, 126.904470, 5.28, 0.31, 6.15},
+  };
+  ASSERT_EQ(static_cast<int>(sizeof rows / sizeof rows[0]), element_count());
+  for (const Row& r : rows) {
+    const Element* e = find_element(r.symbol);
+    ASSERT_NE(nullptr, e) << r.symbol;
+    EXPECT_EQ(r.z, e->electrons) << r.symbol;
+    EXPECT_EQ(r.mass, e->mass) << r.symbol;
+    EXPECT_EQ(r.b_coh, e->length) << r.symbol;
+    EXPECT_EQ(r.sigma_inc, e->incoherent) << r.symbol;
+    EXPECT_EQ(r.sigma_abs, e->absorption) << r.symbol;
+  }
+}
+
 TEST(ParseFormula, ElementsCountsAndCharges) {
   struct Case {
     const char* formula;

@@ -33,7 +33,7 @@ struct LetterTable {
     for (LetterRule& rule : rules) {
       rule = LetterRule{Action::kUnknown, Note::kNone, 0, {}};
     }
-    for (int c : {' ', '\t', '\n', '\v', '\f', '\r', '*', '-'}) {
+    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r', '*', '-'}) {
       rules[c].action = Action::kSkip;
     }
     if (kind == ChainKind::kProtein) {

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-// Every row against its chemical composition, with the element data of Sears (1992)
-// and IUPAC masses: labile hydrogens as deuterium, carbon-bound ones as hydrogen. A
-// wrong hydrogen count moves the mass by 1 g/mol and the length by 10 fm.
+// Every row against its chemical composition, with the element data of Rauch and
+// Waschkowski (2003) and IUPAC masses: labile hydrogens as deuterium, carbon-bound ones
+// as hydrogen. A wrong hydrogen count moves the mass by 1 g/mol and the length by 10 fm.
 TEST(ResidueTable, RowsFollowFromTheirComposition) {
   struct Element {
     double mass, length;
