@@ -21,25 +21,26 @@ std::string entries(int64_t count) {
 }
 
 // A volume from a partial specific volume: the protonated molecule's mass in H2O.
-double volume_from_psv(const Makeup& makeup, double water, double psv) {
+double volume_from_psv(const Makeup& makeup, double psv, const Solvent& solvent) {
   Makeup protonated = makeup;
   for (Part& part : protonated.parts) {
     part.deuteration = 0.0;
   }
-  protonated.volume = 0.0;
-  return series_point(protonated, 1.0, 0.0, water).mass * psv * ANGSTROM3_PER_CM3_MOL;
+  return weighed_mass(protonated, solvent) * psv * ANGSTROM3_PER_CM3_MOL;
 }
 
-Component formula_component(const ComponentSpec& spec, int input) {
+Component formula_component(const LoadContext& context, int input) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
   Component component;
   component.spec = spec;
   component.input = input;
   component.makeup.parts.push_back({spec.formula_unit, 1.0, spec.deuteration / 100.0});
+  component.makeup.exchange = exchange_of(spec, *context.options);
   if (spec.volume > 0.0) {
     component.makeup.volume = spec.volume;
   } else {
     const double psv = spec.density > 0.0 ? 1.0 / spec.density : spec.psv;
-    component.makeup.volume = volume_from_psv(component.makeup, 0.0, psv);
+    component.makeup.volume = volume_from_psv(component.makeup, psv, *context.solvent);
   }
   if (component.spec.label.empty()) {
     component.spec.label = spec.formula;
@@ -183,7 +184,6 @@ bool load_sequences(const LoadContext& context, int input, std::vector<Component
     component.input = input;
     component.code = code;
     component.composition = record.composition;
-    component.water = WATER_MASS;
     if (records > 1) {
       component.record = record.id;
       component.spec.label =
@@ -206,7 +206,7 @@ bool load_sequences(const LoadContext& context, int input, std::vector<Component
       return false;
     }
     if (component.error.empty()) {
-      component.makeup = chain_makeup(spec, record.composition);
+      component.makeup = chain_makeup(spec, record.composition, context);
     }
     components->push_back(component);
   }
@@ -267,22 +267,25 @@ double deuteration_of(const ComponentSpec& spec, const char* name) {
   return percent / 100.0;
 }
 
-Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp,
-                    const std::vector<Part>& extra) {
+Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp, const LoadContext& context,
+                    const std::vector<Part>& extra, double chains) {
   Makeup makeup;
+  const UnitSet set = unit_set_of(*context.options);
   for (int i = 0; i < unit_count(comp.kind); ++i) {
-    makeup.parts.push_back(
-        {chain_unit(comp.kind, i), comp.rows[i], deuteration_of(spec, unit_name(comp.kind, i))});
+    makeup.parts.push_back({chain_unit(comp.kind, i, set), comp.rows[i],
+                            deuteration_of(spec, unit_name(comp.kind, i))});
   }
   const Element& d = *find_element("D");
   // Selenocysteine: S becomes Se. A disulfide takes away two labile thiol hydrogens,
-  // which the table counts as deuterium.
+  // which the units count as deuterium.
   makeup.parts.push_back({selenium_for_sulfur(), comp.selenium, 0.0});
   makeup.parts.push_back(
       {{d.mass, 0.0, d.length, 0.0, 1.0, 1.0}, -2.0 * static_cast<double>(spec.disulfides), 0.0});
   makeup.parts.insert(makeup.parts.end(), extra.begin(), extra.end());
+  makeup.exchange = exchange_of(spec, *context.options);
+  makeup.water = WATER_MASS * chains;
   if (spec.psv > 0.0) {
-    makeup.volume = volume_from_psv(makeup, WATER_MASS, spec.psv);
+    makeup.volume = volume_from_psv(makeup, spec.psv, *context.solvent);
   }
   return makeup;
 }
@@ -318,7 +321,7 @@ bool load_components(const LoadContext& context, int input, std::vector<Componen
                      std::vector<std::string>* warnings, PlanError* error) {
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
   if (!spec.formula.empty()) {
-    components->push_back(formula_component(spec, input));
+    components->push_back(formula_component(context, input));
     return true;
   }
   if (is_structure(spec)) {

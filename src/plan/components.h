@@ -20,8 +20,7 @@ struct Component {
   std::string record;  // the FASTA record's ID, or the chains of a model; may be empty
   InputKind code = InputKind::kOneLetter;  // how it was read; never kGuess
   Composition composition{};               // of a chain; empty for a formula
-  Makeup makeup;                           // the units summed, with their deuteration
-  double water = 0.0;  // g/mol added to the mass: one water per chain, none for a formula
+  Makeup makeup;  // the units summed, their deuteration and exchange, the chain ends' mass
   std::vector<PlacedUnit> placed;  // from a structure: each residue and ligand where it sits
   std::vector<std::string> notes;  // what the report should say of how it was read
   std::string error;               // --records: why this record could not be planned
@@ -30,6 +29,7 @@ struct Component {
 // What a component is read from besides its spec.
 struct LoadContext {
   const SeriesOptions* options;
+  const Solvent* solvent;     // for volumes from masses: its hydrogen steps
   std::FILE* standard_input;  // a rewindable copy of standard input, for the FILE "-"
 };
 
@@ -51,10 +51,11 @@ const char* kind_name(ChainKind kind);
 std::string stem_of(const std::string& path);
 
 // The makeup of a chain of `comp` under the options of `spec`: a part per unit of its
-// type, selenium for sulfur, the thiol hydrogens of disulfides; `extra` (ligands) joins
-// before a volume from --psv is taken from the whole.
-Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp,
-                    const std::vector<Part>& extra = {});
+// type (of the run's unit set), selenium for sulfur, the thiol hydrogens of disulfides,
+// its exchange and one water per chain; `extra` (ligands, glycans) joins before a
+// volume from --psv is taken from the whole.
+Makeup chain_makeup(const ComponentSpec& spec, const Composition& comp, const LoadContext& context,
+                    const std::vector<Part>& extra = {}, double chains = 1.0);
 // The deuterated fraction of the unit `name` under the options of `spec`.
 double deuteration_of(const ComponentSpec& spec, const char* name);
 // "" when every entry of `comp` names a unit of its kind; else the reason it cannot be

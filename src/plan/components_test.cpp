@@ -23,8 +23,10 @@ Loaded load(const ComponentSpec& spec, const std::string& text, bool records = f
   options.components[0].path = "-";
   std::FILE* in = stream_with(text);
   Loaded loaded;
+  const Solvent solvent = solvent_of(options);
   std::vector<std::string> warnings;
-  loaded.ok = load_components({&options, in}, 0, &loaded.components, &warnings, &loaded.error);
+  loaded.ok =
+      load_components({&options, &solvent, in}, 0, &loaded.components, &warnings, &loaded.error);
   std::fclose(in);
   return loaded;
 }

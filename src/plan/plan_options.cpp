@@ -42,3 +42,21 @@ bool is_structure(const ComponentSpec& spec) {
   return spec.input == InputKind::kStructure ||
          (spec.input == InputKind::kGuess && spec.formula.empty() && is_structure_path(spec.path));
 }
+
+Solvent solvent_of(const SeriesOptions& options) {
+  if (options.solvent == SolventModel::kConsole) {
+    return console_solvent();
+  }
+  return make_solvent(options.temperature, options.d2o_purity / 100.0, options.buffer);
+}
+
+UnitSet unit_set_of(const SeriesOptions& options) {
+  if (options.volumes == ProteinVolumes::kPerkins) {
+    return UnitSet::kPerkins;
+  }
+  return options.solvent == SolventModel::kConsole ? UnitSet::kConsole : UnitSet::kTable;
+}
+
+double exchange_of(const ComponentSpec& spec, const SeriesOptions& options) {
+  return (spec.exchange >= 0.0 ? spec.exchange : options.exchange) / 100.0;
+}

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "residues/chemistry.h"
+#include "scattering/contrast_series.h"
+#include "scattering/solvent.h"
 
 // How a component's file is read.
 enum class InputKind {
@@ -38,6 +40,7 @@ struct ComponentSpec {
   double deuteration = 0.0;         // % of the non-exchangeable hydrogens that are deuterium
   std::vector<SelectiveDeuteration> selective;
   int64_t copies = 1;
+  double exchange = -1.0;  // % of its labile hydrogens that exchange; below 0: the run's
   double labile = 0.0;     // formula: hydrogens that exchange with the solvent
   double volume = 0.0;     // formula: cubic angstrom per molecule (0: not given)
   double density = 0.0;    // formula: g/cm^3 (0: not given)
@@ -48,6 +51,12 @@ struct ComponentSpec {
 };
 
 enum class OutputFormat { kText, kCsv };
+enum class SolventModel {
+  kElements,  // from the element table and the water densities at the temperature
+  kConsole,   // the console calculator's solvent line and hydrogen steps
+};
+enum class SldUnit { kPerSquareAngstrom, kFmPerCubicAngstrom };  // 1e-6 A^-2 or fm/A^3
+enum class ProteinVolumes { kTable, kPerkins };
 enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann };
 
 // The most D2O points a series takes; the help and the message name it from here.
@@ -55,8 +64,15 @@ constexpr int MAX_POINTS = 10001;
 
 struct SeriesOptions {
   std::vector<ComponentSpec> components;
-  double exchange = 100.0;  // % of the labile hydrogens that exchange with the solvent
-  double from = 0.0;        // % D2O
+  double exchange = 100.0;  // % of the labile hydrogens that exchange; each component's default
+  SolventModel solvent = SolventModel::kElements;
+  double temperature = 20.0;  // C
+  double d2o_purity = 100.0;  // % D among the heavy water's hydrogens
+  std::vector<BufferSolute> buffer;
+  ProteinVolumes volumes = ProteinVolumes::kTable;
+  SldUnit sld_unit = SldUnit::kPerSquareAngstrom;
+  Uncertainty uncertainty;
+  double from = 0.0;  // % D2O
   double to = 100.0;
   double step = 10.0;
   OutputFormat format = OutputFormat::kText;
@@ -80,6 +96,17 @@ std::vector<double> d2o_percentages(double from, double to, double step);
 // How many points d2o_percentages gives, without building them; a range that would
 // give more than MAX_POINTS returns MAX_POINTS + 1.
 int64_t d2o_point_count(double from, double to, double step);
+
+// The solvent the options describe, computed once for every computation of the run.
+Solvent solvent_of(const SeriesOptions& options);
+
+// The protein units the options ask for: the console's table with its solvent, else
+// compositions with the table's or Perkins' volumes.
+UnitSet unit_set_of(const SeriesOptions& options);
+
+// The share of a component's labile hydrogens that exchange (a fraction): its own -x,
+// or the run's.
+double exchange_of(const ComponentSpec& spec, const SeriesOptions& options);
 
 // Whether a component is read from an atomic model: by --code structure, or by its
 // file name when no code was given.

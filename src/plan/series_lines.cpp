@@ -5,28 +5,31 @@
 namespace {
 
 // I(0) of each line at each point: the complex (or the only component) at the whole
-// concentration, each component at the share of the sample's mass its copies hold.
-void add_forward_scattering(double conc, std::vector<SeriesLine>* lines) {
-  const SeriesLine& whole = lines->back();
-  const bool has_complex = whole.is_complex;
-  for (SeriesLine& line : *lines) {
+// concentration, each component at the share of the sample's mass its copies hold, the
+// masses as weighed (before exchange). `weighed` holds each line's weighed mass.
+void add_forward_scattering(double conc, const std::vector<double>& weighed,
+                            std::vector<SeriesLine>* lines) {
+  const bool has_complex = lines->back().is_complex;
+  const double total =
+      has_complex ? weighed.back() : static_cast<double>(lines->back().copies) * weighed.back();
+  for (size_t l = 0; l < lines->size(); ++l) {
+    SeriesLine& line = (*lines)[l];
     const double copies = line.is_complex ? 1.0 : static_cast<double>(line.copies);
-    for (size_t i = 0; i < line.points.size(); ++i) {
-      SeriesPoint& p = line.points[i];
-      const double total_mass =
-          !line.is_complex && has_complex ? whole.points[i].mass : copies * p.mass;
-      const double share = conc * copies * p.mass / total_mass;
-      p.forward_scattering = forward_scattering(share, p.contrast, p.mass);
+    const double share = conc * copies * weighed[l] / total;
+    for (SeriesPoint& p : line.points) {
+      p.forward_scattering = forward_scattering(share, p.contrast, weighed[l]);
+      const double xray_contrast = p.xray_density * p.volume - p.xray_solvent_density * p.volume;
+      p.xray_forward_scattering = forward_scattering(share, xray_contrast, weighed[l]);
     }
   }
 }
 
 // The radius of gyration of `placed` at each point of `line`, and its Stuhrmann fit
 // over the points the fit may use.
-void add_gyration(const std::vector<PlacedUnit>& placed, double exchange, SeriesLine* line) {
+void add_gyration(const std::vector<PlacedUnit>& placed, const Solvent& solvent, SeriesLine* line) {
   std::vector<double> inverse, rg2;
   for (const SeriesPoint& p : line->points) {
-    const Gyration g = radius_of_gyration(placed, exchange, p.d2o_fraction);
+    const Gyration g = radius_of_gyration(placed, solvent, p.d2o_fraction);
     const bool used =
         stuhrmann_uses(g, p.d2o_fraction * 100.0, line->has_match, line->match_percent);
     line->gyration.push_back(g);
@@ -39,11 +42,19 @@ void add_gyration(const std::vector<PlacedUnit>& placed, double exchange, Series
   line->stuhrmann = fit_stuhrmann(inverse, rg2);
 }
 
+void add_range(const std::vector<std::pair<const Makeup*, int64_t>>& members,
+               const Solvent& solvent, const Uncertainty& uncertainty, SeriesLine* line) {
+  double low = 0.0, high = 0.0;
+  line->has_range = line->has_match && match_range(members, solvent, uncertainty, &low, &high);
+  line->match_low = low * 100.0;
+  line->match_high = high * 100.0;
+}
+
 }  // namespace
 
-bool component_match(const Component& component, double exchange_percent, double* percent) {
+bool component_match(const Component& component, const Solvent& solvent, double* percent) {
   double x = 0.0;
-  if (!match_point(contrast_model(component.makeup, exchange_percent / 100.0), &x)) {
+  if (!match_point(contrast_model(component.makeup, solvent), solvent, &x)) {
     return false;
   }
   *percent = x * 100.0;
@@ -51,16 +62,18 @@ bool component_match(const Component& component, double exchange_percent, double
 }
 
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
-                                       const SeriesOptions& options) {
+                                       const SeriesOptions& options, const Solvent& solvent) {
   const std::vector<double> percentages = d2o_percentages(options.from, options.to, options.step);
-  const double exchange = options.exchange / 100.0;
   std::vector<SeriesLine> lines;
+  std::vector<double> weighed;
   SeriesLine complex;
   complex.label = "complex";
   complex.is_complex = true;
   complex.copies = 0;
   complex.points.resize(percentages.size());
   ContrastModel complex_model{};
+  double complex_weighed = 0.0;
+  std::vector<std::pair<const Makeup*, int64_t>> members;
   std::vector<PlacedUnit> complex_placed;
   bool complex_placed_whole = true;
   for (size_t c = 0; c < components.size(); ++c) {
@@ -71,33 +84,38 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     line.copies = component.spec.copies;
     line.residues = component.composition.residues;
     for (size_t i = 0; i < percentages.size(); ++i) {
-      line.points.push_back(
-          series_point(component.makeup, exchange, percentages[i] / 100.0, component.water));
+      line.points.push_back(series_point(component.makeup, solvent, percentages[i] / 100.0));
       add_copies(line.points.back(), line.copies, &complex.points[i]);
     }
-    add_model(contrast_model(component.makeup, exchange), line.copies, &complex_model);
-    line.has_match = component_match(component, options.exchange, &line.match_percent);
+    add_model(contrast_model(component.makeup, solvent), line.copies, &complex_model);
+    line.has_match = component_match(component, solvent, &line.match_percent);
+    add_range({{&component.makeup, 1}}, solvent, options.uncertainty, &line);
+    members.emplace_back(&component.makeup, line.copies);
+    weighed.push_back(weighed_mass(component.makeup, solvent));
+    complex_weighed += static_cast<double>(line.copies) * weighed.back();
     complex.copies += line.copies;
     complex.residues += line.residues * line.copies;
     if (!component.placed.empty()) {
-      add_gyration(component.placed, exchange, &line);
+      add_gyration(component.placed, solvent, &line);
     }
     complex_placed_whole = complex_placed_whole && !component.placed.empty() && line.copies == 1;
     complex_placed.insert(complex_placed.end(), component.placed.begin(), component.placed.end());
     lines.push_back(line);
   }
   if (complex.copies > 1) {
-    // Each molecule brings its own water molecule's mass; the complex's mass is the sum.
+    // Each molecule brings its own chain ends' mass; the complex's mass is the sum.
     double x = 0.0;
-    complex.has_match = match_point(complex_model, &x);
+    complex.has_match = match_point(complex_model, solvent, &x);
     complex.match_percent = x * 100.0;
+    add_range(members, solvent, options.uncertainty, &complex);
     if (complex_placed_whole) {
-      add_gyration(complex_placed, exchange, &complex);
+      add_gyration(complex_placed, solvent, &complex);
     }
     lines.push_back(complex);
+    weighed.push_back(complex_weighed);
   }
   if (options.conc > 0.0) {
-    add_forward_scattering(options.conc, &lines);
+    add_forward_scattering(options.conc, weighed, &lines);
   }
   return lines;
 }

@@ -20,20 +20,23 @@ struct SeriesLine {
   std::vector<SeriesPoint> points;
   bool has_match = false;
   double match_percent = 0.0;
-  std::vector<Gyration> gyration;  // per point, for what has coordinates; else empty
-  std::vector<bool> in_fit;        // per point: used in the Stuhrmann fit
-  StuhrmannFit stuhrmann;          // of the points in_fit
+  bool has_range = false;                    // the match point's range over the uncertainty box
+  double match_low = 0.0, match_high = 0.0;  // percent
+  std::vector<Gyration> gyration;            // per point, for what has coordinates; else empty
+  std::vector<bool> in_fit;                  // per point: used in the Stuhrmann fit
+  StuhrmannFit stuhrmann;                    // of the points in_fit
 };
 
 // The lines of every component and, when there is more than one molecule, the
-// complex, last. With options.conc, each point's I(0): the complex at that
-// concentration, each component alone at its share of the mass. Components from
-// structures get their radius of gyration at each point, and so does the complex when
-// all of it comes from structures, one copy each.
+// complex, last, in `solvent`, with each match point's range over options.uncertainty.
+// With options.conc, each point's I(0) (and X-ray I(0)): the complex at that
+// concentration, each component alone at its share of the mass, masses as weighed.
+// Components from structures get their radius of gyration at each point, and so does
+// the complex when all of it comes from structures, one copy each.
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
-                                       const SeriesOptions& options);
+                                       const SeriesOptions& options, const Solvent& solvent);
 
 // The match point of one component in percent; false when there is none.
-bool component_match(const Component& component, double exchange_percent, double* percent);
+bool component_match(const Component& component, const Solvent& solvent, double* percent);
 
 #endif  // QUORVANE_PLAN_SERIES_LINES_H_

@@ -138,44 +138,107 @@ Composition composition_of(const ChainGroup& group, std::vector<std::string>* no
   return comp;
 }
 
-// Places every residue of the group, and its ligands when they are added: their parts
-// go to `*ligand_parts`, to join the sums before a volume is taken from --psv.
-void place(const ComponentSpec& spec, const ChainGroup& group, bool ligands, Component* component,
-           std::vector<Part>* ligand_parts) {
+// What a 5' end without its phosphate lacks: the sodium phosphate of the unit, and a
+// share of the unit's volume in proportion to its mass.
+Unit missing_phosphate(const Unit& nucleotide) {
+  Unit phosphate{};
+  std::string error;
+  parse_formula("NaPO3", 0.0, &phosphate, &error);
+  phosphate.volume = nucleotide.volume * phosphate.mass / nucleotide.mass;
+  return phosphate;
+}
+
+Unit minus(Unit a, const Unit& b) {
+  a.mass -= b.mass;
+  a.volume -= b.volume;
+  a.length -= b.length;
+  a.electrons -= b.electrons;
+  return a;
+}
+
+// "NAG x2, MAN x3"
+std::string counted(const std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, int>> counts;
+  for (const std::string& name : names) {
+    bool found = false;
+    for (auto& entry : counts) {
+      if (entry.first == name) {
+        ++entry.second;
+        found = true;
+      }
+    }
+    if (!found) {
+      counts.emplace_back(name, 1);
+    }
+  }
+  std::string text;
+  for (const auto& [name, count] : counts) {
+    text += (text.empty() ? "" : ", ") + name + (count > 1 ? " x" + std::to_string(count) : "");
+  }
+  return text;
+}
+
+// Places every residue of the group, its glycans, and its other ligands when they are
+// added; the parts of glycans and ligands go to `*extra_parts`, to join the sums before
+// a volume is taken from --psv. A nucleic-acid chain whose model has no 5' phosphorus
+// loses that phosphate.
+void place(const LoadContext& context, const ComponentSpec& spec, const ChainGroup& group,
+           Component* component, std::vector<Part>* extra_parts) {
   const ChainKind kind = group.chains.front()->kind;
+  const bool ligands = context.options->ligands;
+  const UnitSet set = unit_set_of(*context.options);
+  const double exchange = exchange_of(spec, *context.options);
   const Unit selenium = selenium_for_sulfur();
-  std::string names;
+  std::vector<std::string> glycans, others;
   const auto add_ligand = [&](const LigandSite& ligand) {
-    names += (names.empty() ? "" : ", ") + ligand.name;
-    if (ligands) {
-      ligand_parts->push_back({ligand.unit, 1.0, 0.0});
-      component->placed.push_back({ligand.unit, 0.0, ligand.x, ligand.y, ligand.z});
+    (ligand.glycan ? glycans : others).push_back(ligand.name);
+    if (ligand.glycan || ligands) {
+      extra_parts->push_back({ligand.unit, 1.0, 0.0});
+      component->placed.push_back({ligand.unit, 0.0, exchange, ligand.x, ligand.y, ligand.z});
     }
   };
   for (const LigandSite* ligand : group.nearby) {
     add_ligand(*ligand);
   }
+  int unphosphorylated = 0;
   for (const StructureChain* chain : group.chains) {
-    for (const Site& site : chain->sites) {
-      Unit unit = chain_unit(kind, site.unit);
+    for (size_t i = 0; i < chain->sites.size(); ++i) {
+      const Site& site = chain->sites[i];
+      Unit unit = chain_unit(kind, site.unit, set);
       if (site.selenium) {
         unit.mass += selenium.mass;
         unit.length += selenium.length;
         unit.electrons += selenium.electrons;
       }
-      component->placed.push_back(
-          {unit, deuteration_of(spec, unit_name(kind, site.unit)), site.x, site.y, site.z});
+      if (i == 0 && kind != ChainKind::kProtein && !chain->first_phosphate) {
+        const Unit phosphate = missing_phosphate(unit);
+        extra_parts->push_back({phosphate, -1.0, 0.0});
+        unit = minus(unit, phosphate);
+        ++unphosphorylated;
+      }
+      component->placed.push_back({unit, deuteration_of(spec, unit_name(kind, site.unit)), exchange,
+                                   site.x, site.y, site.z});
     }
     for (const LigandSite& ligand : chain->ligands) {
       add_ligand(ligand);
     }
   }
-  if (!names.empty()) {
+  if (unphosphorylated > 0) {
+    component->notes.push_back(
+        std::to_string(unphosphorylated) +
+        " 5' end(s) without a phosphate in the model: NaPO3 taken off each, with its share of "
+        "the nucleotide's volume");
+  }
+  if (!glycans.empty()) {
+    component->notes.push_back("glycan residues counted with Perkins' compositions and volumes: " +
+                               counted(glycans));
+  }
+  if (!others.empty()) {
     component->notes.push_back(
         ligands ? "ligands added as modelled (hydrogens only where modelled, none labile; "
                   "volume at 0.73 cm^3/g): " +
-                      names
-                : "ligands left out (add them with --ligands): " + names);
+                      counted(others)
+                : "ligands left out (add them with --ligands): " + counted(others));
   }
 }
 
@@ -229,10 +292,10 @@ bool load_structure_components(const LoadContext& context, int input,
       *error = plan_error(input, "file", message);
       return false;
     }
-    std::vector<Part> ligand_parts;
-    place(component.spec, group, context.options->ligands, &component, &ligand_parts);
-    component.makeup = chain_makeup(component.spec, component.composition, ligand_parts);
-    component.water = WATER_MASS * static_cast<double>(group.chains.size());
+    std::vector<Part> extra_parts;
+    place(context, component.spec, group, &component, &extra_parts);
+    component.makeup = chain_makeup(component.spec, component.composition, context, extra_parts,
+                                    static_cast<double>(group.chains.size()));
     if (component.makeup.volume > 0.0) {
       spread_volume(component.makeup.volume, &component.placed);
     }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_util.h"
+
 namespace {
 
 const std::string MODEL = std::string(QUORVANE_GOLDEN_DIR) + "/structure_model_pdb/input/model.pdb";
@@ -15,9 +17,10 @@ std::vector<Component> load(const ComponentSpec& spec, bool ligands = false) {
   options.components[0].path = MODEL;
   options.ligands = ligands;
   std::vector<Component> components;
+  const Solvent solvent = solvent_of(options);
   std::vector<std::string> warnings;
   PlanError error;
-  EXPECT_TRUE(load_components({&options, nullptr}, 0, &components, &warnings, &error))
+  EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
       << error.message;
   return components;
 }
@@ -54,21 +57,67 @@ TEST(LoadStructureComponents, LabelsNameTheChains) {
   options.components[0].path = MODEL;
   options.components[0].chains = {"A", "B"};
   std::vector<Component> components;
+  const Solvent solvent = solvent_of(options);
   std::vector<std::string> warnings;
   PlanError error;
-  EXPECT_FALSE(load_components({&options, nullptr}, 0, &components, &warnings, &error));
+  EXPECT_FALSE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error));
   EXPECT_EQ(MODEL + ": chains A and B are of different types; give them as two components",
             error.message);
 }
 
-// --psv takes the volume from the mass with the ligands that --ligands adds. By hand:
-// GLY GLY TRP MET(Se) ALA in H2O with a water, 567.495076 g/mol, and the SO4 as
-// modelled (S and one O), 48.0644 g/mol: 615.559476 g/mol x 0.73 cm^3/g x 1e24 / N_A.
+// --psv takes the volume from the mass with the ligands that --ligands adds. By hand,
+// with the element table: GLY GLY TRP MET(Se) ALA in H2O with a water, 567.49678
+// g/mol, and the SO4 as modelled (S and one O), 48.0644 g/mol: 615.56118 g/mol x 0.73
+// cm^3/g x 1e24 / N_A.
 TEST(LoadStructureComponents, PsvCountsTheLigands) {
   ComponentSpec spec;
   spec.chains = {"A"};
   spec.psv = 0.73;
-  EXPECT_NEAR(746.17721, load(spec, true).at(0).makeup.volume, 1e-5);
-  EXPECT_NEAR(567.495076 * 0.73 * 1e24 / 6.02214076e23, load(spec, false).at(0).makeup.volume,
-              1e-5);
+  EXPECT_NEAR(746.179273, load(spec, true).at(0).makeup.volume, 1e-5);
+  EXPECT_NEAR(687.915919, load(spec, false).at(0).makeup.volume, 1e-5);
+}
+
+// A glycan residue joins its protein with Perkins' composition and volume, whether or
+// not --ligands is given; a DNA chain whose first nucleotide has no phosphorus loses
+// one sodium phosphate (NaPO3, 101.96 g/mol by hand) and its share of the volume.
+TEST(LoadStructureComponents, GlycansAndFivePrimeEnds) {
+  ScopedTempDir dir;
+  write_file("glyco.pdb",
+             "ATOM      1  CA  GLY A   1       0.000   0.000   0.000  1.00 20.00           C\n"
+             "ATOM      2  CA  ALA A   2       3.800   0.000   0.000  1.00 20.00           C\n"
+             "HETATM    3  C1  NAG A 101       6.000   2.000   0.000  1.00 20.00           C\n"
+             "HETATM    4  O5  NAG A 101       6.500   2.500   0.000  1.00 20.00           O\n"
+             "ATOM      5  N9   DA B   1      20.000   0.000   0.000  1.00 20.00           N\n"
+             "ATOM      6  P    DT B   2      20.000   6.000   0.000  1.00 20.00           P\n"
+             "ATOM      7  N1   DT B   2      21.000   6.000   0.000  1.00 20.00           N\n"
+             "END\n");
+  SeriesOptions options;
+  options.components.resize(1);
+  options.components[0].path = "glyco.pdb";
+  const Solvent solvent = solvent_of(options);
+  std::vector<Component> components;
+  std::vector<std::string> warnings;
+  PlanError error;
+  ASSERT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
+      << error.message;
+  ASSERT_EQ(2u, components.size());
+  const Component& protein = components[0];
+  EXPECT_EQ(3u, protein.placed.size());  // two residues and the NAG
+  const double gly_ala = 2 * 12.0107 + 3 * 1.00794 + 14.0067 + 15.9994 +  // C2H3NO
+                         3 * 12.0107 + 5 * 1.00794 + 14.0067 + 15.9994;   // C3H5NO
+  const double nag = 8 * 12.0107 + 13 * 1.00794 + 14.0067 + 5 * 15.9994;
+  EXPECT_NEAR(gly_ala + nag + 18.01528, weighed_mass(protein.makeup, solvent), 1e-9);
+  EXPECT_NE(std::string::npos, protein.notes.back().find("glycan residues counted with "
+                                                         "Perkins' compositions and volumes: NAG"))
+      << protein.notes.back();
+  const Component& dna = components[1];
+  const double dna_a = 10 * 12.0107 + 11 * 1.00794 + 5 * 14.0067 + 5 * 15.9994 + 30.973761 +
+                       22.98977;  // dA, sodium salt, as H
+  const double dna_t =
+      10 * 12.0107 + 12 * 1.00794 + 2 * 14.0067 + 7 * 15.9994 + 30.973761 + 22.98977;
+  const double phosphate = 22.98977 + 30.973761 + 3 * 15.9994;
+  EXPECT_NEAR(101.9617, phosphate, 1e-4);
+  EXPECT_NEAR(dna_a + dna_t - phosphate + 18.01528, weighed_mass(dna.makeup, solvent), 1e-9);
+  EXPECT_NEAR(289.0 * (1 - phosphate / (dna_a + 2 * 1.006162)), dna.placed[0].unit.volume, 1e-9);
+  EXPECT_EQ(301.0, dna.placed[1].unit.volume);
 }

@@ -3,6 +3,7 @@
 
 std::string contrast_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   return d2o_plot(lines, options,
-                  {"Contrast against the solvent", "Contrast density (fm/\xc3\x85\xc2\xb3)",
-                   [](const SeriesPoint& p) { return p.contrast_density; }, nullptr, true});
+                  {"Contrast against the solvent", "Contrast SLD (" + plot_sld_unit(options) + ")",
+                   [](const SeriesPoint& p) { return p.contrast_density; }, nullptr, true,
+                   plot_sld_scale(options)});
 }

@@ -5,7 +5,7 @@
 std::string sld_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   return d2o_plot(
       lines, options,
-      {"Scattering length densities", "SLD (fm/\xc3\x85\xc2\xb3)",
+      {"Scattering length densities", "SLD (" + plot_sld_unit(options) + ")",
        [](const SeriesPoint& p) { return p.length_density; },
-       [](const SeriesPoint& p) { return static_cast<double>(p.solvent_density); }, false});
+       [](const SeriesPoint& p) { return p.solvent_sld; }, false, plot_sld_scale(options)});
 }

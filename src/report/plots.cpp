@@ -27,6 +27,17 @@ double d2o_step(double span) {
 
 }  // namespace
 
+double plot_sld_scale(const SeriesOptions& options) {
+  return options.sld_unit == SldUnit::kPerSquareAngstrom ? 10.0 : 1.0;
+}
+
+std::string plot_sld_unit(const SeriesOptions& options) {
+  // 10^-6 A^-2 with superscripts, or fm/A^3
+  return options.sld_unit == SldUnit::kPerSquareAngstrom
+             ? "10\xe2\x81\xbb\xe2\x81\xb6 \xc3\x85\xe2\x81\xbb\xc2\xb2"
+             : "fm/\xc3\x85\xc2\xb3";
+}
+
 std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   for (const PlotRow& row : PLOTS) {
     if (row.kind == options.plot) {
@@ -48,13 +59,14 @@ double level_at_match(const SeriesLine& line, const D2oFigure& figure) {
   const SeriesPoint& b = line.points.back();
   const double t =
       (line.match_percent / 100.0 - a.d2o_fraction) / (b.d2o_fraction - a.d2o_fraction);
-  return figure.reference(a) + t * (figure.reference(b) - figure.reference(a));
+  return (figure.reference(a) + t * (figure.reference(b) - figure.reference(a))) * figure.scale;
 }
 
-std::vector<double> figures_of(const SeriesLine& line, double (*value)(const SeriesPoint&)) {
+std::vector<double> figures_of(const SeriesLine& line, double (*value)(const SeriesPoint&),
+                               double scale) {
   std::vector<double> ys;
   for (const SeriesPoint& p : line.points) {
-    ys.push_back(value(p));
+    ys.push_back(value(p) * scale);
   }
   return ys;
 }
@@ -66,7 +78,8 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   double low = 0.0, high = 0.0;
   for (const SeriesLine& line : lines) {
     for (const SeriesPoint& p : line.points) {
-      for (double y : {figure.value(p), figure.reference ? figure.reference(p) : 0.0}) {
+      for (double y : {figure.value(p) * figure.scale,
+                       figure.reference ? figure.reference(p) * figure.scale : 0.0}) {
         if (std::isfinite(y)) {
           low = std::fmin(low, y);
           high = std::fmax(high, y);
@@ -91,7 +104,7 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     const LineStyle style{series_colour(l), 2.0, line.is_complex ? "8 4" : ""};
-    plot_line(&chart, xs, figures_of(line, figure.value), style);
+    plot_line(&chart, xs, figures_of(line, figure.value, figure.scale), style);
     std::string detail = "no match point";
     if (line.has_match) {
       detail = "match " + fixed(line.match_percent, 2) + " % D2O";
@@ -104,7 +117,7 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   }
   if (figure.reference != nullptr && !lines.empty()) {
     const LineStyle dashed{"#333", 1.5, "4 3"};
-    plot_line(&chart, xs, figures_of(lines.front(), figure.reference), dashed);
+    plot_line(&chart, xs, figures_of(lines.front(), figure.reference, figure.scale), dashed);
     chart.legend.push_back({"solvent (H2O/D2O)", "", dashed});
   }
   return render_chart(chart);

@@ -20,7 +20,12 @@ struct D2oFigure {
   double (*value)(const SeriesPoint&);      // the figure plotted
   double (*reference)(const SeriesPoint&);  // a dashed reference line (the solvent); may be null
   bool zero_line;                           // a dashed line at 0 (contrast)
+  double scale;                             // from the figure's unit to the axis's
 };
+
+// An SLD axis's scale from fm/A^3 and its label's unit, by --sld-unit.
+double plot_sld_scale(const SeriesOptions& options);
+std::string plot_sld_unit(const SeriesOptions& options);
 
 // The chart of `figure`, rendered.
 std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options,

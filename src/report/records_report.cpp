@@ -6,39 +6,60 @@
 #include "text/text_format.h"
 
 void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,
-                          std::FILE* out) {
+                          const Solvent& solvent, std::FILE* out) {
   const bool csv = options.format == OutputFormat::kCsv;
+  const bool per_a2 = options.sld_unit == SldUnit::kPerSquareAngstrom;
+  const double scale = per_a2 ? 10.0 : 1.0;
+  const std::string suffix = per_a2 ? "_1e-6_per_A2" : "_fm_per_A3";
   if (csv) {
-    std::fputs("record,residues,mw,volume,sld_h2o,sld_d2o,match_point_percent,error\n", out);
+    std::fprintf(out,
+                 "record,residues,mw_g_per_mol,volume_A3,sld_h2o%s,sld_d2o%s,match_point_percent,"
+                 "match_point_low_percent,match_point_high_percent,error\n",
+                 suffix.c_str(), suffix.c_str());
   } else {
-    std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%; Mw in H2O\n",
-                 options.exchange);
-    std::fprintf(out, "%-24s %9s %14s %14s %9s %9s %9s\n", "record", "residues", "Mw g/mol",
-                 "volume A^3", "SLD H2O", "SLD D2O", "match %");
+    std::fprintf(out,
+                 "Labile hydrogens exchanging with the solvent: %g %%; Mw as weighed (labile H as "
+                 "H); SLD in %s\n",
+                 options.exchange, per_a2 ? "1e-6/A^2" : "fm/A^3");
+    std::fprintf(out, "%-24s %9s %11s %10s %8s %8s %20s\n", "record", "residues", "Mw g/mol",
+                 "volume A^3", "SLD H2O", "SLD D2O", "match % D2O");
   }
-  const double exchange = options.exchange / 100.0;
+  const int decimals = per_a2 ? 3 : 4;
   for (const Component& c : components) {
     const std::string label = csv ? csv_field(c.spec.label) : c.spec.label;
+    const auto residues = static_cast<long long>(c.composition.residues);
     if (!c.error.empty()) {
       if (csv) {
-        std::fprintf(out, "%s,%lld,,,,,,%s\n", label.c_str(),
-                     static_cast<long long>(c.composition.residues), csv_field(c.error).c_str());
+        std::fprintf(out, "%s,%lld,,,,,,,,%s\n", label.c_str(), residues,
+                     csv_field(c.error).c_str());
       } else {
         std::fprintf(out, "%-24s not planned: %s\n", label.c_str(), c.error.c_str());
       }
       continue;
     }
-    const SeriesPoint h2o = series_point(c.makeup, exchange, 0.0, c.water);
-    const SeriesPoint d2o = series_point(c.makeup, exchange, 1.0, c.water);
-    double match = 0.0;
-    std::string match_text = csv ? "" : "none";
-    if (component_match(c, options.exchange, &match)) {
-      match_text = fixed(match, 2);
+    const SeriesPoint h2o = series_point(c.makeup, solvent, 0.0);
+    const SeriesPoint d2o = series_point(c.makeup, solvent, 1.0);
+    const double mass = weighed_mass(c.makeup, solvent);
+    double match = 0.0, low = 0.0, high = 0.0;
+    const bool has_match = component_match(c, solvent, &match);
+    const bool has_range =
+        has_match && match_range({{&c.makeup, 1}}, solvent, options.uncertainty, &low, &high);
+    if (csv) {
+      std::fprintf(out, "%s,%lld,%.9g,%.9g,%.6f,%.6f,%s,%s,%s,\n", label.c_str(), residues, mass,
+                   h2o.volume, h2o.length_density * scale, d2o.length_density * scale,
+                   has_match ? fixed(match, 2).c_str() : "",
+                   has_range ? fixed(low * 100.0, 2).c_str() : "",
+                   has_range ? fixed(high * 100.0, 2).c_str() : "");
+      continue;
     }
-    std::fprintf(
-        out,
-        csv ? "%s,%lld,%.6f,%.6f,%.6f,%.6f,%s,\n" : "%-24s %9lld %14.6f %14.6f %9.6f %9.6f %9s\n",
-        label.c_str(), static_cast<long long>(c.composition.residues), h2o.mass, h2o.volume,
-        h2o.length_density, d2o.length_density, match_text.c_str());
+    std::string match_text = "none";
+    if (has_match) {
+      match_text =
+          fixed(match, 1) +
+          (has_range ? " (" + fixed(low * 100.0, 1) + "-" + fixed(high * 100.0, 1) + ")" : "");
+    }
+    std::fprintf(out, "%-24s %9lld %11.1f %10.0f %8.*f %8.*f %20s\n", label.c_str(), residues, mass,
+                 h2o.volume, decimals, h2o.length_density * scale, decimals,
+                 d2o.length_density * scale, match_text.c_str());
   }
 }

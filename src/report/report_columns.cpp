@@ -6,10 +6,16 @@
 namespace {
 
 constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
+constexpr NumberFormat F1{NumberFormat::kFixed, 1};
 constexpr NumberFormat F2{NumberFormat::kFixed, 2};
+constexpr NumberFormat F3{NumberFormat::kFixed, 3};
 constexpr NumberFormat F6{NumberFormat::kFixed, 6};
+constexpr NumberFormat G4{NumberFormat::kGeneral, 4};
 constexpr NumberFormat G6{NumberFormat::kGeneral, 6};
+constexpr NumberFormat G9{NumberFormat::kGeneral, 9};
 constexpr NumberFormat WHOLE{NumberFormat::kFixed, 0};
+constexpr ColumnUnit PLAIN = ColumnUnit::kPlain;
+constexpr ColumnUnit SLD = ColumnUnit::kSld;
 
 const SeriesPoint& point(const ReportRow& r) {
   return r.line->points[r.point];
@@ -20,6 +26,9 @@ bool with_xray(const ReportScope& s) {
 }
 bool with_conc(const ReportScope& s) {
   return s.options->conc > 0.0;
+}
+bool with_xray_conc(const ReportScope& s) {
+  return s.options->xray && s.options->conc > 0.0;
 }
 bool with_gyration(const ReportScope& s) {
   return s.gyration;
@@ -35,48 +44,71 @@ std::string rg_cell(const ReportRow& r, bool csv) {
   if (line.gyration[r.point].rg2 < 0.0) {
     return "neg";
   }
-  return fixed(std::sqrt(line.gyration[r.point].rg2), 2);
+  return fixed(std::sqrt(line.gyration[r.point].rg2), csv ? 4 : 1);
+}
+
+double match_low(const ReportRow& r) {
+  return r.line->has_range ? r.line->match_low : NONE;
+}
+double match_high(const ReportRow& r) {
+  return r.line->has_range ? r.line->match_high : NONE;
 }
 
 const ReportColumn COLUMNS[] = {
-    {"component", nullptr, 0, G6, G6, nullptr,
+    {"component", nullptr, nullptr, 0, PLAIN, G6, G6, nullptr,
      [](const ReportRow& r, bool) { return r.line->label; }, nullptr},
-    {"copies", nullptr, 0, WHOLE, WHOLE,
+    {"copies", nullptr, nullptr, 0, PLAIN, WHOLE, WHOLE,
      [](const ReportRow& r) { return static_cast<double>(r.line->copies); }, nullptr, nullptr},
-    {"residues", nullptr, 0, WHOLE, WHOLE,
+    {"residues", nullptr, nullptr, 0, PLAIN, WHOLE, WHOLE,
      [](const ReportRow& r) { return static_cast<double>(r.line->residues); }, nullptr, nullptr},
-    {"deuteration_percent", nullptr, 0, G6, G6,
+    {"deuteration_percent", nullptr, nullptr, 0, PLAIN, G6, G6,
      [](const ReportRow& r) { return r.component ? r.component->spec.deuteration : NONE; }, nullptr,
      nullptr},
-    {"d2o_percent", "D2O %", 7, F2, G6,
-     [](const ReportRow& r) { return point(r).d2o_fraction * 100.0; }, nullptr, nullptr},
-    {"solvent_sld", "solvent SLD", 12, F6, F6,
-     [](const ReportRow& r) { return static_cast<double>(point(r).solvent_density); }, nullptr,
-     nullptr},
-    {"scattering_length", "scattering length", 18, F6, F6,
-     [](const ReportRow& r) { return point(r).scattering_length; }, nullptr, nullptr},
-    {"contrast", "contrast", 16, F6, F6, [](const ReportRow& r) { return point(r).contrast; },
+    {"exchange_percent", nullptr, nullptr, 0, PLAIN, G6, G6,
+     [](const ReportRow& r) { return r.component ? r.component->makeup.exchange * 100.0 : NONE; },
      nullptr, nullptr},
-    {"mw", "Mw", 16, F6, F6, [](const ReportRow& r) { return point(r).mass; }, nullptr, nullptr},
-    {"volume", nullptr, 0, F6, F6, [](const ReportRow& r) { return point(r).volume; }, nullptr,
-     nullptr},
-    {"sld", "SLD", 10, F6, F6, [](const ReportRow& r) { return point(r).length_density; }, nullptr,
-     nullptr},
-    {"contrast_density", "contrast SLD", 13, F6, F6,
+    {"d2o_percent", "D2O", "%", 7, PLAIN, F2, G6,
+     [](const ReportRow& r) { return point(r).d2o_fraction * 100.0; }, nullptr, nullptr},
+    {"solvent_sld", "solvent SLD", nullptr, 11, SLD, F3, F6,
+     [](const ReportRow& r) { return point(r).solvent_sld; }, nullptr, nullptr},
+    {"scattering_length_fm", "length", "fm", 11, PLAIN, F1, G9,
+     [](const ReportRow& r) { return point(r).scattering_length; }, nullptr, nullptr},
+    {"contrast_fm", "contrast", "fm", 11, PLAIN, F1, G9,
+     [](const ReportRow& r) { return point(r).contrast; }, nullptr, nullptr},
+    {"mw_g_per_mol", "Mw", "g/mol", 10, PLAIN, F1, G9,
+     [](const ReportRow& r) { return point(r).mass; }, nullptr, nullptr},
+    {"volume_A3", nullptr, nullptr, 0, PLAIN, WHOLE, G9,
+     [](const ReportRow& r) { return point(r).volume; }, nullptr, nullptr},
+    {"sld", "SLD", nullptr, 9, SLD, F3, F6,
+     [](const ReportRow& r) { return point(r).length_density; }, nullptr, nullptr},
+    {"contrast_sld", "contrast SLD", nullptr, 12, SLD, F3, F6,
      [](const ReportRow& r) { return point(r).contrast_density; }, nullptr, nullptr},
-    {"match_point_percent", nullptr, 0, F2, F2,
+    {"match_point_percent", nullptr, nullptr, 0, PLAIN, F2, F2,
      [](const ReportRow& r) { return r.line->has_match ? r.line->match_percent : NONE; }, nullptr,
      nullptr},
-    {"xray_sld", "X-ray SLD", 9, F6, F6, [](const ReportRow& r) { return point(r).xray_density; },
-     nullptr, with_xray},
-    {"solvent_xray_sld", "solvent X-ray", 13, F6, F6,
+    {"match_point_low_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_low, nullptr, nullptr},
+    {"match_point_high_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_high, nullptr, nullptr},
+    {"xray_sld", "X-ray SLD", nullptr, 9, SLD, F3, F6,
+     [](const ReportRow& r) { return point(r).xray_density; }, nullptr, with_xray},
+    {"solvent_xray_sld", "solvent X-ray", nullptr, 13, SLD, F3, F6,
      [](const ReportRow& r) { return point(r).xray_solvent_density; }, nullptr, with_xray},
-    {"i0_per_cm", "I(0) 1/cm", 12, G6, G6,
+    {"i0_per_cm", "I(0)", "1/cm", 10, PLAIN, G4, G6,
      [](const ReportRow& r) { return point(r).forward_scattering; }, nullptr, with_conc},
-    {"rg", "Rg A", 9, F2, F2, nullptr, rg_cell, with_gyration},
+    {"i0_xray_per_cm", "X-ray I(0)", "1/cm", 10, PLAIN, G4, G6,
+     [](const ReportRow& r) { return point(r).xray_forward_scattering; }, nullptr, with_xray_conc},
+    {"rg_A", "Rg", "A", 6, PLAIN, F1, F2, nullptr, rg_cell, with_gyration},
 };
 
 }  // namespace
+
+double sld_scale(const ReportScope& scope) {
+  // 1 fm/A^3 = 1e-13 cm / 1e-24 cm^3 = 1e11 cm^-2 = 10 x 1e-6 A^-2.
+  return scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? 10.0 : 1.0;
+}
+
+const char* sld_unit_name(const ReportScope& scope) {
+  return scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? "1e-6/A^2" : "fm/A^3";
+}
 
 std::vector<const ReportColumn*> report_columns(const ReportScope& scope) {
   std::vector<const ReportColumn*> shown;
@@ -88,14 +120,34 @@ std::vector<const ReportColumn*> report_columns(const ReportScope& scope) {
   return shown;
 }
 
-std::string column_cell(const ReportColumn& column, const ReportRow& row, bool csv) {
+std::string column_name(const ReportColumn& column, const ReportScope& scope) {
+  if (column.scale != ColumnUnit::kSld) {
+    return column.csv_name;
+  }
+  return std::string(column.csv_name) +
+         (scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? "_1e-6_per_A2" : "_fm_per_A3");
+}
+
+std::string column_unit(const ReportColumn& column, const ReportScope& scope) {
+  if (column.scale == ColumnUnit::kSld) {
+    return sld_unit_name(scope);
+  }
+  return column.unit != nullptr ? column.unit : "";
+}
+
+std::string column_cell(const ReportColumn& column, const ReportRow& row, const ReportScope& scope,
+                        bool csv) {
   std::string text;
   if (column.cell != nullptr) {
     text = column.cell(row, csv);
   } else {
-    const double value = column.value(row);
-    text = std::isnan(value) ? (csv ? "" : "n/a")
-                             : format_number(value, csv ? column.csv_format : column.text_format);
+    double value = column.value(row);
+    NumberFormat format = csv ? column.csv_format : column.text_format;
+    if (column.scale == ColumnUnit::kSld) {
+      value *= sld_scale(scope);
+      format.precision += !csv && sld_scale(scope) == 1.0 ? 1 : 0;
+    }
+    text = std::isnan(value) ? (csv ? "" : "n/a") : format_number(value, format);
   }
   return csv ? csv_field(text) : pad_left(text, static_cast<size_t>(column.width));
 }

@@ -17,17 +17,25 @@ struct ReportRow {
   size_t point;
 };
 
-// What the whole report holds, which decides the optional columns.
+// What the whole report holds, which decides the optional columns and the units.
 struct ReportScope {
   const SeriesOptions* options;
   bool gyration;  // some line has coordinates
 };
 
+// How a column's figures scale and are named.
+enum class ColumnUnit {
+  kPlain,  // as computed; its names carry their unit
+  kSld,    // a scattering length density: 1e-6 A^-2 or fm/A^3 by --sld-unit
+};
+
 struct ReportColumn {
-  const char* csv_name;
-  const char* header;  // text table header; null: CSV only (the text heading says it)
-  int width;           // text table width
-  NumberFormat text_format;
+  const char* csv_name;  // for kSld columns, without the unit's suffix
+  const char* header;    // text table header; null: CSV only (the text heading says it)
+  const char* unit;      // text table unit line; for kSld columns, set by --sld-unit
+  int width;             // text table width
+  ColumnUnit scale;
+  NumberFormat text_format;  // for kSld columns, in 1e-6 A^-2; one more decimal in fm/A^3
   NumberFormat csv_format;
   double (*value)(const ReportRow&);  // not a number: an empty cell
   // For cells that are text or say why there is no number; null: the value's format.
@@ -38,7 +46,16 @@ struct ReportColumn {
 // The columns `scope` shows, in order.
 std::vector<const ReportColumn*> report_columns(const ReportScope& scope);
 
+// A column's CSV name and text unit under the scope's SLD unit.
+std::string column_name(const ReportColumn& column, const ReportScope& scope);
+std::string column_unit(const ReportColumn& column, const ReportScope& scope);
+
 // A row's cell in text (padded to the column's width) or CSV (quoted where needed).
-std::string column_cell(const ReportColumn& column, const ReportRow& row, bool csv);
+std::string column_cell(const ReportColumn& column, const ReportRow& row, const ReportScope& scope,
+                        bool csv);
+
+// The factor from fm per cubic angstrom to the scope's SLD unit, and its name.
+double sld_scale(const ReportScope& scope);
+const char* sld_unit_name(const ReportScope& scope);
 
 #endif  // QUORVANE_REPORT_REPORT_COLUMNS_H_

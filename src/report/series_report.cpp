@@ -13,8 +13,7 @@ std::string description(const Component& c, int64_t residues) {
   const ComponentSpec& s = c.spec;
   std::string text;
   if (!s.formula.empty()) {
-    text = "(formula " + s.formula + ", " + shortest(s.labile) + " labile H, " +
-           shortest(c.makeup.volume) + " A^3)";
+    text = "(formula " + s.formula + ", " + shortest(s.labile) + " labile H)";
   } else if (!c.placed.empty()) {
     const bool blank = c.record.empty() || c.record == " ";
     text = "(" + s.path + ", structure" +
@@ -42,7 +41,10 @@ std::string description(const Component& c, int64_t residues) {
     text += ", " + std::to_string(s.disulfides) + " disulfides";
   }
   if (s.psv > 0.0) {
-    text += ", volume " + shortest(c.makeup.volume) + " A^3 from psv " + shortest(s.psv);
+    text += ", volume from psv " + shortest(s.psv);
+  }
+  if (s.exchange >= 0.0) {
+    text += ", labile H exchange " + shortest(s.exchange) + " %";
   }
   return text + ", " + std::to_string(s.copies) + (s.copies == 1 ? " copy" : " copies");
 }
@@ -78,25 +80,28 @@ bool any_gyration(const std::vector<SeriesLine>& lines) {
   return false;
 }
 
-// The table of one line: the columns that have a text header, one row per point.
+// The table of one line: the columns that have a text header, a line of their units,
+// then one row per point.
 void write_points(const std::vector<Component>& components, const SeriesLine& line,
                   const ReportScope& scope, std::FILE* out) {
   const std::vector<const ReportColumn*> columns = report_columns(scope);
-  std::string text;
+  std::string names, units;
   for (const ReportColumn* column : columns) {
     if (column->header != nullptr) {
-      text +=
-          (text.empty() ? "" : " ") + pad_left(column->header, static_cast<size_t>(column->width));
+      const auto width = static_cast<size_t>(column->width);
+      names += (names.empty() ? "" : " ") + pad_left(column->header, width);
+      units += (units.empty() ? "" : " ") + pad_left(column_unit(*column, scope), width);
     }
   }
-  std::fputs((text + "\n").c_str(), out);
+  std::fputs((names + "\n" + units + "\n").c_str(), out);
   const Component* component =
       line.is_complex ? nullptr : &components[static_cast<size_t>(line.component)];
   for (size_t i = 0; i < line.points.size(); ++i) {
-    text.clear();
+    std::string text;
     for (const ReportColumn* column : columns) {
       if (column->header != nullptr) {
-        text += (text.empty() ? "" : " ") + column_cell(*column, {&line, component, i}, false);
+        text +=
+            (text.empty() ? "" : " ") + column_cell(*column, {&line, component, i}, scope, false);
       }
     }
     std::fputs((text + "\n").c_str(), out);
@@ -155,7 +160,7 @@ void write_structure_figures(const std::vector<Component>& components,
 }
 
 void write_match_points(const std::vector<SeriesLine>& lines, std::FILE* out) {
-  std::fprintf(out, "\nMatch points (contrast zero):\n");
+  std::fprintf(out, "\nMatch points (contrast zero), with their range over the uncertainties:\n");
   for (const SeriesLine& line : lines) {
     if (!line.has_match) {
       std::fprintf(out, "  %-20s none: the contrast does not change with D2O\n",
@@ -163,14 +168,18 @@ void write_match_points(const std::vector<SeriesLine>& lines, std::FILE* out) {
       continue;
     }
     const bool outside = line.match_percent < 0.0 || line.match_percent > 100.0;
-    std::fprintf(out, "  %-20s %7.2f %% D2O%s\n", line.label.c_str(), line.match_percent,
-                 outside ? "  (outside 0-100 %: no solvent matches it)" : "");
+    const std::string range =
+        line.has_range ? " (" + fixed(line.match_low, 1) + "-" + fixed(line.match_high, 1) + ")"
+                       : "";
+    std::fprintf(out, "  %-20s %6.1f %% D2O%s%s\n", line.label.c_str(), line.match_percent,
+                 range.c_str(), outside ? "  (outside 0-100 %: no solvent matches it)" : "");
   }
 }
 
-// The answers to --match-at: the uniform deuteration that matches a component there.
+// The answers to --match-at: the uniform deuteration that matches a component there,
+// with its range over the exchange and volume uncertainties.
 void write_match_at(const std::vector<Component>& components, const SeriesOptions& options,
-                    std::FILE* out) {
+                    const Solvent& solvent, std::FILE* out) {
   bool first = true;
   for (const Component& c : components) {
     if (!c.spec.match_at_given) {
@@ -180,12 +189,16 @@ void write_match_at(const std::vector<Component>& components, const SeriesOption
       std::fprintf(out, "\nDeuteration for a chosen match point (all carbon-bound H alike):\n");
       first = false;
     }
-    double d = 0.0;
-    const bool found =
-        deuteration_for_match(c.makeup, options.exchange / 100.0, c.spec.match_at / 100.0, &d);
+    const double x = c.spec.match_at / 100.0;
+    double d = 0.0, low = 0.0, high = 0.0;
+    const bool found = deuteration_for_match(c.makeup, solvent, x, &d);
+    const std::string range =
+        deuteration_range(c.makeup, solvent, x, options.uncertainty, &low, &high)
+            ? " (" + fixed(low * 100.0, 1) + "-" + fixed(high * 100.0, 1) + ")"
+            : "";
     if (found && d >= 0.0 && d <= 1.0) {
-      std::fprintf(out, "  %s: deuteration %.1f %% matches it at %g %% D2O\n", c.spec.label.c_str(),
-                   d * 100.0, c.spec.match_at);
+      std::fprintf(out, "  %s: deuteration %.1f %%%s matches it at %g %% D2O\n",
+                   c.spec.label.c_str(), d * 100.0, range.c_str(), c.spec.match_at);
     } else if (found) {
       std::fprintf(out,
                    "  %s: no deuteration from 0 to 100 %% matches it at %g %% D2O (it would take "
@@ -198,22 +211,60 @@ void write_match_at(const std::vector<Component>& components, const SeriesOption
   }
 }
 
+// What the solvent is, as the first lines of a report say it.
+void write_solvent(const SeriesOptions& options, const Solvent& solvent, const ReportScope& scope,
+                   std::FILE* out) {
+  const double scale = sld_scale(scope);
+  const char* unit = sld_unit_name(scope);
+  if (solvent.console) {
+    std::fprintf(out,
+                 "Solvent: the console calculator's (SLD %.4f fm/A^3 in H2O to %.4f in D2O; "
+                 "H to D adds %g fm)\n",
+                 solvent.sld_at_h2o, solvent.sld_at_h2o + solvent.sld_per_d2o,
+                 solvent.steps.length);
+  } else {
+    std::fprintf(out,
+                 "Solvent: H2O and D2O (%g %% D) mixed by volume at %g C, densities of Kell "
+                 "(1975) and IAPWS (2017); SLD %.3f to %.3f %s\n",
+                 options.d2o_purity, solvent.temperature, solvent.sld_at_h2o * scale,
+                 (solvent.sld_at_h2o + solvent.sld_per_d2o) * scale, unit);
+  }
+  if (!solvent.buffer.empty()) {
+    std::string solutes;
+    for (const BufferSolute& solute : solvent.buffer) {
+      solutes += (solutes.empty() ? "" : ", ") + solute.concentration + " " + solute.name;
+    }
+    std::fprintf(out, "Buffer: %s (apparent molar volumes at 20 C), %.1f %% of the volume\n",
+                 solutes.c_str(), (1.0 - solvent.water_share) * 100.0);
+  }
+}
+
 }  // namespace
 
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-                       std::FILE* out) {
-  std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
-  std::fputs(
-      "Model: labile H that do not exchange stay H; chain termini in Mw only; fixed "
-      "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts)\n",
-      out);
-  std::fprintf(out, "SLD: scattering length density, fm/A^3; lengths in fm; Mw in g/mol");
-  if (options.conc > 0.0) {
-    std::fprintf(out, "; I(0) at %g mg/mL in all, each component at its mass share", options.conc);
-  }
-  std::fputs("\n", out);
+                       const Solvent& solvent, std::FILE* out) {
   const ReportScope scope{&options, any_gyration(lines)};
+  write_solvent(options, solvent, scope, out);
+  std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
+  std::fprintf(out,
+               "Model: labile H that do not exchange stay H; chain termini in Mw only; fixed "
+               "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts); "
+               "protein volumes %s\n",
+               options.volumes == ProteinVolumes::kPerkins
+                   ? "of Perkins (1988)"
+                   : "of the console calculator's table (--volumes perkins for Perkins 1988)");
+  std::fprintf(out,
+               "Uncertainties of the match points: exchange +-%g points, volume +-%g %%, "
+               "deuteration +-%g points\n",
+               options.uncertainty.exchange, options.uncertainty.volume,
+               options.uncertainty.deuteration);
+  if (options.conc > 0.0) {
+    std::fprintf(out,
+                 "I(0) at %g mg/mL in all, each component at its mass share; masses as weighed "
+                 "(labile H as H)\n",
+                 options.conc);
+  }
   for (const SeriesLine& line : lines) {
     std::fprintf(out, "\n");
     if (!line.is_complex) {
@@ -229,7 +280,7 @@ void write_text_report(const std::vector<Component>& components,
     write_points(components, line, scope, out);
   }
   write_match_points(lines, out);
-  write_match_at(components, options, out);
+  write_match_at(components, options, solvent, out);
   if (scope.gyration) {
     write_structure_figures(components, lines, out);
   }
@@ -242,7 +293,7 @@ void write_csv_report(const std::vector<Component>& components,
   const std::vector<const ReportColumn*> columns = report_columns(scope);
   std::string text;
   for (const ReportColumn* column : columns) {
-    text += (text.empty() ? "" : ",") + std::string(column->csv_name);
+    text += (text.empty() ? "" : ",") + column_name(*column, scope);
   }
   std::fputs((text + "\n").c_str(), out);
   for (const SeriesLine& line : lines) {
@@ -251,7 +302,7 @@ void write_csv_report(const std::vector<Component>& components,
     for (size_t i = 0; i < line.points.size(); ++i) {
       text.clear();
       for (size_t k = 0; k < columns.size(); ++k) {
-        text += (k == 0 ? "" : ",") + column_cell(*columns[k], {&line, component, i}, true);
+        text += (k == 0 ? "" : ",") + column_cell(*columns[k], {&line, component, i}, scope, true);
       }
       std::fputs((text + "\n").c_str(), out);
     }
@@ -259,7 +310,8 @@ void write_csv_report(const std::vector<Component>& components,
 }
 
 std::string stuhrmann_csv(const std::vector<SeriesLine>& lines) {
-  std::string text = "component,rm,alpha,beta,residual,points\n";
+  std::string text =
+      "component,rm_A,alpha_fm_per_A,beta_fm2_per_A4,residual_A2,points_used,points\n";
   for (const SeriesLine& line : lines) {
     const StuhrmannFit& f = line.stuhrmann;
     if (line.gyration.empty()) {
@@ -273,7 +325,7 @@ std::string stuhrmann_csv(const std::vector<SeriesLine>& lines) {
     } else {
       text += ",,,,";
     }
-    text += "," + std::to_string(f.points) + "\n";
+    text += "," + std::to_string(f.points) + "," + std::to_string(line.points.size()) + "\n";
   }
   return text;
 }

@@ -14,13 +14,13 @@
 // caller checks `out` for write errors.
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-                       std::FILE* out);
+                       const Solvent& solvent, std::FILE* out);
 void write_csv_report(const std::vector<Component>& components,
                       const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out);
 
-// The Stuhrmann fits as CSV: component, rm (angstrom; negative when Rm^2 is), alpha
-// (fm/A), beta (fm^2/A^4), residual (square angstrom), points (used in the fit).
+// The Stuhrmann fits as CSV: component, rm_A (negative when Rm^2 is), alpha_fm_per_A,
+// beta_fm2_per_A4, residual_A2, points_used (in the fit) and points (of the series).
 std::string stuhrmann_csv(const std::vector<SeriesLine>& lines);
 
 #endif  // QUORVANE_REPORT_SERIES_REPORT_H_

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "residues/perkins.h"
+
 namespace {
 
 // Bound coherent scattering lengths, incoherent and absorption (2200 m/s) cross
@@ -47,25 +49,43 @@ const Nucleotide RNA[] = {{"A", "C10H11N5O6PNa", 3, 299},
                           {"G", "C10H11N5O7PNa", 4, 304},
                           {"U", "C9H10N2O8PNa", 2, 284}};
 
+Unit nucleotide(const Nucleotide& n) {
+  Unit unit{};
+  std::string error;
+  parse_formula(n.formula, n.labile, &unit, &error);
+  unit.volume = n.volume;
+  return unit;
+}
+
+// A protein residue from its composition (Perkins' rows) with the element table.
+Unit composed_residue(int32_t row, UnitSet set) {
+  Unit unit{};
+  const PerkinsResidue* residue = perkins_residue(residue_table[row].name);
+  if (residue == nullptr) {
+    return unit;  // row 20 names no residue and adds nothing
+  }
+  std::string error;
+  parse_formula(residue->formula, residue->labile, &unit, &error);
+  unit.volume =
+      set == UnitSet::kPerkins ? residue->volume : static_cast<double>(residue_table[row].volume);
+  return unit;
+}
+
 struct UnitTables {
-  Unit protein[RESIDUE_ROWS];
+  Unit protein[3][RESIDUE_ROWS];  // by UnitSet
   Unit dna[4];
   Unit rna[4];
   UnitTables() {
     for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
-      protein[row] = unit_of(residue_table[row]);
+      protein[static_cast<int>(UnitSet::kConsole)][row] = unit_of(residue_table[row]);
+      for (UnitSet set : {UnitSet::kTable, UnitSet::kPerkins}) {
+        protein[static_cast<int>(set)][row] = composed_residue(row, set);
+      }
     }
     for (int i = 0; i < 4; ++i) {
       dna[i] = nucleotide(DNA[i]);
       rna[i] = nucleotide(RNA[i]);
     }
-  }
-  static Unit nucleotide(const Nucleotide& n) {
-    Unit unit{};
-    std::string error;
-    parse_formula(n.formula, n.labile, &unit, &error);
-    unit.volume = n.volume;
-    return unit;
   }
 };
 
@@ -109,6 +129,12 @@ const Element& element_at(int index) {
   return ELEMENTS[index];
 }
 
+HydrogenSteps element_steps() {
+  const Element& h = *find_element("H");
+  const Element& d = *find_element("D");
+  return {d.length - h.length, d.mass - h.mass};
+}
+
 Unit selenium_for_sulfur() {
   const Element& se = *find_element("Se");
   const Element& s = *find_element("S");
@@ -133,7 +159,7 @@ int unit_count(ChainKind kind) {
   return kind == ChainKind::kProtein ? RESIDUE_ROWS : 4;
 }
 
-const Unit& chain_unit(ChainKind kind, int index) {
+const Unit& chain_unit(ChainKind kind, int index, UnitSet set) {
   switch (kind) {
     case ChainKind::kDna:
       return tables().dna[index];
@@ -142,7 +168,7 @@ const Unit& chain_unit(ChainKind kind, int index) {
     case ChainKind::kProtein:
       break;
   }
-  return tables().protein[index];
+  return tables().protein[static_cast<int>(set)][index];
 }
 
 const char* unit_name(ChainKind kind, int index) {
@@ -201,8 +227,9 @@ bool parse_formula(const std::string& formula, double labile, Unit* unit, std::s
   }
   unit->electrons -= static_cast<double>(charge);
   // The residue table's convention: labile hydrogens counted as deuterium.
-  unit->mass += labile * EXCHANGE_MASS_STEP;
-  unit->length += labile * EXCHANGE_LENGTH_STEP;
+  const HydrogenSteps steps = element_steps();
+  unit->mass += labile * steps.mass;
+  unit->length += labile * steps.length;
   unit->nonexchangeable_h = hydrogens - labile;
   unit->exchangeable_h = labile;
   return true;

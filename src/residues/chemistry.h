@@ -43,20 +43,37 @@ struct Unit {
 // What replacing one sulfur by selenium adds to a unit (selenocysteine, MSE).
 Unit selenium_for_sulfur();
 
+// What replacing one hydrogen by deuterium adds.
+struct HydrogenSteps {
+  double length;  // fm
+  double mass;    // g/mol
+};
+
+// The steps of the element table (D - H): 10.4149 fm, 1.006162 g/mol.
+HydrogenSteps element_steps();
+
 // A row of residue_table as a unit, every value widened exactly, with its electrons.
 Unit unit_of(const ResidueRecord& record);
 
 enum class ChainKind { kProtein, kDna, kRna };
 
+// Which units proteins are made of; nucleotides are the same in every set.
+enum class UnitSet {
+  kConsole,  // the console calculator's table as it is stored, in single precision
+  kTable,    // the residues' compositions with the element table; the table's volumes
+  kPerkins,  // the same compositions with Perkins' volumes (1988)
+};
+
 // How many units a chain kind has (21 table rows; 4 nucleotides), each unit, and its
 // name (GLY..., or the nucleotide's letter).
 int unit_count(ChainKind kind);
-const Unit& chain_unit(ChainKind kind, int index);
+const Unit& chain_unit(ChainKind kind, int index, UnitSet set = UnitSet::kConsole);
 const char* unit_name(ChainKind kind, int index);
 
 // The unit of one molecule of `formula`: element symbols with counts (C12H22O11; D for
 // deuterium, which stays deuterium), with an optional charge at the end (Mg+2, Cl-,
-// SO4-2); `labile` of its hydrogens exchange with the solvent. The volume is left 0.
+// SO4-2); `labile` of its hydrogens exchange with the solvent, and are counted as
+// deuterium by the element table. The volume is left 0.
 // Returns false with `*error` naming what is wrong (an unknown element, a malformed
 // count, more labile hydrogens than hydrogens).
 bool parse_formula(const std::string& formula, double labile, Unit* unit, std::string* error);

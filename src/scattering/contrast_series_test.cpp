@@ -11,16 +11,20 @@
 
 namespace {
 
-// A chain of `kind` as the planner sums it: every unit at deuteration `d`.
+const Solvent CONSOLE = console_solvent();
+
+// A chain of `kind` as the planner sums it: every unit at deuteration `d`, every labile
+// hydrogen exchanging, one water for the chain ends.
 Makeup makeup_of(const std::string& text, DataCode code, double d,
-                 ChainKind kind = ChainKind::kProtein) {
+                 ChainKind kind = ChainKind::kProtein, UnitSet set = UnitSet::kConsole) {
   std::FILE* file = stream_with(text);
   const Composition comp = read_records(file, code, kind).records[0].composition;
   std::fclose(file);
   Makeup makeup;
   for (int i = 0; i < unit_count(kind); ++i) {
-    makeup.parts.push_back({chain_unit(kind, i), comp.rows[i], d});
+    makeup.parts.push_back({chain_unit(kind, i, set), comp.rows[i], d});
   }
+  makeup.water = WATER_MASS;
   return makeup;
 }
 
@@ -28,16 +32,18 @@ Makeup protein(const std::string& one_letter, double d = 0.0) {
   return makeup_of(one_letter, DataCode::kOneLetter, d);
 }
 
-double match_percent(const Makeup& makeup, double exchange) {
+double match_percent(Makeup makeup, double exchange, const Solvent& solvent = CONSOLE) {
+  makeup.exchange = exchange;
   double x = 0.0;
-  EXPECT_TRUE(match_point(contrast_model(makeup, exchange), &x));
+  EXPECT_TRUE(match_point(contrast_model(makeup, solvent), solvent, &x));
   return x * 100.0;
 }
 
 }  // namespace
 
-// With every labile hydrogen exchanging, a point is what the console calculator
-// prints for that D2O percentage: its published figures, digit for digit.
+// In the console's solvent, with every labile hydrogen exchanging, a point is what the
+// console calculator prints for that D2O percentage: its published figures, digit for
+// digit.
 TEST(SeriesPoint, TheConsoleFigures) {
   struct Case {
     const char* sequence;
@@ -51,50 +57,57 @@ TEST(SeriesPoint, TheConsoleFigures) {
       {"AGK", .5, .4, "152.516999 78.742463 285.284181 0.456501 0.235685 0.220816"},
   };
   for (const Case& c : cases) {
-    const SeriesPoint p = series_point(protein(c.sequence, c.deuteration), 1.0, c.x, WATER_MASS);
+    const SeriesPoint p = series_point(protein(c.sequence, c.deuteration), CONSOLE, c.x);
     char printed[200];
     std::snprintf(printed, sizeof printed, "%f %f %f %f %f %f", p.scattering_length, p.contrast,
-                  p.mass, p.length_density, p.contrast_density,
-                  static_cast<double>(p.solvent_density));
+                  p.mass, p.length_density, p.contrast_density, p.solvent_sld);
     EXPECT_STREQ(c.printed, printed) << c.sequence;
   }
 }
 
-// Hand computation for GLY: contrast (17.244 + 10.41 e x) - 66.4 (-0.055871 + 0.691539 x)
-// vanishes at x = 20.9538 / (66.4 * 0.691539 - 10.41 e) for the exchange fraction e.
-// Nucleic acids, from their formulas and Perkins' volumes: a 20-mer of equal shares
-// matches at 65.32 % (DNA) and 72.02 % (RNA).
-TEST(MatchPoint, HandComputed) {
+// Hand computation for GLY in the console's solvent: contrast (17.244 + 10.41 e x) -
+// 66.4 (-0.055871 + 0.691539 x) vanishes at x = 20.9538 / (66.4 * 0.691539 - 10.41 e)
+// for the exchange fraction e; lysozyme's own published figures give 46.16 %.
+TEST(MatchPoint, HandComputedInTheConsoleSolvent) {
   EXPECT_NEAR(58.99, match_percent(protein("G"), 1.0), 0.005);
   EXPECT_NEAR(51.45, match_percent(protein("G"), 0.5), 0.005);
   EXPECT_NEAR(45.62, match_percent(protein("G"), 0.0), 0.005);
   const std::string lysozyme = read_file(std::string(QUORVANE_EXAMPLES_DIR) + "/lysozyme_3.DAT");
   EXPECT_NEAR(46.16, match_percent(makeup_of(lysozyme, DataCode::kThreeLetter, 0), 1), 0.005);
   EXPECT_NEAR(122.95, match_percent(makeup_of(lysozyme, DataCode::kThreeLetter, 1), 1), 0.005);
+}
+
+// Nucleic acids from their formulas and Perkins' volumes, in water at 20 C from the
+// element table (SLD -0.0559513 + 0.6925312 x fm/A^3): a 20-mer of equal shares matches
+// at 65.251 % (DNA) and 71.943 % (RNA) by hand.
+TEST(MatchPoint, NucleicAcidsHandComputed) {
+  const Solvent water = make_solvent(20.0, 1.0, {});
   const std::string twenty = "ACGTACGTACGTACGTACGT";
-  EXPECT_NEAR(65.32, match_percent(makeup_of(twenty, DataCode::kOneLetter, 0, ChainKind::kDna), 1),
-              0.005);
+  EXPECT_NEAR(65.2511,
+              match_percent(makeup_of(twenty, DataCode::kOneLetter, 0, ChainKind::kDna), 1, water),
+              1e-3);
   std::string rna = twenty;
   std::replace(rna.begin(), rna.end(), 'T', 'U');
-  EXPECT_NEAR(72.02, match_percent(makeup_of(rna, DataCode::kOneLetter, 0, ChainKind::kRna), 1),
-              0.005);
+  EXPECT_NEAR(71.9429,
+              match_percent(makeup_of(rna, DataCode::kOneLetter, 0, ChainKind::kRna), 1, water),
+              1e-3);
 }
 
 // GLY at 100 % D2O: 27.654 + 20.82 d - 66.4 x 0.635846 = 0 for d = 0.6996.
 TEST(DeuterationForMatch, HandComputed) {
   double d = 0.0;
-  ASSERT_TRUE(deuteration_for_match(protein("G"), 1.0, 1.0, &d));
+  ASSERT_TRUE(deuteration_for_match(protein("G"), CONSOLE, 1.0, &d));
   EXPECT_NEAR(0.6996, d, 0.0001);
-  ASSERT_TRUE(deuteration_for_match(protein("G"), 1.0, 0.0, &d));
+  ASSERT_TRUE(deuteration_for_match(protein("G"), CONSOLE, 0.0, &d));
   EXPECT_LT(d, 0.0);  // in H2O it would take less than no deuterium
-  EXPECT_FALSE(deuteration_for_match(Makeup{}, 1.0, 0.5, &d));
+  EXPECT_FALSE(deuteration_for_match(Makeup{}, CONSOLE, 0.5, &d));
 }
 
 // B counts half ASP, half ASN.
 TEST(SeriesPoint, AmbiguityCodes) {
-  const SeriesPoint d = series_point(protein("D"), 1, .3, WATER_MASS);
-  const SeriesPoint n = series_point(protein("N"), 1, .3, WATER_MASS);
-  const SeriesPoint b = series_point(protein("B"), 1, .3, WATER_MASS);
+  const SeriesPoint d = series_point(protein("D"), CONSOLE, .3);
+  const SeriesPoint n = series_point(protein("N"), CONSOLE, .3);
+  const SeriesPoint b = series_point(protein("B"), CONSOLE, .3);
   EXPECT_NEAR((d.contrast + n.contrast) / 2, b.contrast, 1e-9);
   EXPECT_NEAR((d.volume + n.volume) / 2, b.volume, 1e-9);
 }

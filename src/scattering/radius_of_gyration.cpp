@@ -4,17 +4,28 @@
 
 #include "scattering/scattering_model.h"
 
-Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, double exchange, double x) {
-  const double solvent = compute_solvent_density(x);
-  const double h = 1.0 - exchange * x;
+std::vector<double> unit_contrasts(const std::vector<PlacedUnit>& units, const Solvent& solvent,
+                                   double x) {
+  const double sld = solvent_sld(solvent, x);
+  const double labile = labile_deuterium(solvent, x);
   std::vector<double> contrast(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const PlacedUnit& u = units[i];
+    const ResidueTerms t =
+        residue_terms(u.unit, 1.0 - u.exchange * labile, u.deuteration, solvent.steps);
+    contrast[i] = t.length + t.deuteration_length - t.volume * sld;
+  }
+  return contrast;
+}
+
+Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, const Solvent& solvent,
+                            double x) {
+  const std::vector<double> contrast = unit_contrasts(units, solvent, x);
   double total = 0.0;
   double magnitude = 0.0;
   double cx = 0.0, cy = 0.0, cz = 0.0;
   for (size_t i = 0; i < units.size(); ++i) {
     const PlacedUnit& u = units[i];
-    const ResidueTerms t = residue_terms(u.unit, h, u.deuteration);
-    contrast[i] = t.length + t.deuteration_length - t.volume * solvent;
     total += contrast[i];
     magnitude += std::fabs(contrast[i]);
     cx += contrast[i] * u.x;

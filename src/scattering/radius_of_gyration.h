@@ -6,14 +6,21 @@
 #include <vector>
 
 #include "residues/chemistry.h"
+#include "scattering/solvent.h"
 
 // A unit (a residue, a ligand) where it sits, in angstrom, with the deuterated fraction
-// of its carbon-bound hydrogens.
+// of its carbon-bound hydrogens and the share of its labile ones that exchange.
 struct PlacedUnit {
   Unit unit;
   double deuteration;
+  double exchange;
   double x, y, z;
 };
+
+// Each unit's contrast at D2O fraction `x`: its scattering length less the solvent's
+// SLD times its volume, fm.
+std::vector<double> unit_contrasts(const std::vector<PlacedUnit>& units, const Solvent& solvent,
+                                   double x);
 
 struct Gyration {
   bool defined;    // false near the match point, where the contrast sums to about zero
@@ -21,10 +28,9 @@ struct Gyration {
   double x, y, z;  // the contrast-weighted centre
 };
 
-// Rg^2 = sum c_i |r_i - r_c|^2 / sum c_i, with c_i each unit's contrast (its scattering
-// length at D2O fraction `x` less the solvent's over its volume) and r_c the
-// contrast-weighted centre.
-Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, double exchange, double x);
+// Rg^2 = sum c_i |r_i - r_c|^2 / sum c_i, with c_i each unit's contrast at D2O fraction
+// `x` (unit_contrasts) and r_c the contrast-weighted centre.
+Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, const Solvent& solvent, double x);
 
 // The volume-weighted centre of the units.
 void centre_of_volume(const std::vector<PlacedUnit>& units, double* x, double* y, double* z);

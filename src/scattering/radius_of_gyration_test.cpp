@@ -12,7 +12,7 @@ namespace {
 PlacedUnit point(double length, double x, double y, double z) {
   Unit unit{};
   unit.length = length;
-  return {unit, 0.0, x, y, z};
+  return {unit, 0.0, 1.0, x, y, z};
 }
 
 }  // namespace
@@ -33,13 +33,14 @@ TEST(RadiusOfGyration, PointScatterers) {
       {{point(-1, 0, 0, 0), point(3, 10, 0, 0)}, -3.0 * 100 / 4, 15.0},
   };
   for (const Case& c : cases) {
-    const Gyration g = radius_of_gyration(c.units, 1.0, 0.5);
+    const Gyration g = radius_of_gyration(c.units, console_solvent(), 0.5);
     ASSERT_TRUE(g.defined);
     EXPECT_NEAR(c.rg2, g.rg2, 1e-12);
     EXPECT_NEAR(c.cx, g.x, 1e-12);
   }
   // Contrasts that cancel leave the centre, and so Rg, undefined.
-  EXPECT_FALSE(radius_of_gyration({point(2, 0, 0, 0), point(-2, 5, 0, 0)}, 1.0, 0.5).defined);
+  EXPECT_FALSE(
+      radius_of_gyration({point(2, 0, 0, 0), point(-2, 5, 0, 0)}, console_solvent(), 0.5).defined);
 }
 
 // Points on a known parabola give back its parameters exactly, with the signs of the

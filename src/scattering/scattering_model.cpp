@@ -5,16 +5,17 @@ float compute_solvent_density(double x) {
   return static_cast<float>((x * D2O_DENSITY_FACTOR - h * H2O_DENSITY_FACTOR) * DENSITY_SCALE);
 }
 
-ResidueTerms residue_terms(const Unit& r, double h, double d) {
+ResidueTerms residue_terms(const Unit& r, double h, double d, const HydrogenSteps& steps) {
   ResidueTerms terms;
   terms.volume = r.volume;
   // The table counts labile hydrogens as deuterium; the H share of them is hydrogen
   // again. Every product is taken in double: widening only the result of a float
-  // product would round it twice and move the sixth decimal.
-  terms.mass = r.mass - (r.exchangeable_h * EXCHANGE_MASS_STEP) * h;
-  terms.length = r.length - h * (r.exchangeable_h * EXCHANGE_LENGTH_STEP);
-  terms.deuteration_mass = (EXCHANGE_MASS_STEP * r.nonexchangeable_h) * d;
-  terms.deuteration_length = d * (EXCHANGE_LENGTH_STEP * r.nonexchangeable_h);
+  // product would round it twice and move the sixth decimal. The order of the
+  // operations is the console calculator's.
+  terms.mass = r.mass - (r.exchangeable_h * steps.mass) * h;
+  terms.length = r.length - h * (r.exchangeable_h * steps.length);
+  terms.deuteration_mass = (steps.mass * r.nonexchangeable_h) * d;
+  terms.deuteration_length = d * (steps.length * r.nonexchangeable_h);
   return terms;
 }
 

@@ -34,17 +34,20 @@ struct ResidueTerms {
 };
 
 // The terms of unit `u` when a labile hydrogen is hydrogen with probability `h` and a
-// carbon-bound one is deuterium with probability `d`.
-ResidueTerms residue_terms(const Unit& u, double h, double d);
+// carbon-bound one is deuterium with probability `d`, each deuterium adding `steps`.
+ResidueTerms residue_terms(const Unit& u, double h, double d, const HydrogenSteps& steps);
 
-// The solvent's X-ray scattering length density for the D2O fraction `x`, in fm per
-// cubic angstrom: 10 electrons per water molecule, H2O at 0.9982 g/cm^3 and D2O at
-// 1.1056 g/cm^3, mixed by volume.
+// The console calculator's steps: EXCHANGE_LENGTH_STEP and EXCHANGE_MASS_STEP.
+constexpr HydrogenSteps CONSOLE_STEPS{EXCHANGE_LENGTH_STEP, EXCHANGE_MASS_STEP};
+
+// The console-era X-ray solvent for the D2O fraction `x`, in fm per cubic angstrom: 10
+// electrons per water molecule, H2O at 0.9982 g/cm^3 and D2O at 1.1056 g/cm^3, mixed by
+// volume.
 double xray_solvent_density(double x);
 
-// Forward scattering I(0) in 1/cm of molecules of `mass` g/mol and contrast `contrast`
-// fm (their scattering length less the solvent's over their volume), at `conc` mg/mL:
-// c N_A contrast^2 / M.
+// Forward scattering I(0) in 1/cm of molecules weighed at `mass` g/mol, `conc` mg/mL of
+// them, with excess scattering length `contrast` fm (their scattering length less the
+// solvent's over their volume; electrons times r_e for X-rays): c N_A contrast^2 / M.
 double forward_scattering(double conc, double contrast, double mass);
 
 #endif  // QUORVANE_SCATTERING_SCATTERING_MODEL_H_

@@ -52,7 +52,8 @@ ScatteringTotals compute_totals(const Sequence& seq, double h2o_fraction,
   const double solvent = solvent_density;
   ResidueTerms terms[RESIDUE_ROWS];
   for (int32_t row = 0; row < RESIDUE_ROWS; ++row) {
-    terms[row] = residue_terms(unit_of(residue_table[row]), h2o_fraction, deuteration_fraction);
+    terms[row] = residue_terms(unit_of(residue_table[row]), h2o_fraction, deuteration_fraction,
+                               CONSOLE_STEPS);
   }
   std::unique_ptr<LineBlock> block;
   if (lines != nullptr) {

@@ -136,8 +136,9 @@ bool labels_unique(const std::vector<Component>& components, PlanError* error) {
 }
 
 // Loads every component; false with `*error` when one cannot be.
-bool load_all(const SeriesOptions& options, std::FILE* in, std::vector<Component>* components,
-              std::vector<std::string>* warnings, PlanError* error) {
+bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* in,
+              std::vector<Component>* components, std::vector<std::string>* warnings,
+              PlanError* error) {
   std::FILE* input_copy = nullptr;
   for (const ComponentSpec& spec : options.components) {
     if (spec.path == "-" && (input_copy = copy_of_input(in)) == nullptr) {
@@ -145,7 +146,7 @@ bool load_all(const SeriesOptions& options, std::FILE* in, std::vector<Component
       return false;
     }
   }
-  const LoadContext context{&options, input_copy};
+  const LoadContext context{&options, &solvent, input_copy};
   bool loaded = true;
   for (size_t i = 0; loaded && i < options.components.size(); ++i) {
     loaded = load_components(context, static_cast<int>(i), components, warnings, error);
@@ -158,9 +159,10 @@ bool load_all(const SeriesOptions& options, std::FILE* in, std::vector<Component
 
 // Writes the plot and the Stuhrmann fits into their files, then the report.
 bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
-                  const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
+                  const Solvent& solvent, const std::vector<PlannedOutput>& outputs, std::FILE* out,
+                  std::string* error) {
   const std::vector<SeriesLine> lines =
-      options.records ? std::vector<SeriesLine>() : compute_series(components, options);
+      options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
   for (const PlannedOutput& output : outputs) {
     const std::string option = output.option;
     if (option == "--svg" &&
@@ -183,11 +185,11 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
       return false;
     }
     if (options.records) {
-      write_records_report(components, options, report.file);
+      write_records_report(components, options, solvent, report.file);
     } else if (options.format == OutputFormat::kCsv) {
       write_csv_report(components, lines, options, report.file);
     } else {
-      write_text_report(components, lines, options, report.file);
+      write_text_report(components, lines, options, solvent, report.file);
     }
     if (!close_output(&report, true)) {
       *error = output.where.kind == OutputKind::kStandardOutput
@@ -241,9 +243,10 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     error.usage = true;
     return failed(streams, error, error_out);
   }
+  const Solvent solvent = solvent_of(options);
   std::vector<Component> components;
   std::vector<std::string> warnings;
-  const bool loaded = load_all(options, streams.in, &components, &warnings, &error);
+  const bool loaded = load_all(options, solvent, streams.in, &components, &warnings, &error);
   for (const std::string& warning : warnings) {
     std::fprintf(streams.err, "quorvane-series: warning: %s\n", warning.c_str());
   }
@@ -251,7 +254,7 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   std::string message;
-  if (!write_series(components, options, outputs, streams.out, &message)) {
+  if (!write_series(components, options, solvent, outputs, streams.out, &message)) {
     return failed(streams, plan_error(-1, "file", message), error_out);
   }
   int not_planned = 0;

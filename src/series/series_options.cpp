@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "scattering/water.h"
+
 namespace {
 
 bool parse_number(const std::string& text, double* value) {
@@ -39,6 +41,9 @@ const Range POSITIVE{0, 1e300, true, false, "a number above 0"};
 const Range COPIES{1, 1e6, false, true, "a whole number of copies from 1 to 1000000"};
 const Range COUNT{0, 1e6, false, true, "a whole number from 0 to 1000000"};
 const Range PSV{0.1, 2.0, true, false, "a partial specific volume above 0.1 and up to 2 cm^3/g"};
+const Range TEMPERATURE{MIN_TEMPERATURE, MAX_TEMPERATURE, false, false,
+                        "a temperature from 1 to 95 C"};
+const Range PURITY{0, 100, true, false, "a percentage above 0 and up to 100"};
 
 // A comma-separated list of words, none of them empty.
 bool split_list(const std::string& text, std::vector<std::string>* words) {
@@ -154,6 +159,12 @@ const Named<InputKind> INPUT_KINDS[] = {
     {"1", InputKind::kOneLetter},         {"2", InputKind::kNumber}};
 const Named<ChainKind> CHAIN_KINDS[] = {
     {"protein", ChainKind::kProtein}, {"dna", ChainKind::kDna}, {"rna", ChainKind::kRna}};
+const Named<SolventModel> SOLVENT_MODELS[] = {{"elements", SolventModel::kElements},
+                                              {"console", SolventModel::kConsole}};
+const Named<SldUnit> SLD_UNITS[] = {{"1e-6/A2", SldUnit::kPerSquareAngstrom},
+                                    {"fm/A3", SldUnit::kFmPerCubicAngstrom}};
+const Named<ProteinVolumes> VOLUME_TABLES[] = {{"table", ProteinVolumes::kTable},
+                                               {"perkins", ProteinVolumes::kPerkins}};
 const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
                                       {"sld", PlotKind::kSld},
                                       {"i0", PlotKind::kForwardScattering},
@@ -170,6 +181,34 @@ std::string set_deuterate(const std::string& v, ComponentSpec* next) {
     return "KINDS=PCT with PCT " + std::string(PERCENT.expected) + " (" + percent + " is not)";
   }
   next->selective.push_back(selective);
+  return "";
+}
+
+// exchange=5,volume=2,deuteration=2, each optional.
+std::string set_uncertainty(const std::string& v, SeriesOptions* run) {
+  std::vector<std::string> items;
+  const char* expected = "NAME=VALUE items, such as exchange=5,volume=2,deuteration=2";
+  if (!split_list(v, &items)) {
+    return expected;
+  }
+  for (const std::string& item : items) {
+    const size_t equals = item.find('=');
+    double value = 0.0;
+    if (equals == std::string::npos || !parse_number(item.substr(equals + 1), &value) ||
+        value < 0.0 || value > 100.0) {
+      return expected;
+    }
+    const std::string name = item.substr(0, equals);
+    if (name == "exchange") {
+      run->uncertainty.exchange = value;
+    } else if (name == "volume") {
+      run->uncertainty.volume = value;
+    } else if (name == "deuteration") {
+      run->uncertainty.deuteration = value;
+    } else {
+      return expected;
+    }
+  }
   return "";
 }
 
@@ -237,8 +276,61 @@ const std::vector<OptionRow>& option_table() {
          next->formula = v;
          return std::string(v.empty() ? "a formula such as C12H22O11" : "");
        }},
-      number("-x", "--exchange", &SeriesOptions::exchange, PERCENT, "PCT",
-             "% of the labile hydrogens that exchange (default 100)"),
+      {"-x", "--exchange", "PCT",
+       "% of the labile hydrogens that exchange (default 100): before\n"
+       "the first FILE for every component, later for the next one",
+       true,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
+         double x = 0.0;
+         if (!parse_number(v, &x) || !PERCENT.contains(x)) {
+           return std::string(PERCENT.expected);
+         }
+         (run->components.empty() ? run->exchange : next->exchange) = x;
+         return std::string();
+       }},
+      number(nullptr, "--temperature", &SeriesOptions::temperature, TEMPERATURE, "C",
+             "the sample's temperature, for the water densities\n(default 20)"),
+      number(nullptr, "--d2o-purity", &SeriesOptions::d2o_purity, PURITY, "PCT",
+             "% D among the hydrogens of the heavy water (default 100)"),
+      {nullptr, "--buffer", "SOLUTE=CONC",
+       "a buffer solute (150mM, 1M, 5%w/v, 10%v/v); repeatable; by\n"
+       "name, or FORMULA=CONC:VOLUME_A3:LABILE",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         BufferSolute solute;
+         std::string problem;
+         if (!parse_buffer_solute(v, &solute, &problem)) {
+           return "SOLUTE=CONC: " + problem;
+         }
+         run->buffer.push_back(solute);
+         return std::string();
+       }},
+      {nullptr, "--solvent", "MODEL",
+       "elements (default: the element table and water densities)\n"
+       "or console (the console calculator's solvent line)",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return std::string(find_named(v, SOLVENT_MODELS, &run->solvent) ? ""
+                                                                         : "elements or console");
+       }},
+      {nullptr, "--volumes", "TABLE",
+       "protein residue volumes: table (default, the console\n"
+       "calculator's) or perkins (Perkins 1988)",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return std::string(find_named(v, VOLUME_TABLES, &run->volumes) ? "" : "table or perkins");
+       }},
+      {nullptr, "--sld-unit", "UNIT", "1e-6/A2 (default) or fm/A3, for SLDs in every output", false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return std::string(find_named(v, SLD_UNITS, &run->sld_unit) ? "" : "1e-6/A2 or fm/A3");
+       }},
+      {nullptr, "--uncertainty", "NAME=V,...",
+       "exchange (points), volume (%), deuteration (points) for\n"
+       "the match points' ranges (default 5, 2, 2)",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return set_uncertainty(v, run);
+       }},
       number(nullptr, "--from", &SeriesOptions::from, D2O_PERCENT, "PCT",
              "first D2O percentage (default 0)"),
       number(nullptr, "--to", &SeriesOptions::to, D2O_PERCENT, "PCT",
@@ -370,6 +462,20 @@ std::string check_whole(const SeriesOptions& options) {
   if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) && !structure) {
     return std::string(options.plot == PlotKind::kStuhrmann ? "--plot stuhrmann" : "--stuhrmann") +
            " needs a component read from a structure (.pdb, .cif...; or --code structure)";
+  }
+  double buffer_volume = 0.0;
+  for (const BufferSolute& solute : options.buffer) {
+    buffer_volume += solute.molar * AVOGADRO * 1e-27 * solute.volume;
+  }
+  if (buffer_volume > 0.9) {
+    return "the buffer's solutes would take " +
+           std::to_string(static_cast<int>(buffer_volume * 100)) +
+           " % of the volume; give concentrations that leave water to dissolve them";
+  }
+  if (options.solvent == SolventModel::kConsole &&
+      (options.temperature != 20.0 || options.d2o_purity != 100.0 || !options.buffer.empty())) {
+    return "--solvent console is the console calculator's fixed solvent: it takes no "
+           "--temperature, --d2o-purity or --buffer";
   }
   if (options.from > options.to) {
     return "the D2O range runs backwards: --from must not exceed --to";

@@ -108,19 +108,20 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
 TEST(ParseSeriesOptions, FillsEveryField) {
   SeriesOptions options;
   PlanError error;
-  ASSERT_EQ(
-      ParseResult::kRun,
-      parse(
-          {"-x",          "90",           "--from=10", "--to",      "90",        "--step",
-           "20",          "--conc",       "2.5",       "--xray",    "--csv",     "-o",
-           "r.csv",       "--svg",        "p.svg",     "--plot",    "sld",       "--allow-unknown",
-           "-t",          "dna",          "-c",        "one",       "-d",        "70",
-           "--deuterate", "A,G=50",       "-n",        "2",         "-l",        "operator",
-           "dna.fasta",   "--disulfides", "4",         "--psv",     "0.73",      "--match-at",
-           "42",          "lys.DAT",      "--labile",  "8",         "--density", "1.587",
-           "-l",          "sucrose",      "--formula", "C12H22O11", "--",        "-odd-name"},
-          &options, &error))
-      << error.message;
+  // The run's options first, then each component's, a component to a line.
+  // clang-format off
+  const std::vector<const char*> args = {
+      "-x", "90", "--from=10", "--to", "90", "--step", "20", "--conc", "2.5", "--xray",
+      "--csv", "-o", "r.csv", "--svg", "p.svg", "--plot", "sld", "--allow-unknown",
+      "--temperature", "37", "--d2o-purity", "99.8", "--buffer", "NaCl=150mM",
+      "--buffer", "glycerol=5%v/v", "--volumes", "perkins", "--sld-unit", "fm/A3",
+      "--uncertainty", "volume=3,deuteration=1",
+      "-t", "dna", "-c", "one", "-d", "70", "--deuterate", "A,G=50", "-n", "2", "-l", "operator", "dna.fasta",
+      "--disulfides", "4", "--psv", "0.73", "--match-at", "42", "lys.DAT",
+      "-x", "75", "--labile", "8", "--density", "1.587", "-l", "sucrose", "--formula", "C12H22O11",
+      "--", "-odd-name"};
+  // clang-format on
+  ASSERT_EQ(ParseResult::kRun, parse(args, &options, &error)) << error.message;
   EXPECT_EQ(90.0, options.exchange);
   EXPECT_EQ(10.0, options.from);
   EXPECT_EQ(90.0, options.to);
@@ -134,6 +135,18 @@ TEST(ParseSeriesOptions, FillsEveryField) {
   EXPECT_EQ("r.csv", options.output_path);
   EXPECT_EQ("p.svg", options.svg_path);
   EXPECT_EQ(PlotKind::kSld, options.plot);
+  EXPECT_EQ(37.0, options.temperature);
+  EXPECT_EQ(99.8, options.d2o_purity);
+  ASSERT_EQ(2u, options.buffer.size());
+  EXPECT_EQ("NaCl", options.buffer[0].name);
+  EXPECT_EQ(0.15, options.buffer[0].molar);
+  EXPECT_EQ("glycerol", options.buffer[1].name);
+  EXPECT_EQ(ProteinVolumes::kPerkins, options.volumes);
+  EXPECT_EQ(SldUnit::kFmPerCubicAngstrom, options.sld_unit);
+  EXPECT_EQ(5.0, options.uncertainty.exchange);
+  EXPECT_EQ(3.0, options.uncertainty.volume);
+  EXPECT_EQ(1.0, options.uncertainty.deuteration);
+  EXPECT_EQ(SolventModel::kElements, options.solvent);
   ASSERT_EQ(4u, options.components.size());
   const ComponentSpec& dna = options.components[0];
   EXPECT_EQ("dna.fasta", dna.path);
@@ -146,6 +159,7 @@ TEST(ParseSeriesOptions, FillsEveryField) {
   EXPECT_EQ(50.0, dna.selective[0].percent);
   EXPECT_EQ(2, dna.copies);
   EXPECT_EQ("operator", dna.label);
+  EXPECT_EQ(-1.0, dna.exchange);  // the run's 90 %
   const ComponentSpec& lys = options.components[1];
   EXPECT_EQ("lys.DAT", lys.path);
   EXPECT_EQ(ChainKind::kProtein, lys.kind);
@@ -158,6 +172,7 @@ TEST(ParseSeriesOptions, FillsEveryField) {
   EXPECT_EQ(42.0, lys.match_at);
   EXPECT_EQ("", lys.label);
   const ComponentSpec& sucrose = options.components[2];
+  EXPECT_EQ(75.0, sucrose.exchange);
   EXPECT_EQ("C12H22O11", sucrose.formula);
   EXPECT_EQ(8.0, sucrose.labile);
   EXPECT_EQ(1.587, sucrose.density);

@@ -13,6 +13,8 @@
 #include <gemmi/polyheur.hpp>
 #include <gemmi/resinfo.hpp>
 
+#include "residues/perkins.h"
+
 namespace {
 
 // The unit a polymer residue counts as, by its chain type: its own, or the parent of a
@@ -118,8 +120,16 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   const bool polymer =
       r.entity_type == gemmi::EntityType::Polymer || (r.het_flag == 'A' && chain_residue);
   if (!polymer || !chain_residue) {
-    LigandSite ligand{r.name, {}, 0, 0, 0};
-    if (!ligand_unit(r, &ligand.unit) || !centre_of(r, &ligand.x, &ligand.y, &ligand.z)) {
+    LigandSite ligand{r.name, {}, false, 0, 0, 0};
+    const Unit* glycan = glycan_unit(r.name);
+    ligand.glycan = glycan != nullptr;
+    if (glycan != nullptr) {
+      ligand.unit = *glycan;
+    } else if (!ligand_unit(r, &ligand.unit)) {
+      chain->skipped_ligands.push_back(r.name);
+      return;
+    }
+    if (!centre_of(r, &ligand.x, &ligand.y, &ligand.z)) {
       chain->skipped_ligands.push_back(r.name);
       return;
     }
@@ -136,6 +146,9 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   }
   if (modified) {
     note_modified(r.name, chain);
+  }
+  if (chain->sites.empty() && chain->kind != ChainKind::kProtein) {
+    chain->first_phosphate = r.find_atom("P", '*') != nullptr;
   }
   chain->sites.push_back({unit, r.name == "MSE", x, y, z});
 }

@@ -20,10 +20,12 @@ struct Site {
 };
 
 // A ligand as modelled: its element counts as one unit (hydrogens only where the model
-// has them, none labile; volume from its mass at 0.73 cm^3/g), and its place.
+// has them, none labile; volume from its mass at 0.73 cm^3/g), and its place. A
+// carbohydrate residue of a glycan (NAG, MAN...) is Perkins' unit of it instead.
 struct LigandSite {
   std::string name;
   Unit unit;
+  bool glycan;
   double x, y, z;
 };
 
@@ -39,6 +41,7 @@ struct StructureChain {
   int64_t sequence_length = 0;  // of its sequence records; 0 without them
   int64_t missing = 0;          // in the sequence records but not modelled
   int64_t waters = 0;
+  bool first_phosphate = true;  // DNA, RNA: the model has the 5' residue's phosphorus
 };
 
 struct StructureModel {
