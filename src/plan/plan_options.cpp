@@ -60,3 +60,8 @@ UnitSet unit_set_of(const SeriesOptions& options) {
 double exchange_of(const ComponentSpec& spec, const SeriesOptions& options) {
   return (spec.exchange >= 0.0 ? spec.exchange : options.exchange) / 100.0;
 }
+
+bool wants_curves(const SeriesOptions& options) {
+  return !options.curves_path.empty() || !options.pr_path.empty() ||
+         options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;
+}

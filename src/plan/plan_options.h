@@ -57,7 +57,8 @@ enum class SolventModel {
 };
 enum class SldUnit { kPerSquareAngstrom, kFmPerCubicAngstrom };  // 1e-6 A^-2 or fm/A^3
 enum class ProteinVolumes { kTable, kPerkins };
-enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann };
+enum class CurveUnits { kResidues, kAtoms };
+enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann, kCurves, kPr };
 
 // The most D2O points a series takes; the help and the message name it from here.
 constexpr int MAX_POINTS = 10001;
@@ -86,7 +87,27 @@ struct SeriesOptions {
   bool plot_given = false;
   bool ligands = false;        // structures: add the ligands by their composition
   std::string stuhrmann_path;  // CSV of the Stuhrmann fits; empty: none
+  // Predicted curves of the components from structures.
+  std::string curves_path;  // CSV of I(q) for every line and D2O point; empty: none
+  std::string pr_path;      // CSV of P(r); empty: none
+  double q_max = 0.5;       // 1/angstrom
+  int q_points = 201;
+  bool q_log = false;  // logarithmic steps from q_max / 500, instead of equal ones from 0
+  CurveUnits units = CurveUnits::kResidues;
+  bool shell = true;
+  double shell_density = 10.0;  // % denser than bulk
+  int threads = 1;
+  std::vector<double> show_d2o;  // % D2O of the lines a curves or P(r) plot draws
+  std::string show_component;    // the line a curves or P(r) plot draws; empty: the complex
 };
+
+// The most q points a curve takes, and the most threads.
+constexpr int MAX_Q_POINTS = 10001;
+constexpr int MAX_THREADS = 64;
+
+// Whether the run computes predicted curves: for their files, their plots, or the
+// figures taken from them.
+bool wants_curves(const SeriesOptions& options);
 
 // The D2O percentages of the series: `from`, then every `step`, and `to` itself last
 // even when the steps do not land on it (0, 30, 60, 90, 100). Counted, not summed, so

@@ -4,22 +4,23 @@
 
 namespace {
 
-// I(0) of each line at each point: the complex (or the only component) at the whole
+// Each line's share of the sample: the complex (or the only component) at the whole
 // concentration, each component at the share of the sample's mass its copies hold, the
-// masses as weighed (before exchange). `weighed` holds each line's weighed mass.
-void add_forward_scattering(double conc, const std::vector<double>& weighed,
-                            std::vector<SeriesLine>* lines) {
-  const bool has_complex = lines->back().is_complex;
+// masses as weighed (before exchange); and with options.conc, I(0) at each point.
+void add_shares(double conc, bool with_i0, std::vector<SeriesLine>* lines) {
+  const SeriesLine& whole = lines->back();
   const double total =
-      has_complex ? weighed.back() : static_cast<double>(lines->back().copies) * weighed.back();
-  for (size_t l = 0; l < lines->size(); ++l) {
-    SeriesLine& line = (*lines)[l];
+      whole.is_complex ? whole.weighed : static_cast<double>(whole.copies) * whole.weighed;
+  for (SeriesLine& line : *lines) {
     const double copies = line.is_complex ? 1.0 : static_cast<double>(line.copies);
-    const double share = conc * copies * weighed[l] / total;
+    line.share = conc * copies * line.weighed / total;
+    if (!with_i0) {
+      continue;
+    }
     for (SeriesPoint& p : line.points) {
-      p.forward_scattering = forward_scattering(share, p.contrast, weighed[l]);
+      p.forward_scattering = forward_scattering(line.share, p.contrast, line.weighed);
       const double xray_contrast = p.xray_density * p.volume - p.xray_solvent_density * p.volume;
-      p.xray_forward_scattering = forward_scattering(share, xray_contrast, weighed[l]);
+      p.xray_forward_scattering = forward_scattering(line.share, xray_contrast, line.weighed);
     }
   }
 }
@@ -65,7 +66,6 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
                                        const SeriesOptions& options, const Solvent& solvent) {
   const std::vector<double> percentages = d2o_percentages(options.from, options.to, options.step);
   std::vector<SeriesLine> lines;
-  std::vector<double> weighed;
   SeriesLine complex;
   complex.label = "complex";
   complex.is_complex = true;
@@ -91,8 +91,8 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     line.has_match = component_match(component, solvent, &line.match_percent);
     add_range({{&component.makeup, 1}}, solvent, options.uncertainty, &line);
     members.emplace_back(&component.makeup, line.copies);
-    weighed.push_back(weighed_mass(component.makeup, solvent));
-    complex_weighed += static_cast<double>(line.copies) * weighed.back();
+    line.weighed = weighed_mass(component.makeup, solvent);
+    complex_weighed += static_cast<double>(line.copies) * line.weighed;
     complex.copies += line.copies;
     complex.residues += line.residues * line.copies;
     if (!component.placed.empty()) {
@@ -110,12 +110,14 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     add_range(members, solvent, options.uncertainty, &complex);
     if (complex_placed_whole) {
       add_gyration(complex_placed, solvent, &complex);
+      complex.placed = std::move(complex_placed);
     }
+    complex.weighed = complex_weighed;
     lines.push_back(complex);
-    weighed.push_back(complex_weighed);
   }
-  if (options.conc > 0.0) {
-    add_forward_scattering(options.conc, weighed, &lines);
+  if (!lines.empty()) {
+    // Curves without a concentration are given at 1 mg/mL.
+    add_shares(options.conc > 0.0 ? options.conc : 1.0, options.conc > 0.0, &lines);
   }
   return lines;
 }

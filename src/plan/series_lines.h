@@ -9,6 +9,17 @@
 
 #include "plan/components.h"
 #include "scattering/contrast_series.h"
+#include "scattering/debye_curves.h"
+
+// The predicted curves of a line with coordinates, at every point of the series.
+struct LineCurves {
+  std::vector<std::vector<double>> intensity;  // [point][q]: I(q), 1/cm
+  std::vector<GuinierFit> guinier;             // [point], I(0) in 1/cm
+  std::vector<std::vector<double>> pr;         // [point][r]: P(r), 1/cm per angstrom
+  double dmax = 0.0;                           // angstrom
+  double unit_rg2 = 0.0;   // square angstrom: the extent each unit is spread over
+  size_t shell_units = 0;  // hydration-shell cells among the units
+};
 
 // One tabulated or plotted line: a component or the complex, over the series.
 struct SeriesLine {
@@ -25,6 +36,10 @@ struct SeriesLine {
   std::vector<Gyration> gyration;            // per point, for what has coordinates; else empty
   std::vector<bool> in_fit;                  // per point: used in the Stuhrmann fit
   StuhrmannFit stuhrmann;                    // of the points in_fit
+  std::vector<PlacedUnit> placed;            // the complex's units, when all have coordinates
+  double weighed = 0.0;                      // g/mol of one molecule as weighed (before exchange)
+  double share = 0.0;  // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
+  LineCurves curves;   // when the run computes curves and the line has coordinates
 };
 
 // The lines of every component and, when there is more than one molecule, the

@@ -194,7 +194,8 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
     (ligand.glycan ? glycans : others).push_back(ligand.name);
     if (ligand.glycan || ligands) {
       extra_parts->push_back({ligand.unit, 1.0, 0.0});
-      component->placed.push_back({ligand.unit, 0.0, exchange, ligand.x, ligand.y, ligand.z});
+      component->placed.push_back(
+          {ligand.unit, 0.0, exchange, ligand.x, ligand.y, ligand.z, ligand.atoms});
     }
   };
   for (const LigandSite* ligand : group.nearby) {
@@ -217,7 +218,7 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
         ++unphosphorylated;
       }
       component->placed.push_back({unit, deuteration_of(spec, unit_name(kind, site.unit)), exchange,
-                                   site.x, site.y, site.z});
+                                   site.x, site.y, site.z, site.atoms});
     }
     for (const LigandSite& ligand : chain->ligands) {
       add_ligand(ligand);

@@ -14,10 +14,9 @@ struct PlotRow {
 };
 
 const PlotRow PLOTS[] = {
-    {PlotKind::kContrast, contrast_plot},
-    {PlotKind::kSld, sld_plot},
-    {PlotKind::kForwardScattering, i0_plot},
-    {PlotKind::kStuhrmann, stuhrmann_plot},
+    {PlotKind::kContrast, contrast_plot},    {PlotKind::kSld, sld_plot},
+    {PlotKind::kForwardScattering, i0_plot}, {PlotKind::kStuhrmann, stuhrmann_plot},
+    {PlotKind::kCurves, curves_plot},        {PlotKind::kPr, pr_plot},
 };
 
 // Ticks every 10 % D2O over a wide range, finer over a narrow one.
@@ -26,6 +25,42 @@ double d2o_step(double span) {
 }
 
 }  // namespace
+
+const SeriesLine* shown_line(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  const SeriesLine* shown = nullptr;
+  for (const SeriesLine& line : lines) {
+    if (line.curves.intensity.empty()) {
+      continue;
+    }
+    if (options.show_component.empty() ? shown == nullptr || line.is_complex
+                                       : line.label == options.show_component) {
+      shown = &line;
+    }
+  }
+  return shown;
+}
+
+std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& options) {
+  std::vector<size_t> points;
+  const size_t n = line.points.size();
+  if (options.show_d2o.empty()) {
+    for (size_t k = 0; k < 5 && n > 0; ++k) {
+      const size_t i = k * (n - 1) / 4;
+      if (points.empty() || points.back() != i) {
+        points.push_back(i);
+      }
+    }
+    return points;
+  }
+  for (double percent : options.show_d2o) {
+    for (size_t i = 0; i < n; ++i) {
+      if (std::fabs(line.points[i].d2o_fraction * 100.0 - percent) < 1e-6) {
+        points.push_back(i);
+      }
+    }
+  }
+  return points;
+}
 
 double plot_sld_scale(const SeriesOptions& options) {
   return options.sld_unit == SldUnit::kPerSquareAngstrom ? 10.0 : 1.0;

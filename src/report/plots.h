@@ -31,10 +31,18 @@ std::string plot_sld_unit(const SeriesOptions& options);
 std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                      const D2oFigure& figure);
 
+// The line a curves or P(r) plot draws (--show-component, else the complex, else the
+// first with curves), or null when none has curves; and the points it draws
+// (--show-d2o, else up to five spread over the series).
+const SeriesLine* shown_line(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& options);
+
 // One drawing function per plot kind, each in its own file.
 std::string contrast_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string sld_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string i0_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
 #endif  // QUORVANE_REPORT_PLOTS_H_

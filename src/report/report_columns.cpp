@@ -33,6 +33,23 @@ bool with_xray_conc(const ReportScope& s) {
 bool with_gyration(const ReportScope& s) {
   return s.gyration;
 }
+bool with_curves(const ReportScope& s) {
+  return s.curves;
+}
+
+// The Guinier fit of a line's curve at the row's point; none without curves.
+const GuinierFit* guinier(const ReportRow& r) {
+  const LineCurves& c = r.line->curves;
+  return r.point < c.guinier.size() && c.guinier[r.point].fitted ? &c.guinier[r.point] : nullptr;
+}
+
+std::string guinier_rg_cell(const ReportRow& r, bool csv) {
+  const GuinierFit* fit = guinier(r);
+  if (fit == nullptr) {
+    return csv ? "" : "n/a";
+  }
+  return fit->rg2 < 0.0 ? "neg" : fixed(std::sqrt(fit->rg2), csv ? 4 : 1);
+}
 
 // Rg in angstrom; "neg" where Rg^2 < 0; where it is not defined or there are no
 // coordinates, "n/a" in text and nothing in CSV.
@@ -97,6 +114,13 @@ const ReportColumn COLUMNS[] = {
     {"i0_xray_per_cm", "X-ray I(0)", "1/cm", 10, PLAIN, G4, G6,
      [](const ReportRow& r) { return point(r).xray_forward_scattering; }, nullptr, with_xray_conc},
     {"rg_A", "Rg", "A", 6, PLAIN, F1, F2, nullptr, rg_cell, with_gyration},
+    {"guinier_rg_A", "Guinier Rg", "A", 10, PLAIN, F1, F2, nullptr, guinier_rg_cell, with_curves},
+    {"guinier_i0_per_cm", "Guinier I(0)", "1/cm", 12, PLAIN, G4, G6,
+     [](const ReportRow& r) {
+       const GuinierFit* fit = guinier(r);
+       return fit != nullptr && fit->rg2 > 0.0 ? fit->i0 : NONE;
+     },
+     nullptr, with_curves},
 };
 
 }  // namespace

@@ -21,6 +21,7 @@ struct ReportRow {
 struct ReportScope {
   const SeriesOptions* options;
   bool gyration;  // some line has coordinates
+  bool curves;    // some line has predicted curves
 };
 
 // How a column's figures scale and are named.

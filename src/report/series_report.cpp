@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "report/curves_report.h"
 #include "report/report_columns.h"
 #include "text/text_format.h"
 
@@ -69,6 +70,15 @@ void write_notes(const Composition& comp, bool from_sequence, std::FILE* out) {
     std::fprintf(out, "  note: %lld entries that name no residue left out, the first \"%s\"\n",
                  static_cast<long long>(comp.unknown), comp.first_unknown.c_str());
   }
+}
+
+bool any_curves(const std::vector<SeriesLine>& lines) {
+  for (const SeriesLine& line : lines) {
+    if (!line.curves.intensity.empty()) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool any_gyration(const std::vector<SeriesLine>& lines) {
@@ -244,7 +254,7 @@ void write_solvent(const SeriesOptions& options, const Solvent& solvent, const R
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        const Solvent& solvent, std::FILE* out) {
-  const ReportScope scope{&options, any_gyration(lines)};
+  const ReportScope scope{&options, any_gyration(lines), any_curves(lines)};
   write_solvent(options, solvent, scope, out);
   std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
   std::fprintf(out,
@@ -284,12 +294,13 @@ void write_text_report(const std::vector<Component>& components,
   if (scope.gyration) {
     write_structure_figures(components, lines, out);
   }
+  write_curve_figures(lines, options, out);
 }
 
 void write_csv_report(const std::vector<Component>& components,
                       const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out) {
-  const ReportScope scope{&options, any_gyration(lines)};
+  const ReportScope scope{&options, any_gyration(lines), any_curves(lines)};
   const std::vector<const ReportColumn*> columns = report_columns(scope);
   std::string text;
   for (const ReportColumn* column : columns) {

@@ -52,6 +52,12 @@ struct HydrogenSteps {
 // The steps of the element table (D - H): 10.4149 fm, 1.006162 g/mol.
 HydrogenSteps element_steps();
 
+// A non-hydrogen atom of a model where it sits, in angstrom, by its element symbol.
+struct AtomPoint {
+  char element[3];
+  double x, y, z;
+};
+
 // A row of residue_table as a unit, every value widened exactly, with its electrons.
 Unit unit_of(const ResidueRecord& record);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "scattering/debye_curves.h"
 #include "scattering/scattering_model.h"
 
 std::vector<double> unit_contrasts(const std::vector<PlacedUnit>& units, const Solvent& solvent,
@@ -46,8 +47,16 @@ Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, const Solvent&
     const double dx = units[i].x - g.x, dy = units[i].y - g.y, dz = units[i].z - g.z;
     second += contrast[i] * (dx * dx + dy * dy + dz * dz);
   }
-  g.rg2 = second / total;
+  g.rg2 = second / total + unit_rg2(mean_unit_volume(units));
   return g;
+}
+
+double mean_unit_volume(const std::vector<PlacedUnit>& units) {
+  double sum = 0.0;
+  for (const PlacedUnit& u : units) {
+    sum += u.unit.volume;
+  }
+  return units.empty() ? 0.0 : sum / static_cast<double>(units.size());
 }
 
 void centre_of_volume(const std::vector<PlacedUnit>& units, double* x, double* y, double* z) {

@@ -15,6 +15,7 @@ struct PlacedUnit {
   double deuteration;
   double exchange;
   double x, y, z;
+  std::vector<AtomPoint> atoms;  // its non-hydrogen atoms, for curves of atoms
 };
 
 // Each unit's contrast at D2O fraction `x`: its scattering length less the solvent's
@@ -28,9 +29,14 @@ struct Gyration {
   double x, y, z;  // the contrast-weighted centre
 };
 
-// Rg^2 = sum c_i |r_i - r_c|^2 / sum c_i, with c_i each unit's contrast at D2O fraction
-// `x` (unit_contrasts) and r_c the contrast-weighted centre.
+// Rg^2 = sum c_i |r_i - r_c|^2 / sum c_i + Rg_u^2, with c_i each unit's contrast at D2O
+// fraction `x` (unit_contrasts), r_c the contrast-weighted centre, and Rg_u^2 the
+// units' own extent: that of a uniform sphere of their mean volume (unit_rg2), over
+// which each unit's contrast is spread, as the predicted curves spread it.
 Gyration radius_of_gyration(const std::vector<PlacedUnit>& units, const Solvent& solvent, double x);
+
+// The mean volume of the units, cubic angstrom (0 for none).
+double mean_unit_volume(const std::vector<PlacedUnit>& units);
 
 // The volume-weighted centre of the units.
 void centre_of_volume(const std::vector<PlacedUnit>& units, double* x, double* y, double* z);

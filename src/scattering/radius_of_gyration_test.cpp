@@ -12,7 +12,7 @@ namespace {
 PlacedUnit point(double length, double x, double y, double z) {
   Unit unit{};
   unit.length = length;
-  return {unit, 0.0, 1.0, x, y, z};
+  return {unit, 0.0, 1.0, x, y, z, {}};
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include "io/output_file.h"
 #include "plan/components.h"
+#include "plan/curves.h"
 #include "plan/series_lines.h"
+#include "report/curves_report.h"
 #include "report/plots.h"
 #include "report/records_report.h"
 #include "report/series_report.h"
@@ -28,6 +30,8 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
       {"--output", &options.output_path},
       {"--svg", &options.svg_path},
       {"--stuhrmann", &options.stuhrmann_path},
+      {"--curves", &options.curves_path},
+      {"--pr", &options.pr_path},
   };
   for (const auto& [option, path] : named) {
     if (path->empty()) {
@@ -161,8 +165,11 @@ bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* i
 bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
                   const Solvent& solvent, const std::vector<PlannedOutput>& outputs, std::FILE* out,
                   std::string* error) {
-  const std::vector<SeriesLine> lines =
+  std::vector<SeriesLine> lines =
       options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
+  if (wants_curves(options)) {
+    add_curves(components, options, solvent, &lines);
+  }
   for (const PlannedOutput& output : outputs) {
     const std::string option = output.option;
     if (option == "--svg" &&
@@ -171,6 +178,13 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
     }
     if (option == "--stuhrmann" &&
         !write_output(output.where, stuhrmann_csv(lines), "w", out, error)) {
+      return false;
+    }
+    if (option == "--curves" &&
+        !write_output(output.where, curves_csv(lines, q_grid(options)), "w", out, error)) {
+      return false;
+    }
+    if (option == "--pr" && !write_output(output.where, pr_csv(lines), "w", out, error)) {
       return false;
     }
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -44,6 +45,9 @@ const Range PSV{0.1, 2.0, true, false, "a partial specific volume above 0.1 and 
 const Range TEMPERATURE{MIN_TEMPERATURE, MAX_TEMPERATURE, false, false,
                         "a temperature from 1 to 95 C"};
 const Range PURITY{0, 100, true, false, "a percentage above 0 and up to 100"};
+const Range Q_MAX{0, 5, true, false, "a q above 0 and up to 5 1/A"};
+const Range Q_POINTS{2, MAX_Q_POINTS, false, true, "a whole number of points from 2 to 10001"};
+const Range THREADS{1, MAX_THREADS, false, true, "a whole number of threads from 1 to 64"};
 
 // A comma-separated list of words, none of them empty.
 bool split_list(const std::string& text, std::vector<std::string>* words) {
@@ -165,10 +169,12 @@ const Named<SldUnit> SLD_UNITS[] = {{"1e-6/A2", SldUnit::kPerSquareAngstrom},
                                     {"fm/A3", SldUnit::kFmPerCubicAngstrom}};
 const Named<ProteinVolumes> VOLUME_TABLES[] = {{"table", ProteinVolumes::kTable},
                                                {"perkins", ProteinVolumes::kPerkins}};
-const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
-                                      {"sld", PlotKind::kSld},
-                                      {"i0", PlotKind::kForwardScattering},
-                                      {"stuhrmann", PlotKind::kStuhrmann}};
+const Named<PlotKind> PLOT_KINDS[] = {
+    {"contrast", PlotKind::kContrast},    {"sld", PlotKind::kSld},
+    {"i0", PlotKind::kForwardScattering}, {"stuhrmann", PlotKind::kStuhrmann},
+    {"curves", PlotKind::kCurves},        {"pr", PlotKind::kPr}};
+const Named<CurveUnits> CURVE_UNITS[] = {{"residues", CurveUnits::kResidues},
+                                         {"atoms", CurveUnits::kAtoms}};
 
 std::string set_deuterate(const std::string& v, ComponentSpec* next) {
   const size_t equals = v.find('=');
@@ -346,7 +352,8 @@ const std::vector<OptionRow>& option_table() {
       text(nullptr, "--svg", &SeriesOptions::svg_path, "FILE",
            "also plot into FILE (- for "
            "standard output)"),
-      {nullptr, "--plot", "KIND", "contrast (default), sld, i0 (with --conc) or stuhrmann", false,
+      {nullptr, "--plot", "KIND",
+       "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          run->plot_given = true;
          return std::string(find_named(v, PLOT_KINDS, &run->plot)
@@ -357,6 +364,45 @@ const std::vector<OptionRow>& option_table() {
            "structures: add the ligands by their modelled composition"),
       text(nullptr, "--stuhrmann", &SeriesOptions::stuhrmann_path, "FILE",
            "structures: write the Stuhrmann fits as CSV into FILE"),
+      text(nullptr, "--curves", &SeriesOptions::curves_path, "FILE",
+           "structures: the predicted I(q) of every line and D2O point\nas CSV into FILE"),
+      text(nullptr, "--pr", &SeriesOptions::pr_path, "FILE",
+           "structures: the pair-distance distributions P(r) as CSV"),
+      number(nullptr, "--q-max", &SeriesOptions::q_max, Q_MAX, "Q",
+             "the curves' largest q, 1/A (default 0.5)"),
+      number(nullptr, "--q-points", &SeriesOptions::q_points, Q_POINTS, "N",
+             "the curves' points (default 201)"),
+      flag("--q-log", &SeriesOptions::q_log,
+           "the curves' q in equal ratios from q-max/500 instead of\nequal steps from 0"),
+      {nullptr, "--units", "UNITS", "the curves' scattering units: residues (default) or atoms",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return std::string(find_named(v, CURVE_UNITS, &run->units) ? "" : "residues or atoms");
+       }},
+      number(nullptr, "--shell-density", &SeriesOptions::shell_density, PERCENT, "PCT",
+             "how much denser than bulk the hydration shell is (default\n10)"),
+      set_to("--no-shell", &SeriesOptions::shell, false, "curves without a hydration shell"),
+      number(nullptr, "--threads", &SeriesOptions::threads, THREADS, "N",
+             "threads for the curves (default 1; the same figures)"),
+      {nullptr, "--show-d2o", "PCT,PCT",
+       "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         std::vector<std::string> items;
+         run->show_d2o.clear();
+         double x = 0.0;
+         if (!split_list(v, &items)) {
+           return std::string("D2O percentages such as 0,42,100");
+         }
+         for (const std::string& item : items) {
+           if (!parse_number(item, &x) || !D2O_PERCENT.contains(x)) {
+             return std::string("D2O percentages such as 0,42,100");
+           }
+           run->show_d2o.push_back(x);
+         }
+         return std::string();
+       }},
+      text(nullptr, "--show-component", &SeriesOptions::show_component, "LABEL",
+           "the line a curves or pr plot draws (default the complex)"),
       flag("--records", &SeriesOptions::records,
            "one line per sequence record (ID, residues, Mw, volume,\n"
            "SLD in H2O and D2O, match point) instead of a series"),
@@ -435,6 +481,12 @@ std::string check_component(const ComponentSpec& c) {
   return "";
 }
 
+std::string shortest_text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
 // The checks that need every option; "" when they pass.
 std::string check_whole(const SeriesOptions& options) {
   if (options.components.empty()) {
@@ -477,12 +529,31 @@ std::string check_whole(const SeriesOptions& options) {
     return "--solvent console is the console calculator's fixed solvent: it takes no "
            "--temperature, --d2o-purity or --buffer";
   }
+  const bool curves = wants_curves(options);
+  if (curves && !structure) {
+    return "predicted curves (--curves, --pr, --plot curves or pr) need a component read from "
+           "a structure (.pdb, .cif...; or --code structure)";
+  }
+  if (curves && options.records) {
+    return "--records makes one line per record, no curves; leave out --curves and --pr";
+  }
   if (options.from > options.to) {
     return "the D2O range runs backwards: --from must not exceed --to";
   }
   if (d2o_point_count(options.from, options.to, options.step) > MAX_POINTS) {
     return "the D2O range has more than " + std::to_string(MAX_POINTS) +
            " points; use a larger --step";
+  }
+  const std::vector<double> points = d2o_percentages(options.from, options.to, options.step);
+  for (double shown : options.show_d2o) {
+    bool found = false;
+    for (double point : points) {
+      found = found || std::fabs(point - shown) < 1e-6;
+    }
+    if (!found) {
+      return "--show-d2o " + shortest_text(shown) +
+             " is no point of the series; choose among --from, --to and --step";
+    }
   }
   return "";
 }

@@ -56,8 +56,10 @@ ChainKind kind_of(const gemmi::Chain& chain) {
                                     : ChainKind::kProtein;
 }
 
-// The mean position of a residue's non-hydrogen atoms, alternate locations once.
-bool centre_of(const gemmi::Residue& r, double* x, double* y, double* z) {
+// The mean position of a residue's non-hydrogen atoms, alternate locations once, and
+// the atoms themselves.
+bool centre_of(const gemmi::Residue& r, double* x, double* y, double* z,
+               std::vector<AtomPoint>* atoms) {
   double sx = 0, sy = 0, sz = 0;
   int n = 0;
   for (const gemmi::Atom& atom : r.first_conformer()) {
@@ -66,6 +68,11 @@ bool centre_of(const gemmi::Residue& r, double* x, double* y, double* z) {
       sy += atom.pos.y;
       sz += atom.pos.z;
       ++n;
+      AtomPoint point{{0, 0, 0}, atom.pos.x, atom.pos.y, atom.pos.z};
+      const char* name = atom.element.name();
+      point.element[0] = name[0];
+      point.element[1] = name[0] != '\0' ? name[1] : '\0';
+      atoms->push_back(point);
     }
   }
   if (n == 0) {
@@ -120,7 +127,7 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   const bool polymer =
       r.entity_type == gemmi::EntityType::Polymer || (r.het_flag == 'A' && chain_residue);
   if (!polymer || !chain_residue) {
-    LigandSite ligand{r.name, {}, false, 0, 0, 0};
+    LigandSite ligand{r.name, {}, false, 0, 0, 0, {}};
     const Unit* glycan = glycan_unit(r.name);
     ligand.glycan = glycan != nullptr;
     if (glycan != nullptr) {
@@ -129,7 +136,7 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
       chain->skipped_ligands.push_back(r.name);
       return;
     }
-    if (!centre_of(r, &ligand.x, &ligand.y, &ligand.z)) {
+    if (!centre_of(r, &ligand.x, &ligand.y, &ligand.z, &ligand.atoms)) {
       chain->skipped_ligands.push_back(r.name);
       return;
     }
@@ -138,7 +145,8 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   }
   bool modified = false;
   const int unit = unit_of_residue(chain->kind, info, &modified);
-  if (unit < 0 || !centre_of(r, &x, &y, &z)) {
+  std::vector<AtomPoint> atoms;
+  if (unit < 0 || !centre_of(r, &x, &y, &z, &atoms)) {
     if (chain->unknown++ == 0) {
       chain->first_unknown = r.name;
     }
@@ -150,7 +158,7 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   if (chain->sites.empty() && chain->kind != ChainKind::kProtein) {
     chain->first_phosphate = r.find_atom("P", '*') != nullptr;
   }
-  chain->sites.push_back({unit, r.name == "MSE", x, y, z});
+  chain->sites.push_back({unit, r.name == "MSE", x, y, z, std::move(atoms)});
 }
 
 // The length of the sequence records of the entity a chain's polymer belongs to.

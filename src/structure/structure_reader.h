@@ -17,6 +17,7 @@ struct Site {
   int unit;
   bool selenium;
   double x, y, z;
+  std::vector<AtomPoint> atoms;  // its non-hydrogen atoms, alternate locations once
 };
 
 // A ligand as modelled: its element counts as one unit (hydrogens only where the model
@@ -27,6 +28,7 @@ struct LigandSite {
   Unit unit;
   bool glycan;
   double x, y, z;
+  std::vector<AtomPoint> atoms;
 };
 
 struct StructureChain {

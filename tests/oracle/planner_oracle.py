@@ -701,7 +701,10 @@ def gyration(placed, solvent, x):
     if not (abs(c).sum() > 0 and abs(total) > 1e-3 * abs(c).sum()):
         return None
     centre_ = (c[:, None] * r).sum(axis=0) / total
-    return float((c * ((r - centre_) ** 2).sum(axis=1)).sum() / total)
+    # Each unit's contrast spread over a uniform sphere of the units' mean volume.
+    mean_volume = sum(u.volume for u, *_ in placed) / len(placed)
+    own = 0.6 * (3 * mean_volume / (4 * math.pi)) ** (2 / 3)
+    return float((c * ((r - centre_) ** 2).sum(axis=1)).sum() / total) + own
 
 
 def series(components, options, solvent):

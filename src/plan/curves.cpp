@@ -1,0 +1,143 @@
+#include "plan/curves.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "scattering/hydration_shell.h"
+#include "scattering/scattering_model.h"
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+constexpr double Q_LOG_RANGE = 500.0;  // q_max over the first q of a logarithmic grid
+
+bool is(const AtomPoint& atom, const char* symbol) {
+  return std::strcmp(atom.element, symbol) == 0;
+}
+
+// The atoms of one unit, each with its element's scattering length, an even share of
+// the unit's carbon-bound hydrogens (on its carbons) or labile ones (on N, O and S),
+// and an even share of its volume; what the model lacks of the unit (atoms not
+// modelled) is spread evenly, so that the atoms add up to the unit.
+void add_atoms(const PlacedUnit& u, double unit_a, double unit_c, const Solvent& solvent,
+               std::vector<ScatteringUnit>* out) {
+  const Element& h = *find_element("H");
+  double carbons = 0, polar = 0;
+  for (const AtomPoint& atom : u.atoms) {
+    carbons += is(atom, "C") ? 1 : 0;
+    polar += is(atom, "N") || is(atom, "O") || is(atom, "S") ? 1 : 0;
+  }
+  const auto n = static_cast<double>(u.atoms.size());
+  const double volume = u.unit.volume / n;
+  const double s0 = solvent_sld(solvent, 0.0), s1 = solvent_sld(solvent, 1.0);
+  const double labile_gain = u.exchange * labile_deuterium(solvent, 1.0) * solvent.steps.length;
+  const size_t first = out->size();
+  double sum_a = 0.0, sum_c = 0.0;
+  for (const AtomPoint& atom : u.atoms) {
+    const Element* element = find_element(atom.element);
+    const double b = element != nullptr ? element->length : 0.0;
+    const double fixed_h = carbons > 0 ? (is(atom, "C") ? u.unit.nonexchangeable_h / carbons : 0.0)
+                                       : u.unit.nonexchangeable_h / n;
+    const double labile_h =
+        polar > 0 ? (is(atom, "N") || is(atom, "O") || is(atom, "S") ? u.unit.exchangeable_h / polar
+                                                                     : 0.0)
+                  : u.unit.exchangeable_h / n;
+    const double a = b + fixed_h * (h.length + u.deuteration * solvent.steps.length) +
+                     labile_h * h.length - volume * s0;
+    const double c = labile_h * labile_gain - volume * (s1 - s0);
+    out->push_back({atom.x, atom.y, atom.z, a, c});
+    sum_a += a;
+    sum_c += c;
+  }
+  for (size_t i = first; i < out->size(); ++i) {
+    (*out)[i].a += (unit_a - sum_a) / n;
+    (*out)[i].c += (unit_c - sum_c) / n;
+  }
+}
+
+}  // namespace
+
+std::vector<double> q_grid(const SeriesOptions& options) {
+  std::vector<double> q(static_cast<size_t>(options.q_points));
+  const double last = static_cast<double>(options.q_points - 1);
+  for (size_t k = 0; k < q.size(); ++k) {
+    const double t = static_cast<double>(k) / last;
+    q[k] = options.q_log ? options.q_max * std::pow(Q_LOG_RANGE, t - 1.0) : options.q_max * t;
+  }
+  return q;
+}
+
+double bin_width(const SeriesOptions& options) {
+  return 0.01 / options.q_max;
+}
+
+LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
+                           const Solvent& solvent) {
+  const std::vector<double> in_h2o = unit_contrasts(placed, solvent, 0.0);
+  const std::vector<double> in_d2o = unit_contrasts(placed, solvent, 1.0);
+  std::vector<ScatteringUnit> units;
+  double volume = 0.0;
+  std::vector<Sphere> spheres;
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const PlacedUnit& u = placed[i];
+    const double a = in_h2o[i], c = in_d2o[i] - in_h2o[i];
+    if (options.units == CurveUnits::kAtoms && !u.atoms.empty()) {
+      add_atoms(u, a, c, solvent, &units);
+    } else {
+      units.push_back({u.x, u.y, u.z, a, c});
+    }
+    volume += u.unit.volume;
+    spheres.push_back({u.x, u.y, u.z, std::cbrt(3.0 * u.unit.volume / (4.0 * PI))});
+  }
+  LineUnits line{{}, units.empty() ? 0.0 : volume / static_cast<double>(units.size()), 0};
+  if (options.shell) {
+    // The shell's water is denser than the bulk by shell_density: that excess, with the
+    // solvent's own D fraction, is the shell's contrast.
+    const double excess = options.shell_density / 100.0;
+    for (const ShellPiece& piece : hydration_shell(spheres)) {
+      units.push_back({piece.x, piece.y, piece.z, excess * piece.volume * solvent.sld_at_h2o,
+                       excess * piece.volume * solvent.sld_per_d2o});
+      ++line.shell;
+    }
+  }
+  line.units = std::move(units);
+  return line;
+}
+
+void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
+                const Solvent& solvent, std::vector<SeriesLine>* lines) {
+  const std::vector<double> q = q_grid(options);
+  for (SeriesLine& line : *lines) {
+    const std::vector<PlacedUnit>& placed =
+        line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
+    if (placed.empty()) {
+      continue;
+    }
+    const LineUnits units = scattering_units(placed, options, solvent);
+    const PairHistogram histogram =
+        pair_histogram(units.units, bin_width(options), options.threads);
+    const DebyeSums sums = debye_sums(histogram, q, !options.q_log);
+    const double spread = unit_rg2(units.unit_volume);
+    // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.
+    const double scale = line.share * 1e-3 * AVOGADRO / line.weighed * 1e-26;
+    LineCurves& curves = line.curves;
+    curves.dmax = max_distance(histogram);
+    curves.unit_rg2 = spread;
+    curves.shell_units = units.shell;
+    for (const SeriesPoint& p : line.points) {
+      std::vector<double> intensity(q.size());
+      for (size_t k = 0; k < q.size(); ++k) {
+        intensity[k] = scale * ::intensity(sums, k, p.d2o_fraction, unit_form_factor(q[k], spread));
+      }
+      curves.guinier.push_back(fit_guinier(q, intensity));
+      curves.intensity.push_back(std::move(intensity));
+      if (!options.pr_path.empty() || options.plot == PlotKind::kPr) {
+        std::vector<double> pr = pair_distribution(histogram, p.d2o_fraction, PR_STEP);
+        for (double& value : pr) {
+          value *= scale;
+        }
+        curves.pr.push_back(std::move(pr));
+      }
+    }
+  }
+}

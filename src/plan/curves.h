@@ -1,0 +1,40 @@
+// Predicted SANS curves of every line with coordinates at every point of a series:
+// I(q) on an absolute scale, the Guinier figures and P(r), all from one pass over the
+// pairs of each line's scattering units.
+#ifndef QUORVANE_PLAN_CURVES_H_
+#define QUORVANE_PLAN_CURVES_H_
+
+#include <vector>
+
+#include "plan/components.h"
+#include "plan/series_lines.h"
+#include "scattering/pair_histograms.h"
+
+// The q grid of options: q_points from 0 to q_max in equal steps, or with q_log in
+// equal ratios from q_max / 500.
+std::vector<double> q_grid(const SeriesOptions& options);
+
+// The width of the pair-distance bins: 0.01 / q_max angstrom (0.02 at 0.5/A), for
+// which the binning moves I(q) by less than 1e-5 of itself up to q_max.
+double bin_width(const SeriesOptions& options);
+
+// The bin width of the P(r) files and plots.
+constexpr double PR_STEP = 0.5;  // angstrom
+
+// The scattering units of a line: each placed unit (or, with atoms as units, each of
+// its non-hydrogen atoms), and with options.shell the water of its hydration shell
+// (last); each unit's excess scattering length as a + c x.
+struct LineUnits {
+  std::vector<ScatteringUnit> units;
+  double unit_volume;  // the mean volume of a unit, whose extent the form factor spreads
+  size_t shell;        // how many of the units are shell water
+};
+LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
+                           const Solvent& solvent);
+
+// Fills the curves of every line with coordinates (the placed units of its component,
+// or line.placed for the complex).
+void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
+                const Solvent& solvent, std::vector<SeriesLine>* lines);
+
+#endif  // QUORVANE_PLAN_CURVES_H_

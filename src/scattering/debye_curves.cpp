@@ -1,0 +1,167 @@
+#include "scattering/debye_curves.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+constexpr double GUINIER_LIMIT = 1.3;  // q Rg beyond which the Guinier law bends away
+
+size_t last_pair_bin(const PairHistogram& h) {
+  return h.aa.size();
+}
+
+// Least squares of y = a + b u + c u^2 over the points [0, end), by the normal
+// equations and Cramer's rule; u is scaled to order one first.
+bool quadratic_fit(const std::vector<double>& u, const std::vector<double>& y, size_t end,
+                   double* a, double* b) {
+  if (end < 4) {
+    return false;
+  }
+  const double scale = u[end - 1];
+  double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
+  for (size_t i = 0; i < end; ++i) {
+    const double v = u[i] / scale;
+    double power = 1.0;
+    for (int k = 0; k < 5; ++k) {
+      s[k] += power;
+      if (k < 3) {
+        t[k] += power * y[i];
+      }
+      power *= v;
+    }
+  }
+  const auto det = [](double m0, double m1, double m2, double m3, double m4, double m5, double m6,
+                      double m7, double m8) {
+    return m0 * (m4 * m8 - m5 * m7) - m1 * (m3 * m8 - m5 * m6) + m2 * (m3 * m7 - m4 * m6);
+  };
+  const double d = det(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
+  if (!(std::fabs(d) > 1e-14 * s[0] * s[2] * s[4])) {
+    return false;
+  }
+  *a = det(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d;
+  *b = det(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d / scale;
+  return true;
+}
+
+}  // namespace
+
+double unit_rg2(double volume) {
+  const double radius = std::cbrt(3.0 * volume / (4.0 * PI));
+  return 0.6 * radius * radius;
+}
+
+double unit_form_factor(double q, double unit_rg2) {
+  return std::exp(-q * q * unit_rg2 / 6.0);
+}
+
+DebyeSums debye_sums(const PairHistogram& h, const std::vector<double>& q, bool equal_steps) {
+  const size_t n = q.size();
+  DebyeSums s{std::vector<double>(n, h.self_aa), std::vector<double>(n, h.self_ac),
+              std::vector<double>(n, h.self_cc)};
+  const size_t bins = last_pair_bin(h);
+  const double step = n > 1 ? q[1] - q[0] : 0.0;
+  // Each pair is shared between the two bin centres around it (pair_histogram), which
+  // interpolates sinc(q r) linearly between them: too high by f (1 - f) (q w)^2 / 2
+  // sinc'' for a pair a fraction f of a bin w from a centre, (q w)^2 / 12 sinc'' on
+  // average over f, which is taken off.
+  std::vector<double> spread(n);
+  for (size_t k = 0; k < n; ++k) {
+    spread[k] = -q[k] * q[k] * h.width * h.width / 12.0;
+  }
+  for (size_t b = 0; b < bins; ++b) {
+    if (h.aa[b] == 0.0 && h.ac[b] == 0.0 && h.cc[b] == 0.0) {
+      continue;
+    }
+    const double r = (static_cast<double>(b) + 0.5) * h.width;
+    const double aa = 2.0 * h.aa[b], ac = 2.0 * h.ac[b], cc = 2.0 * h.cc[b];
+    // Along a grid of equal steps, (cos, sin) of q r turn by the step's angle r dq.
+    const double turn_cos = std::cos(step * r), turn_sin = std::sin(step * r);
+    double c = std::cos(q[0] * r), si = std::sin(q[0] * r);
+    for (size_t k = 0; k < n; ++k) {
+      if (!equal_steps) {
+        c = std::cos(q[k] * r);
+        si = std::sin(q[k] * r);
+      }
+      const double t = q[k] * r;
+      double sinc = 1.0, second = -1.0 / 3.0;
+      if (t > 1e-2) {
+        const double inverse = 1.0 / t;
+        sinc = si * inverse;
+        const double first = (c - sinc) * inverse;
+        second = -sinc - 2.0 * first * inverse;
+      } else {
+        sinc = 1.0 - t * t / 6.0 + t * t * t * t / 120.0;
+        second += t * t / 10.0;
+      }
+      const double mean = sinc + spread[k] * second;
+      s.aa[k] += aa * mean;
+      s.ac[k] += ac * mean;
+      s.cc[k] += cc * mean;
+      if (equal_steps) {
+        const double next_c = c * turn_cos - si * turn_sin;
+        si = si * turn_cos + c * turn_sin;
+        c = next_c;
+      }
+    }
+  }
+  return s;
+}
+
+double intensity(const DebyeSums& sums, size_t k, double x, double form_factor) {
+  return form_factor * form_factor * (sums.aa[k] + x * sums.ac[k] + x * x * sums.cc[k]);
+}
+
+GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& intensity) {
+  GuinierFit fit{false, 0.0, 0.0, 0};
+  // The points with q > 0 and I > 0 from the start of the curve, as ln I against q^2.
+  std::vector<double> u, y;
+  for (size_t k = 0; k < q.size(); ++k) {
+    if (q[k] <= 0.0) {
+      continue;
+    }
+    if (!(intensity[k] > 0.0)) {
+      break;
+    }
+    u.push_back(q[k] * q[k]);
+    y.push_back(std::log(intensity[k]));
+  }
+  size_t end = std::min<size_t>(10, u.size());
+  for (int round = 0; round < 20; ++round) {
+    double a = 0.0, b = 0.0;
+    if (!quadratic_fit(u, y, end, &a, &b)) {
+      return fit;
+    }
+    fit = {true, -3.0 * b, std::exp(a), static_cast<int>(end)};
+    if (fit.rg2 <= 0.0) {
+      return fit;  // no Guinier range where the curve rises
+    }
+    const double q_limit = GUINIER_LIMIT / std::sqrt(fit.rg2);
+    size_t range = 0;
+    while (range < u.size() && std::sqrt(u[range]) <= q_limit) {
+      ++range;
+    }
+    if (range == end || range < 4) {
+      return fit;
+    }
+    end = range;
+  }
+  return fit;
+}
+
+std::vector<double> pair_distribution(const PairHistogram& h, double x, double step) {
+  const size_t bins = last_pair_bin(h);
+  const auto out = static_cast<size_t>(std::ceil(static_cast<double>(bins) * h.width / step)) + 1;
+  std::vector<double> p(out, 0.0);
+  p[0] = (h.self_aa + x * h.self_ac + x * x * h.self_cc) / step;
+  for (size_t b = 0; b < bins; ++b) {
+    const double r = (static_cast<double>(b) + 0.5) * h.width;
+    const auto k = static_cast<size_t>(r / step);
+    p[k] += 2.0 * (h.aa[b] + x * h.ac[b] + x * x * h.cc[b]) / step;
+  }
+  return p;
+}
+
+double max_distance(const PairHistogram& h) {
+  return static_cast<double>(last_pair_bin(h)) * h.width;
+}

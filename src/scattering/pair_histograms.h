@@ -1,0 +1,33 @@
+// The pair-distance histograms behind the predicted curves. Every scattering unit's
+// excess scattering length is linear in the solvent's D2O fraction x, b(x) = a + c x,
+// so the Debye sum over pairs splits into three weighted histograms,
+//   sum_ij b_i b_j f(r_ij) = H_aa + x H_ac + x^2 H_cc,
+// which give every contrast of a series for the price of one pass over the pairs.
+#ifndef QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
+#define QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
+
+#include <vector>
+
+// A scattering unit: where it sits (angstrom), its excess scattering length in H2O (a)
+// and its gain per unit D2O fraction (c), in fm.
+struct ScatteringUnit {
+  double x, y, z;
+  double a, c;
+};
+
+// The three weighted histograms of all pairs i < j over bins of `width` angstrom, bin k
+// centred at (k + 1/2) width, up to the last bin that holds a pair, and the i = j terms.
+// Each pair is shared between the two centres around its distance in proportion to
+// its nearness to each.
+struct PairHistogram {
+  double width = 0.0;
+  std::vector<double> aa, ac, cc;                      // sum a_i a_j, a_i c_j + c_i a_j, c_i c_j
+  double self_aa = 0.0, self_ac = 0.0, self_cc = 0.0;  // sum a^2, 2 a c, c^2
+};
+
+// The histograms of `units`. The pairs are cut into a fixed number of pieces, summed
+// by up to `threads` threads and added up in a fixed order, so that the result is the
+// same to the last bit whatever the number of threads.
+PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads);
+
+#endif  // QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
