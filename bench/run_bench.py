@@ -6,8 +6,14 @@
   ratio to bench/minimal.c, a floor that only reads, maps, sums and writes the same
   per-residue lines in one go.
 - The planner: 101 D2O points against one on 99,999 residues, --records on a
-  proteome-sized FASTA file (20,000 records, 8 million residues), and a 100,000-atom
-  model read with a 101-point series and the radius of gyration at each point.
+  proteome-sized FASTA file (20,000 records, 8 million residues), and a compact
+  100,000-atom model (25 chains) read with a 101-point series and the radius of
+  gyration at each point.
+- Predicted curves of that model (101 D2O points, 201 q, hydration shell on, residue
+  units): the whole series against one contrast, the time per pair of units, the growth
+  from 10,000 to 100,000 atoms, the peak memory, two threads; and Debian's
+  python3-sasview Debye sum of one 201-point curve of 1hpv's 3,100 atoms beside the
+  planner's 101 curves of the same model, where installed.
 
 Usage: bench/run_bench.py [build directory] [runs]
 """
@@ -103,30 +109,98 @@ def planner(build, directory, runs):
           f"{screen * 1e3:.0f} ms, peak {peak:.1f} MiB")
 
 
-def structure(build, directory, runs):
-    """A 100,000-atom model: 25 chains of 500 residues of 8 heavy atoms, on helices."""
+def compact_model(path, residues):
+    """A compact model: residues of 8 heavy atoms on a 5.1 A grid (a residue's volume)
+    filling a sphere, cut into 25 chains by angle."""
     import math
-    series = os.path.join(build, "quorvane-series")
-    path = os.path.join(directory, "big.pdb")
+    spacing = 5.1
+    radius = (residues * spacing ** 3 * 3 / (4 * math.pi)) ** (1 / 3)
+    m = int(radius / spacing) + 1
+    points = [(i * spacing, j * spacing, k * spacing)
+              for i in range(-m, m + 1) for j in range(-m, m + 1) for k in range(-m, m + 1)
+              if (i * i + j * j + k * k) * spacing ** 2 <= radius ** 2]
+    points.sort(key=lambda p: (math.atan2(p[1], p[0]), p[2]))
+    points = points[:residues]
     names = [" N  ", " CA ", " C  ", " O  ", " CB ", " CG ", " CD ", " CE "]
     serial = 0
     with open(path, "w") as out:
-        for c in range(25):
-            chain = chr(ord("A") + c)
-            for r in range(500):
-                residue = NAMES[(r * 7 + c) % 20]
-                for a, atom in enumerate(names):
-                    serial += 1
-                    angle = (r * 8 + a) * 0.2
-                    x = 40 * (c % 5) + 8 * math.cos(angle)
-                    y = 40 * (c // 5) + 8 * math.sin(angle)
-                    z = (r * 8 + a) * 0.19
-                    out.write("ATOM  %5d %4s %3s %1s%4d    %8.3f%8.3f%8.3f  1.00 20.00           %s\n"
-                              % (serial % 100000, atom, residue, chain, r + 1, x, y, z, atom.strip()[0]))
-            out.write("TER\n")
+        for index, (x, y, z) in enumerate(points):
+            chain = chr(ord("A") + index * 25 // len(points))
+            for a, atom in enumerate(names):
+                serial += 1
+                out.write("ATOM  %5d %4s %3s %1s%4d    %8.3f%8.3f%8.3f  1.00 20.00           %s\n"
+                          % (serial % 100000, atom, NAMES[index % 20], chain, index % 10000,
+                             x + 1.5 * math.cos(a * 0.8), y + 1.5 * math.sin(a * 0.8),
+                             z + 0.4 * (a - 3.5), atom.strip()[0]))
         out.write("END\n")
+    return 8 * len(points)
+
+
+def units_and_pairs(report):
+    """Residues and shell pieces of every line, from the report, and the pairs they make."""
+    pairs, residues = 0, {}
+    for line in report.splitlines():
+        if "residues, deuteration" in line:
+            residues[line.split()[0]] = int(line.split("): ")[1].split()[0])
+    for line in report.splitlines():
+        if "shell pieces" in line:
+            label = line.split()[0]
+            shell = int(line.split(", ")[-1].split()[0])
+            n = (residues[label] if label in residues else sum(residues.values())) + shell
+            pairs += n * (n - 1) // 2
+    return pairs
+
+
+def structure(build, directory, runs):
+    series = os.path.join(build, "quorvane-series")
+    path = os.path.join(directory, "big.pdb")
+    atoms = compact_model(path, 12500)
     seconds = median_time([series, "--step", "1", path], max(3, runs // 3), directory)
-    print(f"quorvane-series, 100,000-atom model, 25 chains, 101 points with Rg: {seconds * 1e3:.0f} ms")
+    print(f"quorvane-series, {atoms:,}-atom model, 25 chains, 101 points with Rg: "
+          f"{seconds * 1e3:.0f} ms")
+    curves = [series, "--step", "1", path, "--svg", "p.svg", "--plot", "curves"]
+    whole = median_time(curves, max(3, runs // 3), directory)
+    one = median_time([series, "--from", "42", "--to", "42", path, "--svg", "p.svg", "--plot",
+                       "curves"], max(3, runs // 3), directory)
+    report = subprocess.run(curves, cwd=directory, capture_output=True, text=True).stdout
+    pairs = units_and_pairs(report)
+    print(f"  curves of 26 lines, 101 D2O points, 201 q, shell: {whole * 1e3:.0f} ms "
+          f"({(whole - seconds) * 1e3:.0f} ms beyond the series); one contrast "
+          f"{one * 1e3:.0f} ms, ratio {whole / one:.2f}; {pairs / 1e6:.0f} million pairs, "
+          f"{(whole - seconds) / pairs * 1e9:.2f} ns a pair; peak "
+          f"{peak_mib(curves, directory, None):.0f} MiB")
+    two = median_time(curves + ["--threads", "2"], max(3, runs // 3), directory)
+    print(f"  the same with --threads 2: {two * 1e3:.0f} ms")
+    for residues in (1250, 3750, 12500):
+        small = os.path.join(directory, f"m{residues}.pdb")
+        n = compact_model(small, residues)
+        t = median_time([series, "--step", "1", small, "--svg", "p.svg", "--plot", "curves"],
+                        max(3, runs // 3), directory)
+        print(f"  growth: {n:,} atoms, curves {t * 1e3:.0f} ms")
+    sasview(series, directory)
+
+
+def sasview(series, directory):
+    model = "/usr/share/pymol/data/tut/1hpv.pdb"
+    if not os.path.exists(model):
+        return
+    try:
+        import numpy as np
+        from sas.sascalc.calculator import sas_gen
+    except ImportError:
+        print("  python3-sasview not installed: no comparison")
+        return
+    xyz = np.array([[float(l[30:38]), float(l[38:46]), float(l[46:54])]
+                    for l in open(model) if l.startswith("ATOM")])
+    q = np.linspace(0.0025, 0.5, 201)
+    start = time.perf_counter()
+    sas_gen.Iq(q, xyz[:, 0], xyz[:, 1], xyz[:, 2], np.ones(len(xyz)), np.ones(len(xyz)))
+    theirs = time.perf_counter() - start
+    ours = median_time([series, "--step", "1", "--units", "atoms", model, "--svg", "p.svg",
+                        "--plot", "curves"], 3, directory)
+    print(f"  python3-sasview Debye sum, 1hpv, {len(xyz):,} atoms, one 201-point curve: "
+          f"{theirs:.1f} s; quorvane-series, atoms as units, 3 lines x 101 contrasts: "
+          f"{ours:.2f} s")
 
 
 def main():

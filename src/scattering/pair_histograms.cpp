@@ -17,15 +17,19 @@ namespace {
 constexpr int PIECES = 16;
 constexpr size_t BLOCK = 256;  // partners whose bins are computed before they are added
 
-// The three weights of a bin side by side, so that a pair touches one cache line.
+// A pair at `position` bin widths lies between the centres of bins k - 1 and k, with
+// k = floor(position + 1/2); it goes to k - 1 and k in the shares 1 - f and f. The
+// pairs of one k are summed whole and times f side by side, so that a pair touches
+// one cache line, and shared out between the two bins at the end.
 struct Weights {
-  double aa, ac, cc;
+  double aa, ac, cc;     // the pairs' weights
+  double faa, fac, fcc;  // the same times f
 };
 
 struct Bins {
   std::vector<Weights> w;
   size_t last = 0;  // one past the last bin that holds a pair
-  explicit Bins(size_t n) : w(n, Weights{0.0, 0.0, 0.0}) {}
+  explicit Bins(size_t n) : w(n, Weights{0.0, 0.0, 0.0, 0.0, 0.0, 0.0}) {}
 };
 
 // Adds the pairs (i, j > i) of rows [begin, end) to `bins`, each shared between the two
@@ -69,16 +73,14 @@ void add_rows(const std::vector<float>& xyz, const std::vector<double>& a,
         whole[2][j] = cc;
       }
       for (size_t j = 0; j < m; ++j) {
-        const uint32_t k = index[j];
-        Weights& hi = bins->w[k];
-        Weights& lo = bins->w[k == 0 ? 0 : k - 1];  // a pair within half a bin of 0
-        hi.aa += upper[0][j];
-        hi.ac += upper[1][j];
-        hi.cc += upper[2][j];
-        lo.aa += whole[0][j] - upper[0][j];
-        lo.ac += whole[1][j] - upper[1][j];
-        lo.cc += whole[2][j] - upper[2][j];
-        last = std::max(last, k);
+        Weights& w = bins->w[index[j]];
+        w.aa += whole[0][j];
+        w.ac += whole[1][j];
+        w.cc += whole[2][j];
+        w.faa += upper[0][j];
+        w.fac += upper[1][j];
+        w.fcc += upper[2][j];
+        last = std::max(last, index[j]);
       }
     }
   }
@@ -168,9 +170,14 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
   h.cc.assign(last, 0.0);
   for (const Bins& piece : pieces) {
     for (size_t k = 0; k < piece.last; ++k) {
-      h.aa[k] += piece.w[k].aa;
-      h.ac[k] += piece.w[k].ac;
-      h.cc[k] += piece.w[k].cc;
+      const Weights& w = piece.w[k];
+      const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
+      h.aa[k] += w.faa;
+      h.ac[k] += w.fac;
+      h.cc[k] += w.fcc;
+      h.aa[below] += w.aa - w.faa;
+      h.ac[below] += w.ac - w.fac;
+      h.cc[below] += w.cc - w.fcc;
     }
   }
   return h;
