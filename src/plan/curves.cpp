@@ -124,6 +124,9 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     curves.dmax = max_distance(histogram);
     curves.unit_rg2 = spread;
     curves.shell_units = units.shell;
+    const bool wants_pr = !options.pr_path.empty() || options.plot == PlotKind::kPr;
+    const PairDistributions distributions =
+        wants_pr ? pair_distributions(histogram, PR_STEP, spread) : PairDistributions{};
     for (const SeriesPoint& p : line.points) {
       std::vector<double> intensity(q.size());
       for (size_t k = 0; k < q.size(); ++k) {
@@ -131,8 +134,8 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
       }
       curves.guinier.push_back(fit_guinier(q, intensity));
       curves.intensity.push_back(std::move(intensity));
-      if (!options.pr_path.empty() || options.plot == PlotKind::kPr) {
-        std::vector<double> pr = pair_distribution(histogram, p.d2o_fraction, PR_STEP);
+      if (wants_pr) {
+        std::vector<double> pr = pair_distribution(distributions, p.d2o_fraction);
         for (double& value : pr) {
           value *= scale;
         }

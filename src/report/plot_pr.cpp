@@ -6,6 +6,12 @@
 #include "report/plots.h"
 #include "text/text_format.h"
 
+namespace {
+
+constexpr double PR_TAIL = 1.1;   // the frame's end over Dmax
+
+}  // namespace
+
 std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Chart chart;
   const SeriesLine* line = shown_line(lines, options);
@@ -13,10 +19,10 @@ std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& o
   std::vector<size_t> points;
   if (line != nullptr) {
     points = shown_points(*line, options);
-    r_max = std::fmax(line->curves.dmax, 1.0);
+    // Past Dmax only the units' own spread remains, a tail the frame leaves out.
+    r_max = std::fmax(PR_TAIL * line->curves.dmax, 1.0);
     for (size_t i : points) {
-      // The first bin holds the units' own terms, a spike the plot leaves out.
-      for (size_t k = 1; k < line->curves.pr[i].size(); ++k) {
+      for (size_t k = 0; k < line->curves.pr[i].size(); ++k) {
         low = std::fmin(low, line->curves.pr[i][k]);
         high = std::fmax(high, line->curves.pr[i][k]);
       }
@@ -30,7 +36,7 @@ std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& o
   for (size_t n = 0; n < points.size(); ++n) {
     const size_t i = points[n];
     std::vector<double> rs, ps;
-    for (size_t k = 1; k < line->curves.pr[i].size(); ++k) {
+    for (size_t k = 0; k < line->curves.pr[i].size(); ++k) {
       rs.push_back((static_cast<double>(k) + 0.5) * PR_STEP);
       ps.push_back(line->curves.pr[i][k]);
     }

@@ -1,5 +1,6 @@
 #include "scattering/debye_curves.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -42,6 +43,31 @@ bool quadratic_fit(const std::vector<double>& u, const std::vector<double>& y, s
   *a = det(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d;
   *b = det(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d / scale;
   return true;
+}
+
+
+// How many sigmas out a spread pair is followed; what lies beyond is below 1e-14.
+constexpr double SPREAD_REACH = 8.0;
+
+// The share of a pair d apart, spread as a Gaussian of sigma along each axis, that
+// lies at distances below r: the integral of (r / d) [g(r - d) - g(r + d)] for g the
+// one-dimensional Gaussian, or for d = 0 Maxwell's distribution. Zero sigma keeps the
+// pair at d.
+double spread_distance_cdf(double r, double d, double sigma) {
+  if (!(sigma > 0.0)) {
+    return r > d ? 1.0 : 0.0;
+  }
+  const double root2 = std::sqrt(2.0);
+  const double gauss = 1.0 / (sigma * std::sqrt(2.0 * PI));
+  if (d < 1e-9 * sigma) {
+    const double t = r / sigma;
+    return std::erf(t / root2) - 2.0 * sigma * t * gauss * std::exp(-0.5 * t * t);
+  }
+  const double lo = (r - d) / sigma, hi = (r + d) / sigma;
+  const double normal_lo = 0.5 * std::erfc(-lo / root2), normal_hi = 0.5 * std::erfc(-hi / root2);
+  const double density_lo = gauss * std::exp(-0.5 * lo * lo);
+  const double density_hi = gauss * std::exp(-0.5 * hi * hi);
+  return normal_lo + normal_hi - sigma * sigma / d * (density_lo - density_hi) - 1.0;
 }
 
 }  // namespace
@@ -149,15 +175,43 @@ GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& 
   return fit;
 }
 
-std::vector<double> pair_distribution(const PairHistogram& h, double x, double step) {
+PairDistributions pair_distributions(const PairHistogram& h, double step, double unit_rg2) {
+  // Two Gaussian clouds of Rg^2 = unit_rg2 a distance d apart: their separation is
+  // Gaussian about d with sigma^2 = 2 unit_rg2 / 3 along each axis.
+  const double sigma = std::sqrt(2.0 * unit_rg2 / 3.0);
+  const double reach = SPREAD_REACH * sigma;
   const size_t bins = last_pair_bin(h);
-  const auto out = static_cast<size_t>(std::ceil(static_cast<double>(bins) * h.width / step)) + 1;
-  std::vector<double> p(out, 0.0);
-  p[0] = (h.self_aa + x * h.self_ac + x * x * h.self_cc) / step;
+  const double r_end = static_cast<double>(bins) * h.width + reach;
+  const auto out = static_cast<size_t>(std::ceil(r_end / step)) + 1;
+  PairDistributions p{step, std::vector<double>(out, 0.0), std::vector<double>(out, 0.0),
+                      std::vector<double>(out, 0.0)};
+  const auto share = [&](double d, double aa, double ac, double cc) {
+    const auto first = static_cast<size_t>(std::fmax(0.0, d - reach) / step);
+    const auto last = std::min(out - 1, static_cast<size_t>((d + reach) / step));
+    double below = spread_distance_cdf(static_cast<double>(first) * step, d, sigma);
+    for (size_t k = first; k <= last; ++k) {
+      const double above = spread_distance_cdf(static_cast<double>(k + 1) * step, d, sigma);
+      const double f = (above - below) / step;
+      p.aa[k] += f * aa;
+      p.ac[k] += f * ac;
+      p.cc[k] += f * cc;
+      below = above;
+    }
+  };
+  share(0.0, h.self_aa, h.self_ac, h.self_cc);
   for (size_t b = 0; b < bins; ++b) {
-    const double r = (static_cast<double>(b) + 0.5) * h.width;
-    const auto k = static_cast<size_t>(r / step);
-    p[k] += 2.0 * (h.aa[b] + x * h.ac[b] + x * x * h.cc[b]) / step;
+    if (h.aa[b] != 0.0 || h.ac[b] != 0.0 || h.cc[b] != 0.0) {
+      share((static_cast<double>(b) + 0.5) * h.width, 2.0 * h.aa[b], 2.0 * h.ac[b],
+            2.0 * h.cc[b]);
+    }
+  }
+  return p;
+}
+
+std::vector<double> pair_distribution(const PairDistributions& d, double x) {
+  std::vector<double> p(d.aa.size());
+  for (size_t k = 0; k < p.size(); ++k) {
+    p[k] = d.aa[k] + x * d.ac[k] + x * x * d.cc[k];
   }
   return p;
 }

@@ -40,10 +40,20 @@ struct GuinierFit {
 };
 GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& intensity);
 
-// The pair-distance distribution at D2O fraction x over bins of `step` angstrom from 0,
-// in fm^2 per angstrom, normalised so that sum p(r) step = sum_ij b_i b_j = I(0) per
-// molecule (the self terms in the first bin).
-std::vector<double> pair_distribution(const PairHistogram& h, double x, double step);
+// The pair-distance distributions of a histogram over bins of `step` angstrom from 0,
+// for H_aa, H_ac and H_cc, in fm^2 per angstrom, with every pair spread as the units'
+// form factor spreads it (each unit a Gaussian cloud of radius of gyration
+// sqrt(unit_rg2)), so that P(r) is the transform of the predicted I(q) itself and not a
+// comb of the units' discrete distances; sum p(r) step = sum_ij b_i b_j = I(0) per
+// molecule, the self terms included.
+struct PairDistributions {
+  double step;
+  std::vector<double> aa, ac, cc;
+};
+PairDistributions pair_distributions(const PairHistogram& h, double step, double unit_rg2);
+
+// P(r) at D2O fraction x: aa + x ac + x^2 cc.
+std::vector<double> pair_distribution(const PairDistributions& d, double x);
 
 // The largest distance between two units (the upper edge of the last bin with a pair).
 double max_distance(const PairHistogram& h);

@@ -132,7 +132,7 @@ TEST(DebyeSums, AnalyticShapes) {
   }
 }
 
-// Guinier's law recovered from a Gaussian curve, and P(r) integrating to I(0).
+// Guinier's law recovered from a Gaussian curve.
 TEST(GuinierAndPr, KnownCurves) {
   const std::vector<double> q = q_steps(0.5, 201);
   std::vector<double> curve;
@@ -144,13 +144,34 @@ TEST(GuinierAndPr, KnownCurves) {
   EXPECT_NEAR(441.0, fit.rg2, 1e-6);
   EXPECT_NEAR(0.02, fit.i0, 1e-12);
   EXPECT_EQ(24, fit.points);  // q Rg up to 1.3: q = 0.0025 ... 0.06
+}
+
+// P(r) of a sphere of units with their spread is the transform of its I(q): it
+// integrates to I(0), and int P(r) sin(qr)/(qr) dr gives back the form-factor-damped
+// Debye sum; the sharp P(r) (no spread) ends in the bin of the sphere's diameter.
+TEST(GuinierAndPr, PairDistributionIsTheCurvesTransform) {
   const std::vector<ScatteringUnit> ball = lattice_sphere(10.0, 2.0, 0.0);
   const PairHistogram h = pair_histogram(ball, 0.02, 1);
-  double area = 0.0;
-  for (double p : pair_distribution(h, 0.0, 0.5)) {
-    area += p * 0.5;
-  }
   const auto n = static_cast<double>(ball.size());
+  const double rg2 = 2.0;
+  const std::vector<double> q = {0.0, 0.1, 0.2, 0.3};
+  const DebyeSums sums = debye_sums(h, q, true);
+  const std::vector<double> p = pair_distribution(pair_distributions(h, 0.5, rg2), 0.0);
+  for (size_t k = 0; k < q.size(); ++k) {
+    double transform = 0.0;
+    for (size_t b = 0; b < p.size(); ++b) {
+      const double qr = q[k] * (static_cast<double>(b) + 0.5) * 0.5;
+      transform += p[b] * 0.5 * (qr == 0.0 ? 1.0 : std::sin(qr) / qr);
+    }
+    const double expected = intensity(sums, k, 0.0, unit_form_factor(q[k], rg2));
+    EXPECT_NEAR(expected, transform, (k == 0 ? 1e-9 : 2e-3) * n * n) << "q " << q[k];
+  }
+  const std::vector<double> sharp = pair_distribution(pair_distributions(h, 0.5, 0.0), 0.0);
+  double area = 0.0;
+  for (size_t b = 0; b < sharp.size(); ++b) {
+    area += sharp[b] * 0.5;
+    EXPECT_TRUE(static_cast<double>(b) * 0.5 <= 20.0 || sharp[b] == 0.0) << "a pair beyond the diameter at " << b;
+  }
   EXPECT_NEAR(n * n, area, 1e-9 * n * n);
   EXPECT_NEAR(20.0, max_distance(h), 0.1);
 }
