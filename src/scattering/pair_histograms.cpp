@@ -11,10 +11,13 @@
 
 namespace {
 
-// The rows of the pair triangle are cut into this many pieces whatever the number of
-// threads: each piece sums into its own histogram, and the pieces are added up in
-// order, so threads change the time, never the bits.
-constexpr int PIECES = 16;
+// The rows of the pair triangle are cut into pieces of at least PIECE_PAIRS pairs, at
+// most PIECES of them, by the number of pairs alone and whatever the number of threads:
+// each piece sums into its own histogram, and the pieces are added up in order, so
+// threads change the time, never the bits. A small model takes one piece and so does
+// not clear sixteen histograms for a few thousand pairs.
+constexpr size_t PIECES = 16;
+constexpr double PIECE_PAIRS = 1 << 20;
 constexpr size_t BLOCK = 256;  // partners whose bins are computed before they are added
 
 // A pair at `position` bin widths lies between the centres of bins k - 1 and k, with
@@ -91,10 +94,11 @@ void add_rows(const std::vector<float>& xyz, const std::vector<double>& a,
 std::vector<size_t> piece_bounds(size_t n) {
   std::vector<size_t> bounds = {0};
   const double total = 0.5 * static_cast<double>(n) * static_cast<double>(n);
+  const size_t pieces = std::clamp<size_t>(static_cast<size_t>(total / PIECE_PAIRS), 1, PIECES);
   size_t row = 0;
   double done = 0.0;
-  for (int piece = 1; piece < PIECES; ++piece) {
-    const double target = total * piece / PIECES;
+  for (size_t piece = 1; piece < pieces; ++piece) {
+    const double target = total * static_cast<double>(piece) / static_cast<double>(pieces);
     while (row < n && done < target) {
       done += static_cast<double>(n - row - 1);
       ++row;
@@ -135,17 +139,17 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
     a.push_back(unit.a);
     c.push_back(unit.c);
   }
+  const size_t count = bounds.size() - 1;
   std::vector<Bins> pieces;
-  pieces.reserve(PIECES);
-  for (int piece = 0; piece < PIECES; ++piece) {
+  pieces.reserve(count);
+  for (size_t piece = 0; piece < count; ++piece) {
     pieces.emplace_back(bins);
   }
-  std::atomic<int> next(0);
+  std::atomic<size_t> next(0);
   const auto work = [&]() {
-    for (int piece = next++; piece < PIECES; piece = next++) {
-      add_rows(xyz, a, c, bounds[static_cast<size_t>(piece)],
-               bounds[static_cast<size_t>(piece) + 1], static_cast<float>(1.0 / width),
-               &pieces[static_cast<size_t>(piece)]);
+    for (size_t piece = next++; piece < count; piece = next++) {
+      add_rows(xyz, a, c, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
+               &pieces[piece]);
     }
   };
 #if defined(__EMSCRIPTEN__)
@@ -153,7 +157,7 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
   work();
 #else
   std::vector<std::thread> helpers;
-  for (int t = 1; t < std::min(threads, PIECES); ++t) {
+  for (size_t t = 1; t < std::min(static_cast<size_t>(std::max(threads, 1)), count); ++t) {
     helpers.emplace_back(work);
   }
   work();
