@@ -169,10 +169,30 @@ void plot_line(Chart* chart, const std::vector<double>& xs, const std::vector<do
 
 void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                  const std::string& colour) {
+  plot_markers(chart, xs, ys, colour, Marker::kDot);
+}
+
+void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                  const std::string& colour, Marker shape) {
   for (size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
-    if (drawable(chart->x, xs[i]) && drawable(chart->y, ys[i])) {
-      chart->plotted += "<circle cx=\"" + fixed(px(*chart, xs[i]), 2) + "\" cy=\"" +
-                        fixed(py(*chart, ys[i]), 2) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+    if (!drawable(chart->x, xs[i]) || !drawable(chart->y, ys[i])) {
+      continue;
+    }
+    const double x = px(*chart, xs[i]), y = py(*chart, ys[i]);
+    switch (shape) {
+      case Marker::kDot:
+        chart->plotted += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
+                          "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+        break;
+      case Marker::kRing:
+        chart->plotted += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
+                          "\" r=\"4\" fill=\"white\" stroke=\"" + colour +
+                          "\" stroke-width=\"1.5\"/>\n";
+        break;
+      case Marker::kSquare:
+        chart->plotted += "<rect x=\"" + fixed(x - 3.5, 2) + "\" y=\"" + fixed(y - 3.5, 2) +
+                          "\" width=\"7\" height=\"7\" fill=\"" + colour + "\"/>\n";
+        break;
     }
   }
 }

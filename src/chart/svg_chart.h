@@ -50,9 +50,15 @@ std::string series_colour(size_t n);
 // axis, not above 0) rather than drawn to the edge.
 void plot_line(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                const LineStyle& style);
+// The shape of a point's marker.
+enum class Marker { kDot, kRing, kSquare };
+
 // Adds dots at the points that can be drawn.
 void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                  const std::string& colour);
+// Adds markers of `shape` at the points that can be drawn.
+void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                  const std::string& colour, Marker shape);
 // Rings a point and writes `text` above it, `raise` pixels higher, when it lies in the
 // plot area; returns false when it does not.
 bool mark_point(Chart* chart, double x, double y, const std::string& colour,

@@ -61,6 +61,15 @@ double exchange_of(const ComponentSpec& spec, const SeriesOptions& options) {
   return (spec.exchange >= 0.0 ? spec.exchange : options.exchange) / 100.0;
 }
 
+std::vector<double> series_percentages(const SeriesOptions& options) {
+  return options.d2o.empty() ? d2o_percentages(options.from, options.to, options.step)
+                             : options.d2o;
+}
+
+double flux_of(const SeriesOptions& options) {
+  return options.flux > 0.0 ? options.flux : DEFAULT_FLUX * options.spread / DEFAULT_SPREAD;
+}
+
 bool wants_curves(const SeriesOptions& options) {
   return !options.curves_path.empty() || !options.pr_path.empty() ||
          options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;

@@ -58,7 +58,7 @@ enum class SolventModel {
 enum class SldUnit { kPerSquareAngstrom, kFmPerCubicAngstrom };  // 1e-6 A^-2 or fm/A^3
 enum class ProteinVolumes { kTable, kPerkins };
 enum class CurveUnits { kResidues, kAtoms };
-enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann, kCurves, kPr };
+enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann, kCurves, kPr, kTime };
 
 // The most D2O points a series takes; the help and the message name it from here.
 constexpr int MAX_POINTS = 10001;
@@ -76,6 +76,7 @@ struct SeriesOptions {
   double from = 0.0;  // % D2O
   double to = 100.0;
   double step = 10.0;
+  std::vector<double> d2o;  // the series' percentages as listed, ascending; empty: from, to, step
   OutputFormat format = OutputFormat::kText;
   std::string output_path = "-";  // the report; "-" standard output
   std::string svg_path;           // empty: no plot
@@ -99,7 +100,28 @@ struct SeriesOptions {
   int threads = 1;
   std::vector<double> show_d2o;  // % D2O of the lines a curves or P(r) plot draws
   std::string show_component;    // the line a curves or P(r) plot draws; empty: the complex
+  // The beamtime estimate: counting times per sample and D2O point.
+  bool beamtime = false;
+  double flux = 0.0;                       // neutrons per cm^2 per s at the sample; 0: DEFAULT_FLUX
+  double aperture = 12.7;                  // mm, sample aperture diameter
+  double wavelength = 6.0;                 // angstrom
+  double spread = 0.115;                   // wavelength spread (FWHM over the wavelength)
+  double efficiency = 0.75;                // of the detector
+  std::vector<double> cells = {1.0, 2.0};  // path lengths of the cells at hand, mm
+  double q_min = 0.005;                    // 1/angstrom, the smallest q counted
+  double target = 2.0;                     // % relative error of I(0) to count to
+  double background_h2o = 1.0, background_d2o = 0.05;  // 1/cm/sr, flat
+  std::string instrument_path;     // key = value lines of the settings above; empty: none
+  std::vector<std::string> given;  // the long names of the options the command line gave
 };
+
+// The typical flux the beamtime estimate takes when none is given, for a wavelength
+// spread of DEFAULT_SPREAD; another spread scales it in proportion.
+constexpr double DEFAULT_FLUX = 3.0e5;  // neutrons per cm^2 per s
+constexpr double DEFAULT_SPREAD = 0.115;
+
+// The flux at the sample: --flux, or DEFAULT_FLUX times spread / DEFAULT_SPREAD.
+double flux_of(const SeriesOptions& options);
 
 // The most q points a curve takes, and the most threads.
 constexpr int MAX_Q_POINTS = 10001;
@@ -113,6 +135,9 @@ bool wants_curves(const SeriesOptions& options);
 // even when the steps do not land on it (0, 30, 60, 90, 100). Counted, not summed, so
 // that 0.1 steps do not drift; a step that lands on `to` within rounding is `to`.
 std::vector<double> d2o_percentages(double from, double to, double step);
+
+// The series' D2O percentages: options.d2o, or d2o_percentages of from, to and step.
+std::vector<double> series_percentages(const SeriesOptions& options);
 
 // How many points d2o_percentages gives, without building them; a range that would
 // give more than MAX_POINTS returns MAX_POINTS + 1.

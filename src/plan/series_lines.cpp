@@ -64,7 +64,7 @@ bool component_match(const Component& component, const Solvent& solvent, double*
 
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
                                        const SeriesOptions& options, const Solvent& solvent) {
-  const std::vector<double> percentages = d2o_percentages(options.from, options.to, options.step);
+  const std::vector<double> percentages = series_percentages(options);
   std::vector<SeriesLine> lines;
   SeriesLine complex;
   complex.label = "complex";

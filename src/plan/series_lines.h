@@ -21,6 +21,34 @@ struct LineCurves {
   size_t shell_units = 0;  // hydration-shell cells among the units
 };
 
+// Where a line's curve for the counting time comes from.
+enum class SignalSource {
+  kCurves,    // the predicted curves of its structure
+  kEstimate,  // a Guinier curve with the Rg of a compact folded protein of its length
+  kSphere,    // a Guinier curve with the Rg of a sphere of its volume
+};
+
+// The beamtime figures of a line at one D2O point.
+struct BeamtimePoint {
+  double background;                  // 1/cm/sr, of the sample
+  std::vector<double> transmissions;  // of each cell of options.cells
+  size_t cell;                        // the one chosen: the shortest time
+  double path;                        // mm, the chosen cell's
+  double signal_rate;                 // counts per second over the Guinier range
+  bool signal;                        // false: too small to be measured
+  double time;                        // s, the sample's; the buffer takes as long
+};
+
+// The beamtime of a line over the series.
+struct LineBeamtime {
+  SignalSource source = SignalSource::kSphere;
+  double rg = 0.0;     // angstrom, which sets the Guinier range
+  double q_max = 0.0;  // 1/angstrom: 1.3 / rg, or the curves' last q
+  bool range = false;  // q_max lies above options.q_min
+  std::vector<BeamtimePoint> points;
+  double total = 0.0;  // s, sample and buffer at every point with a signal
+};
+
 // One tabulated or plotted line: a component or the complex, over the series.
 struct SeriesLine {
   std::string label;
@@ -38,8 +66,9 @@ struct SeriesLine {
   StuhrmannFit stuhrmann;                    // of the points in_fit
   std::vector<PlacedUnit> placed;            // the complex's units, when all have coordinates
   double weighed = 0.0;                      // g/mol of one molecule as weighed (before exchange)
-  double share = 0.0;  // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
-  LineCurves curves;   // when the run computes curves and the line has coordinates
+  double share = 0.0;     // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
+  LineCurves curves;      // when the run computes curves and the line has coordinates
+  LineBeamtime beamtime;  // with options.beamtime
 };
 
 // The lines of every component and, when there is more than one molecule, the

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr double PR_TAIL = 1.1;   // the frame's end over Dmax
+constexpr double PR_TAIL = 1.1;  // the frame's end over Dmax
 
 }  // namespace
 
@@ -33,7 +33,7 @@ std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& o
   chart.x = linear_axis(0.0, r_max, true, "r (\xc3\x85)");
   chart.y = linear_axis(low, high, true, "P(r) (1/cm per \xc3\x85)");
   plot_level(&chart, 0.0);
-  for (size_t n = 0; n < points.size(); ++n) {
+  for (size_t n = 0; line != nullptr && n < points.size(); ++n) {
     const size_t i = points[n];
     std::vector<double> rs, ps;
     for (size_t k = 0; k < line->curves.pr[i].size(); ++k) {

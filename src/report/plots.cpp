@@ -14,9 +14,13 @@ struct PlotRow {
 };
 
 const PlotRow PLOTS[] = {
-    {PlotKind::kContrast, contrast_plot},    {PlotKind::kSld, sld_plot},
-    {PlotKind::kForwardScattering, i0_plot}, {PlotKind::kStuhrmann, stuhrmann_plot},
-    {PlotKind::kCurves, curves_plot},        {PlotKind::kPr, pr_plot},
+    {PlotKind::kContrast, contrast_plot},
+    {PlotKind::kSld, sld_plot},
+    {PlotKind::kForwardScattering, i0_plot},
+    {PlotKind::kStuhrmann, stuhrmann_plot},
+    {PlotKind::kCurves, curves_plot},
+    {PlotKind::kPr, pr_plot},
+    {PlotKind::kTime, time_plot},
 };
 
 // Ticks every 10 % D2O over a wide range, finer over a narrow one.
@@ -60,6 +64,11 @@ std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& op
     }
   }
   return points;
+}
+
+Axis d2o_axis(const SeriesOptions& options) {
+  return exact_axis(options.from, options.to, d2o_step(options.to - options.from),
+                    "D2O in the solvent (%)");
 }
 
 double plot_sld_scale(const SeriesOptions& options) {
@@ -124,8 +133,7 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   }
   Chart chart;
   chart.title = figure.title + " (labile H exchange " + shortest(options.exchange) + " %)";
-  chart.x = exact_axis(options.from, options.to, d2o_step(options.to - options.from),
-                       "D2O in the solvent (%)");
+  chart.x = d2o_axis(options);
   chart.y = linear_axis(low, high, true, figure.axis);
   if (figure.zero_line) {
     plot_level(&chart, 0.0);

@@ -23,6 +23,10 @@ struct D2oFigure {
   double scale;                             // from the figure's unit to the axis's
 };
 
+// The D2O axis of the series, ticks every 10 % over a wide range and finer over a
+// narrow one.
+Axis d2o_axis(const SeriesOptions& options);
+
 // An SLD axis's scale from fm/A^3 and its label's unit, by --sld-unit.
 double plot_sld_scale(const SeriesOptions& options);
 std::string plot_sld_unit(const SeriesOptions& options);
@@ -44,5 +48,6 @@ std::string i0_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& o
 std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
 #endif  // QUORVANE_REPORT_PLOTS_H_

@@ -16,6 +16,7 @@ constexpr NumberFormat G9{NumberFormat::kGeneral, 9};
 constexpr NumberFormat WHOLE{NumberFormat::kFixed, 0};
 constexpr ColumnUnit PLAIN = ColumnUnit::kPlain;
 constexpr ColumnUnit SLD = ColumnUnit::kSld;
+constexpr ColumnUnit CELL = ColumnUnit::kCell;
 
 const SeriesPoint& point(const ReportRow& r) {
   return r.line->points[r.point];
@@ -35,6 +36,23 @@ bool with_gyration(const ReportScope& s) {
 }
 bool with_curves(const ReportScope& s) {
   return s.curves;
+}
+bool with_beamtime(const ReportScope& s) {
+  return s.beamtime;
+}
+
+const BeamtimePoint& beamtime(const ReportRow& r) {
+  return r.line->beamtime.points[r.point];
+}
+
+// The counting time, or why there is none: the signal vanishes, or the molecule is too
+// large for a Guinier range above --q-min.
+std::string time_cell(const ReportRow& r, bool csv) {
+  const BeamtimePoint& b = beamtime(r);
+  if (!b.signal) {
+    return csv ? "" : (r.line->beamtime.range ? "no signal" : "no range");
+  }
+  return csv ? format_number(b.time, G6) : fixed(b.time, b.time < 10.0 ? 1 : 0);
 }
 
 // The Guinier fit of a line's curve at the row's point; none without curves.
@@ -121,6 +139,21 @@ const ReportColumn COLUMNS[] = {
        return fit != nullptr && fit->rg2 > 0.0 ? fit->i0 : NONE;
      },
      nullptr, with_curves},
+    {"background_per_cm", "background", "1/cm", 10, PLAIN, F3, G6,
+     [](const ReportRow& r) { return beamtime(r).background; }, nullptr, with_beamtime},
+    {"transmission", "T", nullptr, 5, PLAIN, F2, G6,
+     [](const ReportRow& r) {
+       return beamtime(r).transmissions.empty() ? NONE
+                                                : beamtime(r).transmissions[beamtime(r).cell];
+     },
+     nullptr, with_beamtime},
+    {"transmission", nullptr, nullptr, 0, CELL, F2, G6,
+     [](const ReportRow& r) { return beamtime(r).transmissions[r.cell]; }, nullptr, with_beamtime},
+    {"path_mm", "cell", "mm", 5, PLAIN, G4, G6, [](const ReportRow& r) { return beamtime(r).path; },
+     nullptr, with_beamtime},
+    {"signal_rate_per_s", "signal", "1/s", 9, PLAIN, G4, G6,
+     [](const ReportRow& r) { return beamtime(r).signal_rate; }, nullptr, with_beamtime},
+    {"time_s", "time", "s", 9, PLAIN, G6, G6, nullptr, time_cell, with_beamtime},
 };
 
 }  // namespace
@@ -134,33 +167,46 @@ const char* sld_unit_name(const ReportScope& scope) {
   return scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? "1e-6/A^2" : "fm/A^3";
 }
 
-std::vector<const ReportColumn*> report_columns(const ReportScope& scope) {
-  std::vector<const ReportColumn*> shown;
+std::vector<ShownColumn> report_columns(const ReportScope& scope) {
+  std::vector<ShownColumn> shown;
   for (const ReportColumn& column : COLUMNS) {
-    if (column.shown == nullptr || column.shown(scope)) {
-      shown.push_back(&column);
+    if (column.shown != nullptr && !column.shown(scope)) {
+      continue;
+    }
+    const size_t copies = column.scale == ColumnUnit::kCell ? scope.options->cells.size() : 1;
+    for (size_t cell = 0; cell < copies; ++cell) {
+      shown.push_back({&column, cell});
     }
   }
   return shown;
 }
 
-std::string column_name(const ReportColumn& column, const ReportScope& scope) {
-  if (column.scale != ColumnUnit::kSld) {
-    return column.csv_name;
+std::string column_name(const ShownColumn& shown, const ReportScope& scope) {
+  const ReportColumn& column = *shown.column;
+  switch (column.scale) {
+    case ColumnUnit::kSld:
+      return std::string(column.csv_name) + (scope.options->sld_unit == SldUnit::kPerSquareAngstrom
+                                                 ? "_1e-6_per_A2"
+                                                 : "_fm_per_A3");
+    case ColumnUnit::kCell:
+      return std::string(column.csv_name) + "_" + shortest(scope.options->cells[shown.cell]) + "mm";
+    case ColumnUnit::kPlain:
+      break;
   }
-  return std::string(column.csv_name) +
-         (scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? "_1e-6_per_A2" : "_fm_per_A3");
+  return column.csv_name;
 }
 
-std::string column_unit(const ReportColumn& column, const ReportScope& scope) {
-  if (column.scale == ColumnUnit::kSld) {
+std::string column_unit(const ShownColumn& shown, const ReportScope& scope) {
+  if (shown.column->scale == ColumnUnit::kSld) {
     return sld_unit_name(scope);
   }
-  return column.unit != nullptr ? column.unit : "";
+  return shown.column->unit != nullptr ? shown.column->unit : "";
 }
 
-std::string column_cell(const ReportColumn& column, const ReportRow& row, const ReportScope& scope,
+std::string column_cell(const ShownColumn& shown, ReportRow row, const ReportScope& scope,
                         bool csv) {
+  const ReportColumn& column = *shown.column;
+  row.cell = shown.cell;
   std::string text;
   if (column.cell != nullptr) {
     text = column.cell(row, csv);

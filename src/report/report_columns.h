@@ -15,6 +15,7 @@ struct ReportRow {
   const SeriesLine* line;
   const Component* component;  // null for the complex
   size_t point;
+  size_t cell;  // for a column per cell, the cell's place in options.cells
 };
 
 // What the whole report holds, which decides the optional columns and the units.
@@ -22,12 +23,14 @@ struct ReportScope {
   const SeriesOptions* options;
   bool gyration;  // some line has coordinates
   bool curves;    // some line has predicted curves
+  bool beamtime;  // the run estimates counting times
 };
 
 // How a column's figures scale and are named.
 enum class ColumnUnit {
   kPlain,  // as computed; its names carry their unit
   kSld,    // a scattering length density: 1e-6 A^-2 or fm/A^3 by --sld-unit
+  kCell,   // one column per cell of --cells, its name ending in the cell's path: _1mm
 };
 
 struct ReportColumn {
@@ -44,15 +47,21 @@ struct ReportColumn {
   bool (*shown)(const ReportScope&);  // null: always
 };
 
-// The columns `scope` shows, in order.
-std::vector<const ReportColumn*> report_columns(const ReportScope& scope);
+// A column as shown: per-cell columns once per cell.
+struct ShownColumn {
+  const ReportColumn* column;
+  size_t cell;
+};
 
-// A column's CSV name and text unit under the scope's SLD unit.
-std::string column_name(const ReportColumn& column, const ReportScope& scope);
-std::string column_unit(const ReportColumn& column, const ReportScope& scope);
+// The columns `scope` shows, in order.
+std::vector<ShownColumn> report_columns(const ReportScope& scope);
+
+// A column's CSV name and text unit under the scope's SLD unit and cells.
+std::string column_name(const ShownColumn& shown, const ReportScope& scope);
+std::string column_unit(const ShownColumn& shown, const ReportScope& scope);
 
 // A row's cell in text (padded to the column's width) or CSV (quoted where needed).
-std::string column_cell(const ReportColumn& column, const ReportRow& row, const ReportScope& scope,
+std::string column_cell(const ShownColumn& shown, ReportRow row, const ReportScope& scope,
                         bool csv);
 
 // The factor from fm per cubic angstrom to the scope's SLD unit, and its name.

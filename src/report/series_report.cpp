@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "report/beamtime_report.h"
 #include "report/curves_report.h"
 #include "report/report_columns.h"
 #include "text/text_format.h"
@@ -94,13 +95,13 @@ bool any_gyration(const std::vector<SeriesLine>& lines) {
 // then one row per point.
 void write_points(const std::vector<Component>& components, const SeriesLine& line,
                   const ReportScope& scope, std::FILE* out) {
-  const std::vector<const ReportColumn*> columns = report_columns(scope);
+  const std::vector<ShownColumn> columns = report_columns(scope);
   std::string names, units;
-  for (const ReportColumn* column : columns) {
-    if (column->header != nullptr) {
-      const auto width = static_cast<size_t>(column->width);
-      names += (names.empty() ? "" : " ") + pad_left(column->header, width);
-      units += (units.empty() ? "" : " ") + pad_left(column_unit(*column, scope), width);
+  for (const ShownColumn& shown : columns) {
+    if (shown.column->header != nullptr) {
+      const auto width = static_cast<size_t>(shown.column->width);
+      names += (names.empty() ? "" : " ") + pad_left(shown.column->header, width);
+      units += (units.empty() ? "" : " ") + pad_left(column_unit(shown, scope), width);
     }
   }
   std::fputs((names + "\n" + units + "\n").c_str(), out);
@@ -108,10 +109,10 @@ void write_points(const std::vector<Component>& components, const SeriesLine& li
       line.is_complex ? nullptr : &components[static_cast<size_t>(line.component)];
   for (size_t i = 0; i < line.points.size(); ++i) {
     std::string text;
-    for (const ReportColumn* column : columns) {
-      if (column->header != nullptr) {
+    for (const ShownColumn& shown : columns) {
+      if (shown.column->header != nullptr) {
         text +=
-            (text.empty() ? "" : " ") + column_cell(*column, {&line, component, i}, scope, false);
+            (text.empty() ? "" : " ") + column_cell(shown, {&line, component, i, 0}, scope, false);
       }
     }
     std::fputs((text + "\n").c_str(), out);
@@ -254,7 +255,7 @@ void write_solvent(const SeriesOptions& options, const Solvent& solvent, const R
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        const Solvent& solvent, std::FILE* out) {
-  const ReportScope scope{&options, any_gyration(lines), any_curves(lines)};
+  const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
   write_solvent(options, solvent, scope, out);
   std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
   std::fprintf(out,
@@ -295,16 +296,19 @@ void write_text_report(const std::vector<Component>& components,
     write_structure_figures(components, lines, out);
   }
   write_curve_figures(lines, options, out);
+  if (options.beamtime) {
+    write_beamtime(lines, options, solvent, out);
+  }
 }
 
 void write_csv_report(const std::vector<Component>& components,
                       const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out) {
-  const ReportScope scope{&options, any_gyration(lines), any_curves(lines)};
-  const std::vector<const ReportColumn*> columns = report_columns(scope);
+  const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
+  const std::vector<ShownColumn> columns = report_columns(scope);
   std::string text;
-  for (const ReportColumn* column : columns) {
-    text += (text.empty() ? "" : ",") + column_name(*column, scope);
+  for (const ShownColumn& column : columns) {
+    text += (text.empty() ? "" : ",") + column_name(column, scope);
   }
   std::fputs((text + "\n").c_str(), out);
   for (const SeriesLine& line : lines) {
@@ -313,7 +317,8 @@ void write_csv_report(const std::vector<Component>& components,
     for (size_t i = 0; i < line.points.size(); ++i) {
       text.clear();
       for (size_t k = 0; k < columns.size(); ++k) {
-        text += (k == 0 ? "" : ",") + column_cell(*columns[k], {&line, component, i}, scope, true);
+        text +=
+            (k == 0 ? "" : ",") + column_cell(columns[k], {&line, component, i, 0}, scope, true);
       }
       std::fputs((text + "\n").c_str(), out);
     }

@@ -62,6 +62,19 @@ double weighed_mass(const Makeup& makeup, const Solvent& solvent) {
   return sums_at(makeup, solvent, 0.0, 0.0).mass + makeup.water;
 }
 
+void molecule_hydrogens(const Makeup& makeup, const Solvent& solvent, double x, double* h,
+                        double* d) {
+  const double labile = makeup.exchange * labile_deuterium(solvent, x);
+  *h = 0.0;
+  *d = 0.0;
+  for (const Part& part : makeup.parts) {
+    *h += part.count * (part.unit.nonexchangeable_h * (1.0 - part.deuteration) +
+                        part.unit.exchangeable_h * (1.0 - labile));
+    *d += part.count *
+          (part.unit.nonexchangeable_h * part.deuteration + part.unit.exchangeable_h * labile);
+  }
+}
+
 void add_copies(const SeriesPoint& part, int64_t copies, SeriesPoint* sum) {
   const auto n = static_cast<double>(copies);
   sum->d2o_fraction = part.d2o_fraction;

@@ -57,6 +57,12 @@ SeriesPoint series_point(const Makeup& makeup, const Solvent& solvent, double x)
 // deuterated, the chain ends included. I(0) takes its concentration from it.
 double weighed_mass(const Makeup& makeup, const Solvent& solvent);
 
+// The hydrogen and deuterium atoms of one molecule at D2O fraction `x`: carbon-bound
+// ones deuterated as its parts say, labile ones deuterium with probability exchange
+// times the solvent's labile share.
+void molecule_hydrogens(const Makeup& makeup, const Solvent& solvent, double x, double* h,
+                        double* d);
+
 // Adds `copies` of `part` to `sum` (a complex of components in the same solvent); the
 // densities are those of the sums.
 void add_copies(const SeriesPoint& part, int64_t copies, SeriesPoint* sum);

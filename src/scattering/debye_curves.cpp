@@ -45,7 +45,6 @@ bool quadratic_fit(const std::vector<double>& u, const std::vector<double>& y, s
   return true;
 }
 
-
 // How many sigmas out a spread pair is followed; what lies beyond is below 1e-14.
 constexpr double SPREAD_REACH = 8.0;
 
@@ -201,8 +200,7 @@ PairDistributions pair_distributions(const PairHistogram& h, double step, double
   share(0.0, h.self_aa, h.self_ac, h.self_cc);
   for (size_t b = 0; b < bins; ++b) {
     if (h.aa[b] != 0.0 || h.ac[b] != 0.0 || h.cc[b] != 0.0) {
-      share((static_cast<double>(b) + 0.5) * h.width, 2.0 * h.aa[b], 2.0 * h.ac[b],
-            2.0 * h.cc[b]);
+      share((static_cast<double>(b) + 0.5) * h.width, 2.0 * h.aa[b], 2.0 * h.ac[b], 2.0 * h.cc[b]);
     }
   }
   return p;

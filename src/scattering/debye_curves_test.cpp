@@ -10,6 +10,7 @@ namespace {
 
 std::vector<double> q_steps(double q_max, int n) {
   std::vector<double> q;
+  q.reserve(static_cast<size_t>(n));
   for (int k = 0; k < n; ++k) {
     q.push_back(q_max * k / (n - 1));
   }
@@ -62,6 +63,7 @@ TEST(DebyeSums, AgainstADoubleLoop) {
   std::mt19937 random(7);
   std::uniform_real_distribution<double> place(-20.0, 20.0), weight(1.0, 3.0), gain(-4.0, 1.0);
   std::vector<ScatteringUnit> units;
+  units.reserve(300);
   for (int i = 0; i < 300; ++i) {
     units.push_back({place(random), place(random), place(random), weight(random), gain(random)});
   }
@@ -137,6 +139,7 @@ TEST(DebyeSums, AnalyticShapes) {
 TEST(GuinierAndPr, KnownCurves) {
   const std::vector<double> q = q_steps(0.5, 201);
   std::vector<double> curve;
+  curve.reserve(q.size());
   for (double k : q) {
     curve.push_back(0.02 * std::exp(-k * k * 441.0 / 3.0));  // Rg 21 A
   }
@@ -171,7 +174,8 @@ TEST(GuinierAndPr, PairDistributionIsTheCurvesTransform) {
   double area = 0.0;
   for (size_t b = 0; b < sharp.size(); ++b) {
     area += sharp[b] * 0.5;
-    EXPECT_TRUE(static_cast<double>(b) * 0.5 <= 20.0 || sharp[b] == 0.0) << "a pair beyond the diameter at " << b;
+    EXPECT_TRUE(static_cast<double>(b) * 0.5 <= 20.0 || sharp[b] == 0.0)
+        << "a pair beyond the diameter at " << b;
   }
   EXPECT_NEAR(n * n, area, 1e-9 * n * n);
   EXPECT_NEAR(20.0, max_distance(h), 0.1);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "io/output_file.h"
+#include "plan/beamtime.h"
 #include "plan/components.h"
 #include "plan/curves.h"
 #include "plan/series_lines.h"
@@ -15,6 +16,8 @@
 #include "series/series_options.h"
 
 namespace {
+
+constexpr size_t MAX_INSTRUMENT_BYTES = 1 << 16;
 
 // A file the run writes, and what it holds.
 struct PlannedOutput {
@@ -47,10 +50,11 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
                                    : ": is a loop of symbolic links; name another file"));
       return false;
     }
-    for (size_t i = 0; i < options.components.size(); ++i) {
-      const std::string& input = options.components[i].path;
+    for (size_t i = 0; i <= options.components.size(); ++i) {
+      const bool instrument = i == options.components.size();
+      const std::string& input = instrument ? options.instrument_path : options.components[i].path;
       if (!input.empty() && input != "-" && same_file(*path, input)) {
-        *error = plan_error(static_cast<int>(i), option,
+        *error = plan_error(instrument ? -1 : static_cast<int>(i), option,
                             std::string(option) + " " + *path + " names the input file " + input +
                                 ", which it would overwrite; choose another name");
         return false;
@@ -87,6 +91,37 @@ bool write_output(const OutputPath& where, const std::string& bytes, const char*
                                ? ": writing failed (disk full?); any earlier file of that name "
                                  "is unchanged"
                                : ": writing failed (disk full or pipe closed?)");
+    return false;
+  }
+  return true;
+}
+
+// Reads the --instrument file and applies its settings; false with `*error` when it
+// cannot be read or holds what is no setting.
+bool read_instrument(SeriesOptions* options, PlanError* error) {
+  const std::string& path = options->instrument_path;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::string text;
+  char buffer[4096];
+  size_t got = 0;
+  while (file != nullptr && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&
+         text.size() < MAX_INSTRUMENT_BYTES) {
+    text.append(buffer, got);
+  }
+  const bool read = file != nullptr && !std::ferror(file) && text.size() < MAX_INSTRUMENT_BYTES;
+  if (file != nullptr) {
+    std::fclose(file);
+  }
+  if (!read) {
+    *error = plan_error(-1, "--instrument",
+                        "--instrument " + path +
+                            (file == nullptr ? ": cannot be opened; check the name"
+                                             : ": cannot be read, or is larger than 64 KiB; "
+                                               "name a file of settings"));
+    return false;
+  }
+  if (!apply_instrument(text, options, error)) {
+    error->usage = true;
     return false;
   }
   return true;
@@ -167,8 +202,11 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
                   std::string* error) {
   std::vector<SeriesLine> lines =
       options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
-  if (wants_curves(options)) {
+  if (wants_curves(options) || options.beamtime) {
     add_curves(components, options, solvent, &lines);
+  }
+  if (options.beamtime) {
+    add_beamtime(components, options, solvent, &lines);
   }
   for (const PlannedOutput& output : outputs) {
     const std::string option = output.option;
@@ -255,6 +293,9 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   std::vector<PlannedOutput> outputs;
   if (!plan_outputs(options, &outputs, &error)) {
     error.usage = true;
+    return failed(streams, error, error_out);
+  }
+  if (!options.instrument_path.empty() && !read_instrument(&options, &error)) {
     return failed(streams, error, error_out);
   }
   const Solvent solvent = solvent_of(options);

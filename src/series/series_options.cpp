@@ -48,6 +48,30 @@ const Range PURITY{0, 100, true, false, "a percentage above 0 and up to 100"};
 const Range Q_MAX{0, 5, true, false, "a q above 0 and up to 5 1/A"};
 const Range Q_POINTS{2, MAX_Q_POINTS, false, true, "a whole number of points from 2 to 10001"};
 const Range THREADS{1, MAX_THREADS, false, true, "a whole number of threads from 1 to 64"};
+const Range FLUX{0, 1e12, true, false, "a flux above 0 and up to 1e12 per cm^2 per s"};
+const Range APERTURE{0, 100, true, false, "a diameter above 0 and up to 100 mm"};
+const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
+const Range SPREAD{0, 0.5, true, false, "a wavelength spread above 0 and up to 0.5"};
+const Range EFFICIENCY{0, 1, true, false, "an efficiency above 0 and up to 1"};
+const Range CELL{0, 50, true, false, "path lengths above 0 and up to 50 mm, such as 1,2"};
+const Range Q_MIN{0, 1, true, false, "a q above 0 and up to 1 1/A"};
+const Range TARGET{0, 100, true, false, "a percentage above 0 and up to 100"};
+const Range BACKGROUND{0, 100, false, false, "a background from 0 to 100 1/cm"};
+
+// The settings of the beamtime estimate: each turns it on, and an --instrument file
+// may give them, by these names without their dashes.
+const char* const INSTRUMENT_SETTINGS[] = {
+    "--flux",  "--aperture", "--wavelength",     "--spread",         "--efficiency", "--cells",
+    "--q-min", "--target",   "--background-h2o", "--background-d2o", "--instrument"};
+
+bool is_instrument_setting(const std::string& name) {
+  for (const char* setting : INSTRUMENT_SETTINGS) {
+    if (name == setting) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // A comma-separated list of words, none of them empty.
 bool split_list(const std::string& text, std::vector<std::string>* words) {
@@ -169,10 +193,13 @@ const Named<SldUnit> SLD_UNITS[] = {{"1e-6/A2", SldUnit::kPerSquareAngstrom},
                                     {"fm/A3", SldUnit::kFmPerCubicAngstrom}};
 const Named<ProteinVolumes> VOLUME_TABLES[] = {{"table", ProteinVolumes::kTable},
                                                {"perkins", ProteinVolumes::kPerkins}};
-const Named<PlotKind> PLOT_KINDS[] = {
-    {"contrast", PlotKind::kContrast},    {"sld", PlotKind::kSld},
-    {"i0", PlotKind::kForwardScattering}, {"stuhrmann", PlotKind::kStuhrmann},
-    {"curves", PlotKind::kCurves},        {"pr", PlotKind::kPr}};
+const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
+                                      {"sld", PlotKind::kSld},
+                                      {"i0", PlotKind::kForwardScattering},
+                                      {"stuhrmann", PlotKind::kStuhrmann},
+                                      {"curves", PlotKind::kCurves},
+                                      {"pr", PlotKind::kPr},
+                                      {"time", PlotKind::kTime}};
 const Named<CurveUnits> CURVE_UNITS[] = {{"residues", CurveUnits::kResidues},
                                          {"atoms", CurveUnits::kAtoms}};
 
@@ -187,6 +214,25 @@ std::string set_deuterate(const std::string& v, ComponentSpec* next) {
     return "KINDS=PCT with PCT " + std::string(PERCENT.expected) + " (" + percent + " is not)";
   }
   next->selective.push_back(selective);
+  return "";
+}
+
+// D2O percentages, comma-separated, ascending with none twice.
+std::string set_percentages(const std::string& v, std::vector<double>* percentages) {
+  std::vector<std::string> items;
+  percentages->clear();
+  double x = 0.0;
+  const char* expected = "D2O percentages from 0 to 100, ascending, such as 0,42,100";
+  if (!split_list(v, &items)) {
+    return expected;
+  }
+  for (const std::string& item : items) {
+    if (!parse_number(item, &x) || !D2O_PERCENT.contains(x) ||
+        (!percentages->empty() && x <= percentages->back())) {
+      return expected;
+    }
+    percentages->push_back(x);
+  }
   return "";
 }
 
@@ -342,6 +388,11 @@ const std::vector<OptionRow>& option_table() {
       number(nullptr, "--to", &SeriesOptions::to, D2O_PERCENT, "PCT",
              "last D2O percentage (default 100)"),
       number(nullptr, "--step", &SeriesOptions::step, POSITIVE, "PCT", "D2O step (default 10)"),
+      {nullptr, "--d2o", "PCT,PCT",
+       "the series' D2O percentages as listed, instead of --from,\n--to and --step", false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         return set_percentages(v, &run->d2o);
+       }},
       number(nullptr, "--conc", &SeriesOptions::conc, POSITIVE, "MG_PER_ML",
              "sample concentration: adds I(0) in 1/cm"),
       flag("--xray", &SeriesOptions::xray, "adds X-ray scattering length densities"),
@@ -353,12 +404,14 @@ const std::vector<OptionRow>& option_table() {
            "also plot into FILE (- for "
            "standard output)"),
       {nullptr, "--plot", "KIND",
-       "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures)", false,
+       "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures), time "
+       "(counting times)",
+       false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          run->plot_given = true;
          return std::string(find_named(v, PLOT_KINDS, &run->plot)
                                 ? ""
-                                : "a plot (contrast, sld, i0 or stuhrmann)");
+                                : "a plot (contrast, sld, i0, stuhrmann, curves, pr or time)");
        }},
       flag("--ligands", &SeriesOptions::ligands,
            "structures: add the ligands by their modelled composition"),
@@ -387,22 +440,51 @@ const std::vector<OptionRow>& option_table() {
       {nullptr, "--show-d2o", "PCT,PCT",
        "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         std::vector<std::string> items;
-         run->show_d2o.clear();
-         double x = 0.0;
-         if (!split_list(v, &items)) {
-           return std::string("D2O percentages such as 0,42,100");
-         }
-         for (const std::string& item : items) {
-           if (!parse_number(item, &x) || !D2O_PERCENT.contains(x)) {
-             return std::string("D2O percentages such as 0,42,100");
-           }
-           run->show_d2o.push_back(x);
-         }
-         return std::string();
+         return set_percentages(v, &run->show_d2o);
        }},
       text(nullptr, "--show-component", &SeriesOptions::show_component, "LABEL",
            "the line a curves or pr plot draws (default the complex)"),
+      flag("--beamtime", &SeriesOptions::beamtime,
+           "counting times per sample and D2O point, with --conc (any\n"
+           "of the settings below turns it on)"),
+      number(nullptr, "--flux", &SeriesOptions::flux, FLUX, "N",
+             "neutrons per cm^2 per s at the sample (default 3e5 at a\n"
+             "spread of 0.115, in proportion to the spread)"),
+      number(nullptr, "--aperture", &SeriesOptions::aperture, APERTURE, "MM",
+             "sample aperture diameter (default 12.7)"),
+      number(nullptr, "--wavelength", &SeriesOptions::wavelength, WAVELENGTH, "A",
+             "neutron wavelength (default 6)"),
+      number(nullptr, "--spread", &SeriesOptions::spread, SPREAD, "F",
+             "wavelength spread, FWHM over the wavelength (default 0.115)"),
+      number(nullptr, "--efficiency", &SeriesOptions::efficiency, EFFICIENCY, "F",
+             "detector efficiency (default 0.75)"),
+      {nullptr, "--cells", "MM,MM", "the cells' path lengths (default 1,2)", false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         std::vector<std::string> items;
+         run->cells.clear();
+         double mm = 0.0;
+         if (!split_list(v, &items)) {
+           return std::string(CELL.expected);
+         }
+         for (const std::string& item : items) {
+           if (!parse_number(item, &mm) || !CELL.contains(mm)) {
+             return std::string(CELL.expected);
+           }
+           run->cells.push_back(mm);
+         }
+         return std::string();
+       }},
+      number(nullptr, "--q-min", &SeriesOptions::q_min, Q_MIN, "Q",
+             "the smallest q counted, 1/A (default 0.005)"),
+      number(nullptr, "--target", &SeriesOptions::target, TARGET, "PCT",
+             "relative error of I(0) to count to (default 2)"),
+      number(nullptr, "--background-h2o", &SeriesOptions::background_h2o, BACKGROUND, "B",
+             "flat background of H2O, 1/cm (default 1.0)"),
+      number(nullptr, "--background-d2o", &SeriesOptions::background_d2o, BACKGROUND, "B",
+             "flat background of D2O, 1/cm (default 0.05)"),
+      text(nullptr, "--instrument", &SeriesOptions::instrument_path, "FILE",
+           "the settings above from FILE, one 'name = value' a line\n"
+           "(flux = 1e7); the command line's own win"),
       flag("--records", &SeriesOptions::records,
            "one line per sequence record (ID, residues, Mw, volume,\n"
            "SLD in H2O and D2O, match point) instead of a series"),
@@ -529,6 +611,14 @@ std::string check_whole(const SeriesOptions& options) {
     return "--solvent console is the console calculator's fixed solvent: it takes no "
            "--temperature, --d2o-purity or --buffer";
   }
+  if (options.beamtime && options.conc <= 0.0) {
+    return "counting times (--beamtime, --flux, --plot time...) need the sample's "
+           "concentration: give --conc MG_PER_ML";
+  }
+  if (options.beamtime && options.records) {
+    return "--records makes one line per record, no series to time; leave out --beamtime and "
+           "its settings";
+  }
   const bool curves = wants_curves(options);
   if (curves && !structure) {
     return "predicted curves (--curves, --pr, --plot curves or pr) need a component read from "
@@ -537,6 +627,12 @@ std::string check_whole(const SeriesOptions& options) {
   if (curves && options.records) {
     return "--records makes one line per record, no curves; leave out --curves and --pr";
   }
+  const auto given = [&](const char* name) {
+    return std::find(options.given.begin(), options.given.end(), name) != options.given.end();
+  };
+  if (!options.d2o.empty() && (given("--from") || given("--to") || given("--step"))) {
+    return "--d2o lists the series' points; leave out --from, --to and --step";
+  }
   if (options.from > options.to) {
     return "the D2O range runs backwards: --from must not exceed --to";
   }
@@ -544,7 +640,7 @@ std::string check_whole(const SeriesOptions& options) {
     return "the D2O range has more than " + std::to_string(MAX_POINTS) +
            " points; use a larger --step";
   }
-  const std::vector<double> points = d2o_percentages(options.from, options.to, options.step);
+  const std::vector<double> points = series_percentages(options);
   for (double shown : options.show_d2o) {
     bool found = false;
     for (double point : points) {
@@ -621,6 +717,10 @@ ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse)
     parse->error->expected = expected;
     return ParseResult::kUsageError;
   }
+  if (is_instrument_setting(row->long_name)) {
+    parse->options->beamtime = true;
+  }
+  parse->options->given.emplace_back(row->long_name);
   if (row->per_component && parse->pending.empty()) {
     parse->pending = name;
   }
@@ -675,11 +775,70 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
                       "component options come before the FILE or --formula they describe: '" +
                           parse.pending + "' follows the last one");
   }
+  if (options->plot == PlotKind::kTime) {
+    options->beamtime = true;
+  }
+  if (!options->d2o.empty()) {  // the plots' D2O axis spans the list
+    options->from = options->d2o.front();
+    options->to = options->d2o.back();
+  }
   const std::string problem = check_whole(*options);
   if (!problem.empty()) {
     return parse.fail(false, "", problem);
   }
   return ParseResult::kRun;
+}
+
+bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError* error) {
+  const std::string& path = options->instrument_path;
+  size_t number = 0;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++number;
+    line = line.substr(0, line.find('#'));
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    line.erase(line.begin(), std::find_if_not(line.begin(), line.end(), blank));
+    line.erase(std::find_if_not(line.rbegin(), line.rend(), blank).base(), line.end());
+    if (line.empty()) {
+      continue;
+    }
+    const std::string where = path + " line " + std::to_string(number) + ": ";
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      *error = plan_error(-1, "--instrument", where + "'" + line + "' is not 'name = value'");
+      return false;
+    }
+    std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+    key.erase(std::find_if_not(key.rbegin(), key.rend(), blank).base(), key.end());
+    value.erase(value.begin(), std::find_if_not(value.begin(), value.end(), blank));
+    const std::string name = "--" + key;
+    if (!is_instrument_setting(name) || name == "--instrument") {
+      std::string keys;
+      for (const char* setting : INSTRUMENT_SETTINGS) {
+        keys += std::strcmp(setting, "--instrument") == 0
+                    ? ""
+                    : (keys.empty() ? "" : ", ") + std::string(setting + 2);
+      }
+      *error = plan_error(-1, "--instrument",
+                          where + "unknown setting '" + key + "'; the settings are " + keys);
+      return false;
+    }
+    const auto& given = options->given;
+    if (std::find(given.begin(), given.end(), name) != given.end()) {
+      continue;  // the command line's own value stands
+    }
+    const std::string expected = find_row(name)->set(value, options, nullptr);
+    if (!expected.empty()) {
+      *error =
+          plan_error(-1, "--instrument", where + key + " = '" + value + "' is not " + expected);
+      error->value = value;
+      error->expected = expected;
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string series_usage() {

@@ -17,6 +17,12 @@ enum class ParseResult { kRun, kHelp, kVersion, kUsageError };
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
                                  PlanError* error);
 
+// Applies the settings of an --instrument file's text (options->instrument_path), one
+// "name = value" a line with the names of the beamtime options ("flux = 1e7"), '#'
+// beginning a comment, to those the command line did not give. Returns false with
+// `*error` naming the line of an unknown name or a value out of its range.
+bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError* error);
+
 // The --help text, made from the option table and the limits it names.
 std::string series_usage();
 

@@ -89,6 +89,23 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
        -1,
        "--records makes one line per record, no series to plot or fit; leave out --svg and "
        "--stuhrmann"},
+      {{"--flux", "1e7", "a"},
+       -1,
+       "counting times (--beamtime, --flux, --plot time...) need the sample's concentration: "
+       "give --conc MG_PER_ML"},
+      {{"--conc", "1", "--cells", "1,,2", "a"},
+       -1,
+       "option '--cells': '1,,2' is not path lengths above 0 and up to 50 mm, such as 1,2"},
+      {{"--conc", "1", "--wavelength", "30", "a"},
+       -1,
+       "option '--wavelength': '30' is not a wavelength from 2 to 12 A"},
+      {{"--d2o", "0,42,42", "a"},
+       -1,
+       "option '--d2o': '0,42,42' is not D2O percentages from 0 to 100, ascending, such as "
+       "0,42,100"},
+      {{"--d2o", "0,42", "--step", "5", "a"},
+       -1,
+       "--d2o lists the series' points; leave out --from, --to and --step"},
       {{"-", "-"}, -1, "standard input (-) can be read only once"},
       {{"-c", "structure", "-"},
        0,
@@ -197,4 +214,43 @@ TEST(SeriesUsage, NamesEveryOptionAndLimit) {
   EXPECT_NE(std::string::npos, usage.find("at most 10001 D2O points"));
   EXPECT_NE(std::string::npos,
             usage.find("Elements: H D C N O P S Na K Cl Mg Ca Se Fe Zn Mn Cu F Br I."));
+}
+
+// An instrument file: comments and blank lines skipped, spaces around '=' allowed, the
+// command line's own settings kept, and a wrong line named by its number.
+TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
+  SeriesOptions options;
+  PlanError error;
+  ASSERT_EQ(ParseResult::kRun,
+            parse({"--conc", "2", "--instrument", "d22.txt", "--wavelength", "8", "a"}, &options,
+                  &error));
+  EXPECT_TRUE(options.beamtime);
+  const std::string text =
+      "# D22, 11 m\n\nflux = 2.5e7\n  wavelength=5   # overridden\ncells = 1, 2\n"
+      "aperture = 10\r\nbackground-d2o = 0.06\n";
+  ASSERT_TRUE(apply_instrument(text, &options, &error)) << error.message;
+  EXPECT_EQ(2.5e7, options.flux);
+  EXPECT_EQ(8.0, options.wavelength);
+  EXPECT_EQ(10.0, options.aperture);
+  EXPECT_EQ(0.06, options.background_d2o);
+  EXPECT_EQ(0.75, options.efficiency);
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"flux = 1e7\nfluxx = 2\n",
+       "d22.txt line 2: unknown setting 'fluxx'; the settings are flux, aperture, wavelength, "
+       "spread, efficiency, cells, q-min, target, background-h2o, background-d2o"},
+      {"\n\ntarget = 0\n",
+       "d22.txt line 3: target = '0' is not a percentage above 0 and up to 100"},
+      {"spread 0.1\n", "d22.txt line 1: 'spread 0.1' is not 'name = value'"},
+      {"instrument = other.txt\n",
+       "d22.txt line 1: unknown setting 'instrument'; the settings are flux, aperture, "
+       "wavelength, spread, efficiency, cells, q-min, target, background-h2o, background-d2o"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(apply_instrument(c.text, &options, &error)) << c.text;
+    EXPECT_EQ(c.message, error.message);
+  }
 }

@@ -1,0 +1,82 @@
+#include "report/beamtime_report.h"
+
+#include "plan/beamtime.h"
+#include "scattering/beamtime.h"
+#include "text/text_format.h"
+
+namespace {
+
+std::string source_text(const SeriesLine& line) {
+  const LineBeamtime& b = line.beamtime;
+  switch (b.source) {
+    case SignalSource::kCurves:
+      return "its predicted curves (shape Rg " + fixed(b.rg, 1) + " A)";
+    case SignalSource::kEstimate:
+      return "a Guinier curve, Rg " + fixed(b.rg, 1) + " A as for a compact protein of " +
+             std::to_string(line.residues) + " residues";
+    case SignalSource::kSphere:
+      break;
+  }
+  return "a Guinier curve, Rg " + fixed(b.rg, 1) + " A of a sphere of its volume";
+}
+
+}  // namespace
+
+std::string duration_text(double seconds) {
+  if (seconds < 60.0) {
+    return fixed(seconds, 0) + " s";
+  }
+  if (seconds < 3600.0) {
+    return fixed(seconds / 60.0, 1) + " min";
+  }
+  return fixed(seconds / 3600.0, 1) + " h";
+}
+
+void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                    const Solvent& solvent, std::FILE* out) {
+  std::string cells;
+  for (double mm : options.cells) {
+    cells += (cells.empty() ? "" : ", ") + shortest(mm);
+  }
+  const SolutionFigures h2o = buffer_figures(
+      solvent,
+      hydrogen_figures(solvent, options.wavelength, options.background_h2o, options.background_d2o),
+      0.0);
+  const SolutionFigures d2o = buffer_figures(
+      solvent,
+      hydrogen_figures(solvent, options.wavelength, options.background_h2o, options.background_d2o),
+      1.0);
+  std::fprintf(out,
+               "\nCounting times to %s %% on I(0), fitted as ln I(0) - q^2 Rg^2/3 over q = %s "
+               "1/A to q Rg = %s; the buffer counted as long again and subtracted; cells of "
+               "%s mm, the fastest chosen. Flux %s n/cm^2/s%s on a %s mm aperture, %s A, "
+               "detector efficiency %s. Buffer at 0 and 100 %% D2O: background %s and %s "
+               "1/cm, attenuation %s and %s 1/cm. Planning estimates: see the README.\n",
+               shortest(options.target).c_str(), shortest(options.q_min).c_str(),
+               shortest(GUINIER_END).c_str(), cells.c_str(), shortest(flux_of(options)).c_str(),
+               options.flux > 0.0 ? "" : " (typical, not your instrument's)",
+               shortest(options.aperture).c_str(), shortest(options.wavelength).c_str(),
+               shortest(options.efficiency).c_str(), fixed(h2o.background, 3).c_str(),
+               fixed(d2o.background, 3).c_str(), fixed(h2o.attenuation, 2).c_str(),
+               fixed(d2o.attenuation, 2).c_str());
+  for (const SeriesLine& line : lines) {
+    const LineBeamtime& b = line.beamtime;
+    int silent = 0;
+    for (const BeamtimePoint& p : b.points) {
+      silent += p.signal ? 0 : 1;
+    }
+    std::string text = "  " + line.label + ": signal from " + source_text(line);
+    if (!b.range) {
+      text += "; no Guinier range above q = " + shortest(options.q_min) +
+              " 1/A: lower --q-min for a molecule this large";
+    } else {
+      text += ", q up to " + fixed(b.q_max, 3) + " 1/A; total " + duration_text(b.total) +
+              " (sample and buffer)";
+      if (silent > 0) {
+        text += "; " + std::to_string(silent) + (silent == 1 ? " point" : " points") +
+                " with no measurable signal left out";
+      }
+    }
+    std::fprintf(out, "%s\n", text.c_str());
+  }
+}

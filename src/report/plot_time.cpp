@@ -1,0 +1,73 @@
+// Counting time against % D2O, one line per sample on a log axis: it shoots up near
+// each match point (marked), where the signal vanishes; each point's marker says which
+// cell counts it fastest.
+#include <cmath>
+
+#include "report/plots.h"
+#include "text/text_format.h"
+
+namespace {
+
+// The markers of the cells, in the order of --cells; further cells take the last.
+const Marker CELL_MARKERS[] = {Marker::kDot, Marker::kRing, Marker::kSquare};
+const char* const CELL_SYMBOLS[] = {"\xe2\x97\x8f", "\xe2\x97\x8b", "\xe2\x96\xa0"};  // ● ○ ■
+constexpr size_t MARKERS = sizeof CELL_MARKERS / sizeof CELL_MARKERS[0];
+
+}  // namespace
+
+std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  double low = INFINITY, high = 0.0;
+  for (const SeriesLine& line : lines) {
+    for (const BeamtimePoint& p : line.beamtime.points) {
+      if (p.signal) {
+        low = std::fmin(low, p.time);
+        high = std::fmax(high, p.time);
+      }
+    }
+  }
+  if (!(high > 0.0)) {
+    low = 1.0;
+    high = 10.0;
+  }
+  Chart chart;
+  chart.title = "Counting time to " + shortest(options.target) + " % on I(0) at " +
+                shortest(options.conc) + " mg/mL";
+  chart.x = d2o_axis(options);
+  chart.y = log_axis(low, high, "time per sample (s)");
+  for (size_t l = 0; l < lines.size(); ++l) {
+    const SeriesLine& line = lines[l];
+    const std::string colour = series_colour(l);
+    const LineStyle style{colour, line.is_complex ? 2.5 : 2.0, line.is_complex ? "6 4" : ""};
+    std::vector<double> xs, ys;
+    for (size_t i = 0; i < line.points.size(); ++i) {
+      const BeamtimePoint& p = line.beamtime.points[i];
+      xs.push_back(line.points[i].d2o_fraction * 100.0);
+      ys.push_back(p.signal ? p.time : NAN);
+    }
+    plot_line(&chart, xs, ys, style);
+    for (size_t cell = 0; cell < options.cells.size(); ++cell) {
+      std::vector<double> cx, cy;
+      for (size_t i = 0; i < xs.size(); ++i) {
+        if (line.beamtime.points[i].cell == cell) {
+          cx.push_back(xs[i]);
+          cy.push_back(ys[i]);
+        }
+      }
+      plot_markers(&chart, cx, cy, colour, CELL_MARKERS[std::min(cell, MARKERS - 1)]);
+    }
+    if (line.has_match && line.match_percent >= options.from && line.match_percent <= options.to) {
+      plot_line(&chart, {line.match_percent, line.match_percent}, {chart.y.min, chart.y.max},
+                {colour, 1.0, "2 3"});
+    }
+    chart.legend.push_back(
+        {line.label,
+         line.has_match ? "match " + fixed(line.match_percent, 1) + " % D2O (dotted)" : "", style});
+  }
+  std::string cells;
+  for (size_t cell = 0; cell < options.cells.size(); ++cell) {
+    cells += std::string(cells.empty() ? "" : "  ") + CELL_SYMBOLS[std::min(cell, MARKERS - 1)] +
+             " " + shortest(options.cells[cell]) + " mm";
+  }
+  chart.legend.push_back({"cells", cells, {"#ffffff", 0.0, ""}});
+  return render_chart(chart);
+}
