@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
   // A closed pipe is a failed write, reported and ending in status 1, not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  return run_series(argc, argv, Streams{stdin, stdout, stderr});
+  return run_series(argc, argv, Streams{stdin, stdout, stderr, nullptr});
 }

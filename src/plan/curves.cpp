@@ -107,15 +107,26 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
 void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
                 const Solvent& solvent, std::vector<SeriesLine>* lines) {
   const std::vector<double> q = q_grid(options);
+  const auto placed_of = [&](const SeriesLine& line) -> const std::vector<PlacedUnit>& {
+    return line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
+  };
+  // The pairs of every line, so that progress runs evenly over the lines' pair passes.
+  double pairs = 0.0, done = 0.0;
+  for (const SeriesLine& line : *lines) {
+    const auto n = static_cast<double>(placed_of(line).size());
+    pairs += n * n;
+  }
   for (SeriesLine& line : *lines) {
-    const std::vector<PlacedUnit>& placed =
-        line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
+    const std::vector<PlacedUnit>& placed = placed_of(line);
     if (placed.empty()) {
       continue;
     }
+    const auto n = static_cast<double>(placed.size());
+    const Progress progress{options.progress, done / pairs, n * n / pairs};
+    done += n * n;
     const LineUnits units = scattering_units(placed, options, solvent);
     const PairHistogram histogram =
-        pair_histogram(units.units, bin_width(options), options.threads);
+        pair_histogram(units.units, bin_width(options), options.threads, progress);
     const DebyeSums sums = debye_sums(histogram, q, !options.q_log);
     const double spread = unit_rg2(units.unit_volume);
     // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.

@@ -113,6 +113,8 @@ struct SeriesOptions {
   double background_h2o = 1.0, background_d2o = 0.05;  // 1/cm/sr, flat
   std::string instrument_path;     // key = value lines of the settings above; empty: none
   std::vector<std::string> given;  // the long names of the options the command line gave
+  std::string csv_path;            // the series as CSV into this file too; empty: none
+  void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
 };
 
 // The typical flux the beamtime estimate takes when none is given, for a wavelength

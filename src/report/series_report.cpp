@@ -301,28 +301,27 @@ void write_text_report(const std::vector<Component>& components,
   }
 }
 
-void write_csv_report(const std::vector<Component>& components,
-                      const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-                      std::FILE* out) {
+std::string csv_report(const std::vector<Component>& components,
+                       const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
   const std::vector<ShownColumn> columns = report_columns(scope);
   std::string text;
-  for (const ShownColumn& column : columns) {
-    text += (text.empty() ? "" : ",") + column_name(column, scope);
+  for (size_t k = 0; k < columns.size(); ++k) {
+    text += (k == 0 ? "" : ",") + column_name(columns[k], scope);
   }
-  std::fputs((text + "\n").c_str(), out);
+  text += "\n";
   for (const SeriesLine& line : lines) {
     const Component* component =
         line.is_complex ? nullptr : &components[static_cast<size_t>(line.component)];
     for (size_t i = 0; i < line.points.size(); ++i) {
-      text.clear();
       for (size_t k = 0; k < columns.size(); ++k) {
         text +=
             (k == 0 ? "" : ",") + column_cell(columns[k], {&line, component, i, 0}, scope, true);
       }
-      std::fputs((text + "\n").c_str(), out);
+      text += "\n";
     }
   }
+  return text;
 }
 
 std::string stuhrmann_csv(const std::vector<SeriesLine>& lines) {

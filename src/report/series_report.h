@@ -15,9 +15,9 @@
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        const Solvent& solvent, std::FILE* out);
-void write_csv_report(const std::vector<Component>& components,
-                      const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-                      std::FILE* out);
+// The series as CSV: a header of the columns' names, then one row per line and point.
+std::string csv_report(const std::vector<Component>& components,
+                       const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
 // The Stuhrmann fits as CSV: component, rm_A (negative when Rm^2 is), alpha_fm_per_A,
 // beta_fm2_per_A4, residual_A2, points_used (in the fit) and points (of the series).

@@ -33,8 +33,8 @@ struct LetterTable {
     for (LetterRule& rule : rules) {
       rule = LetterRule{Action::kUnknown, Note::kNone, 0, {}};
     }
-    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r', '*', '-'}) {
-      rules[c].action = Action::kSkip;
+    for (const char* c = " \t\n\v\f\r*-"; *c != '\0'; ++c) {
+      rules[static_cast<unsigned char>(*c)].action = Action::kSkip;
     }
     if (kind == ChainKind::kProtein) {
       for (char letter = 'A'; letter <= 'Y'; ++letter) {

@@ -111,7 +111,8 @@ std::vector<size_t> piece_bounds(size_t n) {
 
 }  // namespace
 
-PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads) {
+PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
+                             const Progress& progress) {
   PairHistogram h;
   h.width = width;
   double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
@@ -150,6 +151,10 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
     for (size_t piece = next++; piece < count; piece = next++) {
       add_rows(xyz, a, c, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
                &pieces[piece]);
+      if (progress.report != nullptr && threads <= 1) {
+        progress.report(progress.start + progress.span * static_cast<double>(piece + 1) /
+                                             static_cast<double>(count));
+      }
     }
   };
 #if defined(__EMSCRIPTEN__)

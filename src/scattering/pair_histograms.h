@@ -25,9 +25,18 @@ struct PairHistogram {
   double self_aa = 0.0, self_ac = 0.0, self_cc = 0.0;  // sum a^2, 2 a c, c^2
 };
 
+// Where a long computation says how far it has come: report(start + span x done), done
+// running from 0 to 1 over the call's work. A null report is silent.
+struct Progress {
+  void (*report)(double fraction);
+  double start, span;
+};
+
 // The histograms of `units`. The pairs are cut into a fixed number of pieces, summed
 // by up to `threads` threads and added up in a fixed order, so that the result is the
-// same to the last bit whatever the number of threads.
-PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads);
+// same to the last bit whatever the number of threads. With one thread, `progress`
+// hears of every piece.
+PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
+                             const Progress& progress = {nullptr, 0.0, 1.0});
 
 #endif  // QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_

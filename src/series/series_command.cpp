@@ -30,11 +30,9 @@ struct PlannedOutput {
 bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outputs,
                   PlanError* error) {
   const std::pair<const char*, const std::string*> named[] = {
-      {"--output", &options.output_path},
-      {"--svg", &options.svg_path},
-      {"--stuhrmann", &options.stuhrmann_path},
-      {"--curves", &options.curves_path},
-      {"--pr", &options.pr_path},
+      {"--output", &options.output_path}, {"--csv-file", &options.csv_path},
+      {"--svg", &options.svg_path},       {"--stuhrmann", &options.stuhrmann_path},
+      {"--curves", &options.curves_path}, {"--pr", &options.pr_path},
   };
   for (const auto& [option, path] : named) {
     if (path->empty()) {
@@ -225,6 +223,10 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
     if (option == "--pr" && !write_output(output.where, pr_csv(lines), "w", out, error)) {
       return false;
     }
+    if (option == "--csv-file" &&
+        !write_output(output.where, csv_report(components, lines, options), "w", out, error)) {
+      return false;
+    }
   }
   for (const PlannedOutput& output : outputs) {
     if (std::string(output.option) != "--output") {
@@ -239,7 +241,7 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
     if (options.records) {
       write_records_report(components, options, solvent, report.file);
     } else if (options.format == OutputFormat::kCsv) {
-      write_csv_report(components, lines, options, report.file);
+      std::fputs(csv_report(components, lines, options).c_str(), report.file);
     } else {
       write_text_report(components, lines, options, solvent, report.file);
     }
@@ -295,6 +297,7 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     error.usage = true;
     return failed(streams, error, error_out);
   }
+  options.progress = streams.progress;
   if (!options.instrument_path.empty() && !read_instrument(&options, &error)) {
     return failed(streams, error, error_out);
   }

@@ -400,6 +400,8 @@ const std::vector<OptionRow>& option_table() {
              "comma-separated values instead of the text table"),
       text("-o", "--output", &SeriesOptions::output_path, "FILE",
            "the report into FILE (default -, standard output)"),
+      text(nullptr, "--csv-file", &SeriesOptions::csv_path, "FILE",
+           "the series as CSV into FILE as well, beside the report"),
       text(nullptr, "--svg", &SeriesOptions::svg_path, "FILE",
            "also plot into FILE (- for "
            "standard output)"),

@@ -1,18 +1,23 @@
 // Drives the planner's page in headless Chromium through ChromeDriver's WebDriver
-// protocol (node's own fetch; no browser download, no npm package): lysozyme and a 70 %
-// deuterated ubiquitin partner typed in, the page's tables compared with the CSV of
-// the command-line planner for the same inputs, a bad sequence's error beside its
-// field, and screenshots at 1200 and 400 px for a person to look at.
-// Usage: node browser_test.mjs PAGE QUORVANE_SERIES EXAMPLES_DIR OUT_DIR
+// protocol (node's own fetch; no browser download). Three plans typed and loaded as a
+// user would: a protein, a DNA and a formula; a gzipped model with one chain
+// deuterated, its curves and counting times; each compared with the CSV of the
+// command-line planner run on the command line the page shows. Then a shared link
+// reopened, errors beside their fields, a keyboard walk, the axe-core audit, and
+// screenshots at 1200 and 400 px for a person to look at.
+// Usage: node browser_test.mjs PAGE QUORVANE_SERIES EXAMPLES_DIR OUT_DIR AXE_JS MODEL
 import { spawn, execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { mkdtempSync, readFileSync, writeFileSync, statSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join, resolve } from "node:path";
+import { gzipSync } from "node:zlib";
 
-const [page, series, examples, outDir] = process.argv.slice(2).map((p) => resolve(p));
+const [page, series, examples, outDir, axePath, modelPath] =
+  process.argv.slice(2).map((p) => resolve(p));
 const port = 9515 + Math.floor(Math.random() * 400);
 const driver = spawn("chromedriver", [`--port=${port}`], { stdio: "ignore" });
 const base = `http://127.0.0.1:${port}`;
+const scratch = mkdtempSync(join(tmpdir(), "planner-"));
 let session = "";
 let failures = 0;
 
@@ -26,33 +31,97 @@ async function call(method, path, body) {
     method, headers: { "Content-Type": "application/json" },
     body: body === undefined ? undefined : JSON.stringify(body) });
   const json = await response.json();
-  if (!response.ok) throw new Error(`${method} ${path}: ${JSON.stringify(json.value)}`);
+  if (!response.ok) throw new Error(`${method} ${path}: ${JSON.stringify(json.value).slice(0, 300)}`);
   return json.value;
 }
 const at = (path) => `/session/${session}${path}`;
 const run = (script, ...args) => call("POST", at("/execute/sync"), { script, args });
+const runAsync = (script, ...args) => call("POST", at("/execute/async"), { script, args });
 async function element(css) {
   const found = await call("POST", at("/element"), { using: "css selector", value: css });
   return Object.values(found)[0];
 }
+// Opens the folded box a field is in, as a person would before typing into it.
+async function unfold(css) {
+  await run(`const d = document.querySelector(arguments[0]).closest('details'); if (d) d.open = true;`, css);
+}
 async function type(css, text) {
+  await unfold(css);
   const id = await element(css);
   await call("POST", at(`/element/${id}/clear`), {});
-  await call("POST", at(`/element/${id}/value`), { text });
+  if (text !== "") await call("POST", at(`/element/${id}/value`), { text });
 }
-async function click(css) { await call("POST", at(`/element/${await element(css)}/click`), {}); }
-async function waitFor(script, what) {
-  for (let i = 0; i < 100; ++i) {
+async function choose(css, value) {
+  await run(`const s = document.querySelector(arguments[0]); s.value = arguments[1];
+             s.dispatchEvent(new Event("change"));`, css, value);
+}
+async function upload(css, path) {
+  await call("POST", at(`/element/${await element(css)}/value`), { text: path });
+}
+async function click(css) { await unfold(css); await call("POST", at(`/element/${await element(css)}/click`), {}); }
+async function waitFor(script, what, seconds = 30) {
+  for (let i = 0; i < seconds * 10; ++i) {
     if (await run(script)) return;
     await new Promise((done) => setTimeout(done, 100));
   }
   throw new Error(`timed out waiting for ${what}`);
 }
 async function screenshot(name, width) {
-  await call("POST", at("/window/rect"), { width, height: 1400 });
+  await call("POST", at("/window/rect"), { width, height: 1600 });
   const path = join(outDir, name);
   writeFileSync(path, Buffer.from(await call("GET", at("/screenshot")), "base64"));
   console.log(`screenshot: ${path}`);
+}
+// The text behind one of the page's download links.
+const download = (id) => runAsync(`const done = arguments[arguments.length - 1];
+  fetch(document.getElementById(arguments[0]).href).then((r) => r.text()).then(done);`, id);
+// Calculates and waits for this run's results (or its error).
+async function calculate() {
+  await run("document.getElementById('status').textContent = ''");
+  await click("#calculate");
+  try {
+    await waitFor(`return /^Done/.test(document.getElementById('status').textContent) ||
+                   [...document.querySelectorAll('.error')].some((e) => e.textContent !== '')`,
+                  "the run", 120);
+  } catch (e) {
+    throw new Error(e.message + ": " + await run(`return document.getElementById('status').textContent
+        + ' | ' + [...document.querySelectorAll('.error, .hint')].map((e) => e.textContent).join(' | ')`));
+  }
+}
+// The command line the page shows, run here on the same files: its series CSV.
+async function commandCsv(files, extra = []) {
+  const command = await run("return document.getElementById('command-line').value");
+  const words = command.split(" ").slice(1).map((w) => w.replace(/^'(.*)'$/, "$1"));
+  for (const [name, text] of files) writeFileSync(join(scratch, name), text);
+  return execFileSync(series, [...words, "--csv", ...extra], { cwd: scratch, encoding: "utf8" });
+}
+// A compact made-up model: residues of eight atoms on a 5.1 A grid filling a sphere.
+function compactModel(residues) {
+  const names = ["ALA", "LEU", "GLY", "SER", "LYS", "GLU", "VAL", "THR"];
+  const radius = Math.cbrt(residues * 5.1 ** 3 * 3 / (4 * Math.PI));
+  const m = Math.floor(radius / 5.1) + 1;
+  const lines = [];
+  let serial = 0, residue = 0;
+  for (let i = -m; i <= m && residue < residues; ++i) {
+    for (let j = -m; j <= m && residue < residues; ++j) {
+      for (let k = -m; k <= m && residue < residues; ++k) {
+        if ((i * i + j * j + k * k) * 5.1 ** 2 > radius ** 2) continue;
+        ++residue;
+        ["N", "CA", "C", "O", "CB", "CG", "CD", "CE"].forEach((atom, a) => {
+          const f = (v, w) => v.toFixed(3).padStart(w);
+          lines.push(`ATOM  ${String(++serial % 100000).padStart(5)}  ${atom.padEnd(3)} ${names[residue % 8]} A` +
+            `${String(residue % 10000).padStart(4)}    ${f(i * 5.1 + Math.cos(a), 8)}${f(j * 5.1 + Math.sin(a), 8)}` +
+            `${f(k * 5.1 + 0.3 * a, 8)}  1.00 20.00           ${atom[0]}`);
+        });
+      }
+    }
+  }
+  return lines.join("\n") + "\nEND\n";
+}
+async function componentFiles() {
+  return run(`return [...document.querySelectorAll('.component')].filter(
+      (n) => n.dataset.kind === 'sequence').map((n) =>
+      ['component-' + n.dataset.id + '.txt', n.querySelector('.sequence').value])`);
 }
 
 try {
@@ -65,51 +134,173 @@ try {
       "--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
       "--no-first-run", "--disable-background-networking", "--disable-component-update",
       "--disable-sync", "--disable-quic", `--user-data-dir=${mkdtempSync(join(tmpdir(), "chromium-"))}`,
-      "--window-size=1200,1400"] } } } });
+      "--window-size=1200,1600"] } } } });
   session = created.sessionId;
+  const opened = Date.now();
   await call("POST", at("/url"), { url: "file://" + page });
   await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  const size = statSync(page).size + statSync(join(page, "..", "quorvane.js")).size;
+  console.log(`     page: ${(size / 1024).toFixed(0)} KiB, shown ${Date.now() - opened} ms after opening`);
 
+  // A protein, a DNA and a molecule by formula, at 2 mg/mL with X-ray figures.
   const lysozyme = readFileSync(join(examples, "lysozyme_1.DAT"), "utf8").trim();
-  const ubiquitin = readFileSync(join(examples, "ubiquitin_1.DAT"), "utf8").trim();
   await type("#label-1", "lysozyme");
   await type("#sequence-1", lysozyme);
+  await type("#disulfides-1", "4");
   await click("#add-component");
-  await type("#label-2", "partner");
-  await type("#sequence-2", ubiquitin);
-  await type("#deuteration-2", "70");
-  await click("#calculate");
-  await waitFor("return !document.getElementById('results').hidden", "the results");
-
-  const table = (id) => run(`return [...document.querySelectorAll('#${id} tr')].map(
-      (tr) => [...tr.children].map((cell) => cell.textContent))`);
-  const matches = await table("match-points");
-  const seriesRows = await table("series");
-  const scratch = mkdtempSync(join(tmpdir(), "planner-"));
-  writeFileSync(join(scratch, "lysozyme"), lysozyme);
-  writeFileSync(join(scratch, "partner"), ubiquitin);
-  const csv = execFileSync(series, ["--csv", "-l", "lysozyme", "lysozyme", "-d", "70", "-l",
-                                    "partner", "partner"], { cwd: scratch, encoding: "utf8" });
-  const expected = csv.trim().split("\n").map((line) => line.split(","));
-  check(JSON.stringify(seriesRows) === JSON.stringify(expected),
-        `the series table equals the command line's CSV (${expected.length - 1} rows)`);
-  console.log(`     one row: ${seriesRows[11].join(" ")}`);
-  const match = (label) => expected.find((row) => row[0] === label)[12];
-  check(matches.length === 4 && matches[1][3] === `${match("lysozyme")} %` &&
-        matches[3][3] === `${match("complex")} %`,
-        `match points: ${matches.slice(1).map((row) => `${row[0]} ${row[3]}`).join("; ")}`);
+  await choose("#kind-2", "dna");
+  await type("#label-2", "operator");
+  await type("#sequence-2", "ACGTTGCAAGCTTACGATCG");
+  await type("#deuteration-2", "100");
+  await click("#add-component");
+  await choose("#kind-3", "formula");
+  await type("#label-3", "sucrose");
+  await type("#formula-3", "C12H22O11");
+  await type("#labile-3", "8");
+  await type("#density-3", "1.587");
+  await type("#conc", "2");
+  await click("#xray");
+  await type("#buffer", "NaCl=150mM");
+  const started = Date.now();
+  await calculate();
+  console.log(`     first plan: ${Date.now() - started} ms`);
+  const expected = await commandCsv(await componentFiles());
+  check(await download("download-csv") === expected,
+        `protein + DNA + formula: the page's CSV is the command's (${expected.split("\n").length - 2} rows)`);
+  const cells = await run(`return [...document.querySelectorAll('#series tbody tr')].map(
+      (tr) => [...tr.children].map((td) => td.dataset.csv))`);
+  const headers = await run(`return [...document.querySelectorAll('#series th')].map((th) => th.textContent)`);
+  const rows = expected.trim().split("\n").map((line) => line.split(","));
+  const shownColumns = ["component", "d2o_percent", "solvent_sld_1e-6_per_A2", "contrast_fm",
+                        "sld_1e-6_per_A2", "contrast_sld_1e-6_per_A2", "i0_per_cm"];
+  const columnsOf = (row) => shownColumns.map((name) => row[rows[0].indexOf(name)]);
+  check(JSON.stringify(cells) === JSON.stringify(rows.slice(1).map(columnsOf)),
+        `the series table shows the command's figures in ${headers.length} columns: ${headers.join(" | ")}`);
+  const matches = await run(`return [...document.querySelectorAll('#match-points tbody tr')].map(
+      (tr) => tr.children[3].textContent)`);
+  const lysozymeRow = rows.find((r) => r[0] === "lysozyme");
+  const figure = (name) => Number(lysozymeRow[rows[0].indexOf(name)]).toFixed(1);
+  check(matches.length === 4 && matches[0] === `${figure("match_point_percent")} % (${figure("match_point_low_percent")}–${figure("match_point_high_percent")})`,
+        `match points with their ranges: ${matches.join("; ")}`);
   check(await run("return document.querySelector('#plot svg polyline') !== null"), "the plot is drawn");
-  await run("window.scrollTo(0, 0)");
+  const fit = await run(`const t = document.getElementById('series');
+      return [t.getBoundingClientRect().width, t.parentElement.clientWidth]`);
+  check(fit[0] <= fit[1], `at 1200 px the series table fits without scrolling (${fit[0].toFixed(0)} of ${fit[1]} px)`);
   await screenshot("web-page.png", 1200);
+  await run("document.getElementById('results').scrollIntoView()");
+  await screenshot("web-page-results.png", 1200);
   await screenshot("web-page-400px.png", 400);
+  const overflow = await run("return [document.documentElement.scrollWidth, window.innerWidth]");
+  check(overflow[0] <= overflow[1], `at 400 px nothing runs off the side (${overflow[0]} of ${overflow[1]} px)`);
+  await call("POST", at("/window/rect"), { width: 1200, height: 1600 });
 
+  // The shared link reopens the same plan and the same table.
+  const link = await run("return document.getElementById('share-link').value");
+  await call("POST", at("/url"), { url: "about:blank" });
+  await call("POST", at("/url"), { url: link });
+  await waitFor("return !document.getElementById('results').hidden", "the shared plan's results", 60);
+  check(await download("download-csv") === expected,
+        `the shared link (${link.length} characters) reopens the same plan and table`);
+
+  // Errors beside their fields, in the page's words.
+  await type("#deuteration-2", "150");
+  await calculate();
+  const percent = await run("return document.getElementById('error-2').textContent");
+  check(percent === "Deuteration (% of C-bound H): 150 is not a percentage from 0 to 100." &&
+        await run("return document.getElementById('deuteration-2').getAttribute('aria-invalid') === 'true'"),
+        `a bad percentage: ${percent}`);
+  await type("#deuteration-2", "100");
   await type("#sequence-1", "MKV12");
-  await click("#calculate");
-  await waitFor("return document.getElementById('error-1').textContent !== ''", "the error");
-  const error = await run("return document.getElementById('error-1').textContent");
-  check(error === 'component-1: 2 entries name no residue, the first "1"; correct the file, give ' +
-        "its code with --code, or leave them out with --allow-unknown", `the bad sequence's error: ${error}`);
+  await calculate();
+  const unknown = await run("return document.getElementById('error-1').textContent");
+  check(unknown.startsWith('Sequence (FASTA, one-letter codes, three-letter names or table numbers; every FASTA record is a component): 2 entries name no residue, the first "1"'),
+        `an unknown residue: ${unknown}`);
   check(await run("return document.getElementById('results').hidden"), "no results beside an error");
+
+  // A gzipped model, its chain B 70 % deuterated, with curves and counting times.
+  await call("POST", at("/url"), { url: "file://" + page });
+  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  const gz = join(scratch, "1hpv.pdb.gz");
+  writeFileSync(gz, gzipSync(readFileSync(modelPath)));
+  await choose("#kind-1", "structure");
+  await upload("#structure-file-1", gz);
+  await type("#chains-1", "A");
+  await click("#add-component");
+  await choose("#kind-2", "structure");
+  await upload("#structure-file-2", gz);
+  await type("#chains-2", "B");
+  await type("#deuteration-2", "70");
+  await type("#conc", "5");
+  await run("document.getElementById('group-curves').open = true; document.getElementById('group-beamtime').open = true");
+  await click("#curves");
+  await click("#beamtime");
+  await waitFor("return document.querySelector('#component-1, .component .structure-name').textContent !== ''", "the model");
+  const modelStarted = Date.now();
+  await calculate();
+  const modelMs = Date.now() - modelStarted;
+  const modelCsv = await commandCsv([["1hpv.pdb", readFileSync(modelPath, "utf8")]]);
+  check(await download("download-csv") === modelCsv,
+        `1hpv.pdb.gz, chain B 70 % deuterated, curves and counting times: the CSV is the command's (${modelMs} ms in the page)`);
+  await choose("#plot-kind", "curves");
+  await waitFor("return /Predicted curves/.test(document.querySelector('#plot svg')?.textContent || '')", "the curves plot", 60);
+  const curves = await commandCsv([["1hpv.pdb", readFileSync(modelPath, "utf8")]], ["--curves", "curves.csv"]);
+  check(await download("download-plot-csv") === readFileSync(join(scratch, "curves.csv"), "utf8") && curves !== "",
+        "the curves plot's data is the command's --curves file");
+  check(await run("return document.getElementById('stuhrmann-box').hidden === false"), "the Stuhrmann figures are shown");
+  check(await run("return [...document.querySelectorAll('#series th')].some((th) => th.textContent.startsWith('time'))"),
+        "the counting times are in the table");
+  await run("document.getElementById('results').scrollIntoView()");
+  await screenshot("web-page-model.png", 1200);
+
+  // Keyboard only: Tab from the first field reaches Calculate and the downloads.
+  await run("document.getElementById('label-1').focus()");
+  const reached = new Set();
+  for (let i = 0; i < 160; ++i) {
+    await call("POST", at("/actions"), { actions: [{ type: "key", id: "keyboard", actions: [
+      { type: "keyDown", value: "\uE004" }, { type: "keyUp", value: "\uE004" }] }] });
+    reached.add(await run("return document.activeElement.id || document.activeElement.tagName"));
+  }
+  check(["calculate", "plot-kind", "download-svg", "download-csv", "share-link"].every((id) => reached.has(id)),
+        "Tab alone reaches Calculate, the plot choice, the downloads and the link");
+
+  // The audit.
+  await run(readFileSync(axePath, "utf8") + "\nreturn true;");
+  const violations = await runAsync(`const done = arguments[arguments.length - 1];
+    axe.run(document).then((r) => done(r.violations.map((v) => [v.id, v.impact, v.nodes.length])));`);
+  const serious = violations.filter(([, impact]) => impact === "serious" || impact === "critical");
+  check(serious.length === 0, `axe-core: no serious or critical violations (${JSON.stringify(violations)})`);
+
+  // A damaged gzip file, named beside its field.
+  const cut = join(scratch, "cut.pdb.gz");
+  writeFileSync(cut, gzipSync(readFileSync(modelPath)).subarray(0, 3000));
+  await upload("#structure-file-2", cut);
+  await waitFor("return document.getElementById('error-2').textContent !== ''", "the gzip error");
+  check(await run("return document.getElementById('error-2').textContent") ===
+        "Model file: cut.pdb.gz is damaged or cut short; it does not decompress as gzip. Load a complete copy.",
+        "a damaged gzip file is named beside its field");
+
+  // A large model: progress shows, the page answers meanwhile, and a second Calculate
+  // replaces the first.
+  await call("POST", at("/url"), { url: "file://" + page });
+  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  const big = join(scratch, "big.pdb");
+  writeFileSync(big, compactModel(12000));
+  await choose("#kind-1", "structure");
+  await upload("#structure-file-1", big);
+  await run("document.getElementById('group-curves').open = true");
+  await click("#curves");
+  await waitFor("return document.querySelector('.structure-name').textContent !== ''", "the large model");
+  await click("#calculate");
+  await waitFor("return /Computing the curves: [1-9]/.test(document.getElementById('status').textContent)",
+                "progress", 120);
+  const asked = Date.now();
+  await run("return document.title");
+  const answered = Date.now() - asked;
+  const bigStarted = Date.now();
+  await calculate();
+  check(await run("return /^Done/.test(document.getElementById('status').textContent)") && answered < 1000,
+        `a large model shows its progress, the page answers in ${answered} ms meanwhile, ` +
+        `and a second Calculate replaces the first (${Date.now() - bigStarted} ms)`);
 } catch (e) {
   console.log(`FAIL ${e.message}`);
   failures++;
