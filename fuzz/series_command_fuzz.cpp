@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(in != nullptr && out != nullptr && err != nullptr, "no temporary stream");
   std::fputs(">S\nGGKW\n", in);
   std::rewind(in);
-  const int status = run_series(static_cast<int>(argv.size()), argv.data(), Streams{in, out, err, nullptr});
+  const int status =
+      run_series(static_cast<int>(argv.size()), argv.data(), Streams{in, out, err, nullptr});
   const std::string errors = read_all(err);
   std::fclose(in);
   std::fclose(out);

@@ -199,23 +199,6 @@ TEST(ParseSeriesOptions, FillsEveryField) {
   EXPECT_EQ("-odd-name", options.components[3].path);
 }
 
-// Whatever the table holds, the help names every option and the limits from the
-// constants the parser checks.
-TEST(SeriesUsage, NamesEveryOptionAndLimit) {
-  const std::string usage = series_usage();
-  for (const char* name :
-       {"--type",    "--code",      "--chains",   "--deuteration",   "--deuterate", "--disulfides",
-        "--psv",     "--match-at",  "--copies",   "--label",         "--labile",    "--volume",
-        "--density", "--formula",   "--exchange", "--from",          "--to",        "--step",
-        "--conc",    "--xray",      "--csv",      "--output",        "--svg",       "--plot",
-        "--ligands", "--stuhrmann", "--records",  "--allow-unknown", "--help",      "--version"}) {
-    EXPECT_NE(std::string::npos, usage.find(name)) << name;
-  }
-  EXPECT_NE(std::string::npos, usage.find("at most 10001 D2O points"));
-  EXPECT_NE(std::string::npos,
-            usage.find("Elements: H D C N O P S Na K Cl Mg Ca Se Fe Zn Mn Cu F Br I."));
-}
-
 // An instrument file: comments and blank lines skipped, spaces around '=' allowed, the
 // command line's own settings kept, and a wrong line named by its number.
 TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
