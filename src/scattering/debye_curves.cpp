@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scattering/quadratic_fit.h"
+
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
@@ -10,39 +12,6 @@ constexpr double GUINIER_LIMIT = 1.3;  // q Rg beyond which the Guinier law bend
 
 size_t last_pair_bin(const PairHistogram& h) {
   return h.aa.size();
-}
-
-// Least squares of y = a + b u + c u^2 over the points [0, end), by the normal
-// equations and Cramer's rule; u is scaled to order one first.
-bool quadratic_fit(const std::vector<double>& u, const std::vector<double>& y, size_t end,
-                   double* a, double* b) {
-  if (end < 4) {
-    return false;
-  }
-  const double scale = u[end - 1];
-  double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
-  for (size_t i = 0; i < end; ++i) {
-    const double v = u[i] / scale;
-    double power = 1.0;
-    for (int k = 0; k < 5; ++k) {
-      s[k] += power;
-      if (k < 3) {
-        t[k] += power * y[i];
-      }
-      power *= v;
-    }
-  }
-  const auto det = [](double m0, double m1, double m2, double m3, double m4, double m5, double m6,
-                      double m7, double m8) {
-    return m0 * (m4 * m8 - m5 * m7) - m1 * (m3 * m8 - m5 * m6) + m2 * (m3 * m7 - m4 * m6);
-  };
-  const double d = det(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
-  if (!(std::fabs(d) > 1e-14 * s[0] * s[2] * s[4])) {
-    return false;
-  }
-  *a = det(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d;
-  *b = det(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d / scale;
-  return true;
 }
 
 // How many sigmas out a spread pair is followed; what lies beyond is below 1e-14.
@@ -153,11 +122,11 @@ GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& 
   }
   size_t end = std::min<size_t>(10, u.size());
   for (int round = 0; round < 20; ++round) {
-    double a = 0.0, b = 0.0;
-    if (!quadratic_fit(u, y, end, &a, &b)) {
+    const Quadratic line = fit_quadratic(u, y, end);
+    if (!line.fitted) {
       return fit;
     }
-    fit = {true, -3.0 * b, std::exp(a), static_cast<int>(end)};
+    fit = {true, -3.0 * line.b, std::exp(line.a), static_cast<int>(end)};
     if (fit.rg2 <= 0.0) {
       return fit;  // no Guinier range where the curve rises
     }

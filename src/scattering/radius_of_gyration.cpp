@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "scattering/debye_curves.h"
+#include "scattering/quadratic_fit.h"
 #include "scattering/scattering_model.h"
 
 std::vector<double> unit_contrasts(const std::vector<PlacedUnit>& units, const Solvent& solvent,
@@ -84,40 +85,14 @@ StuhrmannFit fit_stuhrmann(const std::vector<double>& inverse_contrast,
   if (fit.points < 4) {
     return fit;
   }
-  // Normal equations of y = a + b u + c u^2, solved by Cramer's rule; u is scaled to
-  // order one first, so the 3 x 3 system stays well conditioned.
-  double scale = 0.0;
-  for (double u : inverse_contrast) {
-    scale = std::fmax(scale, std::fabs(u));
-  }
-  double s[5] = {0, 0, 0, 0, 0};
-  double t[3] = {0, 0, 0};
-  for (size_t i = 0; i < rg2.size(); ++i) {
-    const double u = inverse_contrast[i] / scale;
-    double power = 1.0;
-    for (int k = 0; k < 5; ++k) {
-      s[k] += power;
-      if (k < 3) {
-        t[k] += power * rg2[i];
-      }
-      power *= u;
-    }
-  }
-  const auto det3 = [](double a, double b, double c, double d, double e, double f, double g,
-                       double h, double i) {
-    return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-  };
-  const double d = det3(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
-  if (std::fabs(d) < 1e-12 * s[0] * s[2] * s[4]) {
+  const Quadratic q = fit_quadratic(inverse_contrast, rg2, rg2.size());
+  if (!q.fitted) {
     return fit;
   }
-  const double a = det3(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d;
-  const double b = det3(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d;
-  const double c = det3(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]) / d;
   fit.fitted = true;
-  fit.rm2 = a;
-  fit.alpha = b / scale;
-  fit.beta = -c / (scale * scale);
+  fit.rm2 = q.a;
+  fit.alpha = q.b;
+  fit.beta = -q.c;
   double misfit = 0.0;
   for (size_t i = 0; i < rg2.size(); ++i) {
     const double u = inverse_contrast[i];

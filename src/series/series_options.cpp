@@ -54,6 +54,8 @@ const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
 const Range SPREAD{0, 0.5, true, false, "a wavelength spread above 0 and up to 0.5"};
 const Range EFFICIENCY{0, 1, true, false, "an efficiency above 0 and up to 1"};
 const Range CELL{0, 50, true, false, "path lengths above 0 and up to 50 mm, such as 1,2"};
+const Range D2O_LIST{0, 100, false, false,
+                     "D2O percentages from 0 to 100, ascending, such as 0,42,100"};
 const Range Q_MIN{0, 1, true, false, "a q above 0 and up to 1 1/A"};
 const Range TARGET{0, 100, true, false, "a percentage above 0 and up to 100"};
 const Range BACKGROUND{0, 100, false, false, "a background from 0 to 100 1/cm"};
@@ -217,21 +219,22 @@ std::string set_deuterate(const std::string& v, ComponentSpec* next) {
   return "";
 }
 
-// D2O percentages, comma-separated, ascending with none twice.
-std::string set_percentages(const std::string& v, std::vector<double>* percentages) {
+// A comma-separated list of numbers within `range`; with `ascending`, each above the
+// one before.
+std::string set_list(const std::string& v, const Range& range, bool ascending,
+                     std::vector<double>* values) {
   std::vector<std::string> items;
-  percentages->clear();
+  values->clear();
   double x = 0.0;
-  const char* expected = "D2O percentages from 0 to 100, ascending, such as 0,42,100";
   if (!split_list(v, &items)) {
-    return expected;
+    return range.expected;
   }
   for (const std::string& item : items) {
-    if (!parse_number(item, &x) || !D2O_PERCENT.contains(x) ||
-        (!percentages->empty() && x <= percentages->back())) {
-      return expected;
+    if (!parse_number(item, &x) || !range.contains(x) ||
+        (ascending && !values->empty() && x <= values->back())) {
+      return range.expected;
     }
-    percentages->push_back(x);
+    values->push_back(x);
   }
   return "";
 }
@@ -391,7 +394,7 @@ const std::vector<OptionRow>& option_table() {
       {nullptr, "--d2o", "PCT,PCT",
        "the series' D2O percentages as listed, instead of --from,\n--to and --step", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         return set_percentages(v, &run->d2o);
+         return set_list(v, D2O_LIST, true, &run->d2o);
        }},
       number(nullptr, "--conc", &SeriesOptions::conc, POSITIVE, "MG_PER_ML",
              "sample concentration: adds I(0) in 1/cm"),
@@ -442,7 +445,7 @@ const std::vector<OptionRow>& option_table() {
       {nullptr, "--show-d2o", "PCT,PCT",
        "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         return set_percentages(v, &run->show_d2o);
+         return set_list(v, D2O_LIST, true, &run->show_d2o);
        }},
       text(nullptr, "--show-component", &SeriesOptions::show_component, "LABEL",
            "the line a curves or pr plot draws (default the complex)"),
@@ -462,19 +465,7 @@ const std::vector<OptionRow>& option_table() {
              "detector efficiency (default 0.75)"),
       {nullptr, "--cells", "MM,MM", "the cells' path lengths (default 1,2)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         std::vector<std::string> items;
-         run->cells.clear();
-         double mm = 0.0;
-         if (!split_list(v, &items)) {
-           return std::string(CELL.expected);
-         }
-         for (const std::string& item : items) {
-           if (!parse_number(item, &mm) || !CELL.contains(mm)) {
-             return std::string(CELL.expected);
-           }
-           run->cells.push_back(mm);
-         }
-         return std::string();
+         return set_list(v, CELL, false, &run->cells);
        }},
       number(nullptr, "--q-min", &SeriesOptions::q_min, Q_MIN, "Q",
              "the smallest q counted, 1/A (default 0.005)"),
