@@ -562,34 +562,61 @@ std::string shortest_text(double value) {
   return text;
 }
 
-// The checks that need every option; "" when they pass.
-std::string check_whole(const SeriesOptions& options) {
+bool any_structure(const SeriesOptions& options) {
+  return std::any_of(options.components.begin(), options.components.end(), is_structure);
+}
+
+bool given(const SeriesOptions& options, const char* name) {
+  return std::find(options.given.begin(), options.given.end(), name) != options.given.end();
+}
+
+// The checks that need every option, one concern each; "" when they pass.
+std::string check_inputs(const SeriesOptions& options) {
   if (options.components.empty()) {
     return "no component given; name at least one sequence file (see --help)";
   }
-  int stdin_inputs = 0;
-  bool structure = false;
-  for (const ComponentSpec& c : options.components) {
-    stdin_inputs += c.path == "-" ? 1 : 0;
-    structure = structure || is_structure(c);
+  const auto stdin_inputs = std::count_if(options.components.begin(), options.components.end(),
+                                          [](const ComponentSpec& c) { return c.path == "-"; });
+  return stdin_inputs > 1 ? "standard input (-) can be read only once" : "";
+}
+
+std::string check_records(const SeriesOptions& options) {
+  if (!options.records) {
+    return "";
   }
-  if (stdin_inputs > 1) {
-    return "standard input (-) can be read only once";
-  }
-  if (options.records && (!options.svg_path.empty() || !options.stuhrmann_path.empty())) {
+  if (!options.svg_path.empty() || !options.stuhrmann_path.empty()) {
     return "--records makes one line per record, no series to plot or fit; leave out --svg "
            "and --stuhrmann";
   }
+  if (options.beamtime) {
+    return "--records makes one line per record, no series to time; leave out --beamtime and "
+           "its settings";
+  }
+  return wants_curves(options)
+             ? "--records makes one line per record, no curves; leave out --curves and --pr"
+             : "";
+}
+
+std::string check_plots(const SeriesOptions& options) {
   if (options.plot_given && options.svg_path.empty()) {
     return "--plot chooses what --svg draws: give --svg FILE too";
   }
   if (options.plot == PlotKind::kForwardScattering && options.conc <= 0.0) {
     return "--plot i0 needs the sample's concentration: give --conc";
   }
-  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) && !structure) {
+  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) &&
+      !any_structure(options)) {
     return std::string(options.plot == PlotKind::kStuhrmann ? "--plot stuhrmann" : "--stuhrmann") +
            " needs a component read from a structure (.pdb, .cif...; or --code structure)";
   }
+  if (wants_curves(options) && !any_structure(options)) {
+    return "predicted curves (--curves, --pr, --plot curves or pr) need a component read from "
+           "a structure (.pdb, .cif...; or --code structure)";
+  }
+  return "";
+}
+
+std::string check_solvent(const SeriesOptions& options) {
   double buffer_volume = 0.0;
   for (const BufferSolute& solute : options.buffer) {
     buffer_volume += solute.molar * AVOGADRO * 1e-27 * solute.volume;
@@ -604,26 +631,19 @@ std::string check_whole(const SeriesOptions& options) {
     return "--solvent console is the console calculator's fixed solvent: it takes no "
            "--temperature, --d2o-purity or --buffer";
   }
-  if (options.beamtime && options.conc <= 0.0) {
-    return "counting times (--beamtime, --flux, --plot time...) need the sample's "
-           "concentration: give --conc MG_PER_ML";
-  }
-  if (options.beamtime && options.records) {
-    return "--records makes one line per record, no series to time; leave out --beamtime and "
-           "its settings";
-  }
-  const bool curves = wants_curves(options);
-  if (curves && !structure) {
-    return "predicted curves (--curves, --pr, --plot curves or pr) need a component read from "
-           "a structure (.pdb, .cif...; or --code structure)";
-  }
-  if (curves && options.records) {
-    return "--records makes one line per record, no curves; leave out --curves and --pr";
-  }
-  const auto given = [&](const char* name) {
-    return std::find(options.given.begin(), options.given.end(), name) != options.given.end();
-  };
-  if (!options.d2o.empty() && (given("--from") || given("--to") || given("--step"))) {
+  return "";
+}
+
+std::string check_beamtime(const SeriesOptions& options) {
+  return options.beamtime && options.conc <= 0.0
+             ? "counting times (--beamtime, --flux, --plot time...) need the sample's "
+               "concentration: give --conc MG_PER_ML"
+             : "";
+}
+
+std::string check_series(const SeriesOptions& options) {
+  if (!options.d2o.empty() &&
+      (given(options, "--from") || given(options, "--to") || given(options, "--step"))) {
     return "--d2o lists the series' points; leave out --from, --to and --step";
   }
   if (options.from > options.to) {
@@ -635,13 +655,24 @@ std::string check_whole(const SeriesOptions& options) {
   }
   const std::vector<double> points = series_percentages(options);
   for (double shown : options.show_d2o) {
-    bool found = false;
-    for (double point : points) {
-      found = found || std::fabs(point - shown) < 1e-6;
-    }
-    if (!found) {
+    if (std::none_of(points.begin(), points.end(),
+                     [&](double point) { return std::fabs(point - shown) < 1e-6; })) {
       return "--show-d2o " + shortest_text(shown) +
              " is no point of the series; choose among --from, --to and --step";
+    }
+  }
+  return "";
+}
+
+// In this order, so that the first of several mistakes is the one named.
+std::string (*const WHOLE_CHECKS[])(const SeriesOptions&) = {
+    check_inputs, check_records, check_plots, check_solvent, check_beamtime, check_series};
+
+std::string check_whole(const SeriesOptions& options) {
+  for (const auto check : WHOLE_CHECKS) {
+    std::string problem = check(options);
+    if (!problem.empty()) {
+      return problem;
     }
   }
   return "";
