@@ -17,11 +17,14 @@ PlanError last_error;
 std::string last_error_json;
 
 // Tells the page how far the curves have come, from the worker the module runs in.
+// (Its body is JavaScript, which clang-format would break apart.)
+// clang-format off
 EM_JS(void, post_progress, (double fraction), {
-  if (typeof WorkerGlobalScope != = "undefined" && self instanceof WorkerGlobalScope) {
-    postMessage({progress : fraction});
+  if (typeof WorkerGlobalScope !== "undefined" && self instanceof WorkerGlobalScope) {
+    postMessage({progress: fraction});
   }
 });
+// clang-format on
 
 void report_progress(double fraction) {
   post_progress(fraction);
