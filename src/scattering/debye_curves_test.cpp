@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr double PI = 3.14159265358979323846;
+
 std::vector<double> q_steps(double q_max, int n) {
   std::vector<double> q;
   q.reserve(static_cast<size_t>(n));
@@ -110,7 +112,7 @@ TEST(DebyeSums, AnalyticShapes) {
   const double spacing = 2.0;
   const std::vector<ScatteringUnit> ball = lattice_sphere(20.0, spacing, 0.0);
   const auto n = static_cast<double>(ball.size());
-  const double radius = std::cbrt(3.0 * n * spacing * spacing * spacing / (4.0 * M_PI));
+  const double radius = std::cbrt(3.0 * n * spacing * spacing * spacing / (4.0 * PI));
   const std::vector<double> q = q_steps(7.725 / radius, 60);
   const DebyeSums one = debye_sums(pair_histogram(ball, 0.02, 1), q, true);
   for (size_t k = 0; k < q.size(); ++k) {
