@@ -41,6 +41,7 @@ std::string gzipped(const std::string& bytes) {
 }
 
 void check_figures(const StructureModel& model) {
+  static const Solvent solvent = make_solvent(20.0, 1.0, {});
   bool any = false;
   for (const StructureChain& chain : model.chains) {
     if (chain.sites.empty()) {
@@ -53,18 +54,18 @@ void check_figures(const StructureModel& model) {
       check(site.unit >= 0 && site.unit < unit_count(chain.kind), "a site names no unit");
       const Unit& unit = chain_unit(chain.kind, site.unit);
       makeup.parts.push_back({unit, 1.0, 0.0});
-      placed.push_back({unit, 0.0, site.x, site.y, site.z});
+      placed.push_back({unit, 0.0, 1.0, site.x, site.y, site.z, {}});
     }
     for (const LigandSite& ligand : chain.ligands) {
       makeup.parts.push_back({ligand.unit, 1.0, 0.0});
-      placed.push_back({ligand.unit, 0.0, ligand.x, ligand.y, ligand.z});
+      placed.push_back({ligand.unit, 0.0, 1.0, ligand.x, ligand.y, ligand.z, {}});
     }
     for (double x : {0.0, 1.0}) {
-      const SeriesPoint p = series_point(makeup, 1.0, x, 18.01528);
+      const SeriesPoint p = series_point(makeup, solvent, x);
       check(std::isfinite(p.mass) && std::isfinite(p.contrast) && std::isfinite(p.volume) &&
                 p.volume > 0.0,
             "a chain's sums are not finite");
-      const Gyration g = radius_of_gyration(placed, 1.0, x);
+      const Gyration g = radius_of_gyration(placed, solvent, x);
       check(!g.defined || std::isfinite(g.rg2), "a defined Rg^2 is not finite");
     }
   }
