@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr size_t PDB_COLUMNS = 80;
+
 // The unit a polymer residue counts as, by its chain type: its own, or the parent of a
 // modified one (MSE as MET, D-amino acids as their L forms); -1 for none.
 int unit_of_residue(ChainKind kind, const gemmi::ResidueInfo& info, bool* modified) {
@@ -283,6 +285,26 @@ bool sane(const StructureChain& chain) {
   return true;
 }
 
+// A PDB file's lines are 80 columns. gemmi reads its fields at fixed columns, and on a
+// shorter line it reads past the line's end (into the next line's bytes, or past a
+// stored record's end), so every line is padded with spaces to 80 columns first, as
+// the format has them.
+std::string padded_lines(const std::string& text) {
+  std::string padded;
+  padded.reserve(text.size() + text.size() / 4);
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    const bool last = end == std::string::npos;
+    end = last ? text.size() : end;
+    const size_t content = end > start && text[end - 1] == '\r' ? end - 1 : end;
+    padded.append(text, start, content - start);
+    padded.append(content - start < PDB_COLUMNS ? PDB_COLUMNS - (content - start) : 0, ' ');
+    padded.append(text, content, end - content + (last ? 0 : 1));
+    start = end + 1;
+  }
+  return padded;
+}
+
 gemmi::Structure parse(const std::string& text, const std::string& name, StructureFormat format) {
   if (format == StructureFormat::kMmcif) {
     return gemmi::make_structure(gemmi::cif::read_memory(text.data(), text.size(), name.c_str()));
@@ -291,7 +313,8 @@ gemmi::Structure parse(const std::string& text, const std::string& name, Structu
   // some files fill with other things; reading 78 columns keeps such a file readable.
   gemmi::PdbReadOptions options;
   options.max_line_length = 78;
-  return gemmi::read_pdb_from_memory(text.data(), text.size(), name, options);
+  const std::string padded = padded_lines(text);
+  return gemmi::read_pdb_from_memory(padded.data(), padded.size(), name, options);
 }
 
 }  // namespace
