@@ -151,6 +151,14 @@ bool read_structure_bytes(const std::string& bytes, const std::string& name, Str
   if (format == StructureFormat::kUnknown) {
     format = sniff(text);
   }
+  // A text model holds no zero byte; one that does is damaged (and gemmi would end a
+  // line at it and read on from there).
+  const size_t zero = text.find('\0');
+  if (zero != std::string::npos) {
+    *error = name + ": holds a zero byte at offset " + std::to_string(zero) +
+             ": it is damaged or not a text file; copy it again";
+    return false;
+  }
   if (cut_mid_line(text, format)) {
     *error = name + ": its last line has no line end: the file looks cut short; copy it again";
     return false;

@@ -18,6 +18,7 @@
 namespace {
 
 constexpr size_t PDB_COLUMNS = 80;
+constexpr size_t CONNECTION_DISTANCE = 73;  // where an SSBOND or LINK distance begins
 
 // The unit a polymer residue counts as, by its chain type: its own, or the parent of a
 // modified one (MSE as MET, D-amino acids as their L forms); -1 for none.
@@ -286,9 +287,11 @@ bool sane(const StructureChain& chain) {
 }
 
 // A PDB file's lines are 80 columns. gemmi reads its fields at fixed columns, and on a
-// shorter line it reads past the line's end (into the next line's bytes, or past a
-// stored record's end), so every line is padded with spaces to 80 columns first, as
-// the format has them.
+// shorter line it reads past the line's end (into the next line's bytes), so every
+// line is padded with spaces to 80 columns first, as the format has them. It keeps
+// SSBOND and LINK records as they are (to 78 columns) and reads their distance from
+// columns 74-78 as a number that may run on ("infinity"), past the record's end; the
+// planner does not use those distances, so they are blanked.
 std::string padded_lines(const std::string& text) {
   std::string padded;
   padded.reserve(text.size() + text.size() / 4);
@@ -297,8 +300,17 @@ std::string padded_lines(const std::string& text) {
     const bool last = end == std::string::npos;
     end = last ? text.size() : end;
     const size_t content = end > start && text[end - 1] == '\r' ? end - 1 : end;
+    const size_t line = padded.size();
     padded.append(text, start, content - start);
     padded.append(content - start < PDB_COLUMNS ? PDB_COLUMNS - (content - start) : 0, ' ');
+    std::string record = padded.substr(line, 4);
+    for (char& c : record) {
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (record == "SSBO" || record == "LINK") {
+      padded.replace(line + CONNECTION_DISTANCE, PDB_COLUMNS - CONNECTION_DISTANCE,
+                     PDB_COLUMNS - CONNECTION_DISTANCE, ' ');
+    }
     padded.append(text, content, end - content + (last ? 0 : 1));
     start = end + 1;
   }

@@ -73,7 +73,8 @@ TEST(ReadStructure, RealModelsAgreeWithTheirAlphaCarbons) {
 }
 
 // A model cut anywhere, plain or gzipped, is refused or read with a warning; never as
-// if it were whole. The cuts fall inside lines and at line ends.
+// if it were whole. The cuts fall inside lines and at line ends. Damaged bytes are
+// refused.
 TEST(ReadStructure, CutFilesNeverPassSilently) {
   std::map<std::string, std::string> fixtures = {
       {"model.pdb",
@@ -121,6 +122,12 @@ TEST(ReadStructure, CutFilesNeverPassSilently) {
     error.clear();
     EXPECT_FALSE(read_structure_bytes(damaged, name + ".gz", &model, &error)) << name;
     EXPECT_NE(std::string::npos, error.find("is damaged")) << error;
+    // A zero byte in the text (a disk's hole, a binary file renamed) is damage too.
+    std::string holed = whole;
+    holed[whole.size() / 2] = '\0';
+    error.clear();
+    EXPECT_FALSE(read_structure_bytes(holed, name, &model, &error)) << name;
+    EXPECT_NE(std::string::npos, error.find("holds a zero byte")) << error;
   }
   EXPECT_LE(24, cuts);
 }
