@@ -53,6 +53,15 @@ std::string read_all(std::FILE* file) {
   return text;
 }
 
+// Whether an argument names the file `name` as the program sees it: up to its first
+// zero byte, and after the '=' of an inline value.
+bool names(const std::string& word, const std::string& name) {
+  const std::string seen(word.c_str());
+  const size_t equals = seen.find('=');
+  return seen == name || (seen.compare(0, 2, "--") == 0 && equals != std::string::npos &&
+                          seen.substr(equals + 1) == name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -115,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t part = name.rfind(".part");
     const bool temporary = part != std::string::npos &&
                            name.find_first_not_of("0123456789", part + 5) == std::string::npos;
-    check(!temporary || std::find(words.begin(), words.end(), name) != words.end(),
+    check(!temporary || std::any_of(words.begin(), words.end(),
+                                    [&](const std::string& word) { return names(word, name); }),
           "a temporary file was left", name);
     if (name != INPUTS[0] && name != INPUTS[1] && name != INPUTS[2]) {
       std::error_code ignored;
