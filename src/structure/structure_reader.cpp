@@ -288,7 +288,9 @@ bool sane(const StructureChain& chain) {
 
 // A PDB file's lines are 80 columns. gemmi reads its fields at fixed columns, and on a
 // shorter line it reads past the line's end (into the next line's bytes), so every
-// line is padded with spaces to 80 columns first, as the format has them. It keeps
+// line is padded with spaces to 80 columns first, as the format has them. A longer
+// line is cut at 80: gemmi skips the rest of a long line only up to its first byte
+// above 127 and would read what follows as a record of its own, unpadded. It keeps
 // SSBOND and LINK records as they are (to 78 columns) and reads their distance from
 // columns 74-78 as a number that may run on ("infinity"), past the record's end; the
 // planner does not use those distances, so they are blanked.
@@ -301,8 +303,9 @@ std::string padded_lines(const std::string& text) {
     end = last ? text.size() : end;
     const size_t content = end > start && text[end - 1] == '\r' ? end - 1 : end;
     const size_t line = padded.size();
-    padded.append(text, start, content - start);
-    padded.append(content - start < PDB_COLUMNS ? PDB_COLUMNS - (content - start) : 0, ' ');
+    const size_t length = std::min(content - start, PDB_COLUMNS);
+    padded.append(text, start, length);
+    padded.append(PDB_COLUMNS - length, ' ');
     std::string record = padded.substr(line, 4);
     for (char& c : record) {
       c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -135,8 +135,9 @@ TEST(ReadStructure, CutFilesNeverPassSilently) {
 // Lines shorter than the format's 80 columns, as editors leave them, are padded before
 // gemmi reads its fixed columns (past a short line's end it would read the next line's
 // bytes, or past a stored record's end: the fuzz corpus keeps such a file): the model
-// equals the one read from the padded lines.
-TEST(ReadStructure, ShortLinesReadAsPadded) {
+// equals the one read from the padded lines. A longer line ends at column 80: what
+// follows a byte above 127 there is not read as a record of its own.
+TEST(ReadStructure, LinesReadAsEightyColumns) {
   const std::string lines[] = {
       "SEQRES   1 A    3  GLY TRP ALA",
       "SSBOND   1 CYS A    1    CYS A    3",
@@ -144,19 +145,25 @@ TEST(ReadStructure, ShortLinesReadAsPadded) {
       "ATOM      2  CA  TRP A   2       3.800   0.000   0.000",
       "ATOM      3  CA  ALA A   3       3.800   3.800   0.000  1.00",
       "END"};
-  std::string short_text, padded_text;
+  const std::string hidden =
+      "  \xff" "ATOM      4  CA  SER A   4       7.600   3.800   0.000  1.00 20.00           C";
+  std::string short_text, padded_text, long_text;
   for (const std::string& line : lines) {
     short_text += line + "\n";
     padded_text += line + std::string(80 - line.size(), ' ') + "\n";
+    long_text += line + std::string(80 - line.size(), ' ') + hidden + "\n";
   }
-  StructureModel short_model, padded_model;
+  StructureModel padded_model;
   std::string error;
-  ASSERT_TRUE(read_structure_bytes(short_text, "short.pdb", &short_model, &error)) << error;
   ASSERT_TRUE(read_structure_bytes(padded_text, "padded.pdb", &padded_model, &error)) << error;
-  ASSERT_EQ(1u, short_model.chains.size());
-  ASSERT_EQ(3u, short_model.chains[0].sites.size());
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(padded_model.chains[0].sites[i].unit, short_model.chains[0].sites[i].unit);
-    EXPECT_EQ(padded_model.chains[0].sites[i].x, short_model.chains[0].sites[i].x);
+  for (const std::string& text : {short_text, long_text}) {
+    StructureModel model;
+    ASSERT_TRUE(read_structure_bytes(text, "lines.pdb", &model, &error)) << error;
+    ASSERT_EQ(1u, model.chains.size());
+    ASSERT_EQ(3u, model.chains[0].sites.size());
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(padded_model.chains[0].sites[i].unit, model.chains[0].sites[i].unit);
+      EXPECT_EQ(padded_model.chains[0].sites[i].x, model.chains[0].sites[i].x);
+    }
   }
 }
