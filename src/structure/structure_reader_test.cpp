@@ -146,7 +146,8 @@ TEST(ReadStructure, LinesReadAsEightyColumns) {
       "ATOM      3  CA  ALA A   3       3.800   3.800   0.000  1.00",
       "END"};
   const std::string hidden =
-      "  \xff" "ATOM      4  CA  SER A   4       7.600   3.800   0.000  1.00 20.00           C";
+      "  \xff"
+      "ATOM      4  CA  SER A   4       7.600   3.800   0.000  1.00 20.00           C";
   std::string short_text, padded_text, long_text;
   for (const std::string& line : lines) {
     short_text += line + "\n";
