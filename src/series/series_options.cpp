@@ -762,8 +762,11 @@ void append_help(const OptionRow& row, std::string* text) {
   if (row.value_name != nullptr) {
     head += std::string(" ") + row.value_name;
   }
+  // A head that reaches the descriptions' column gets a line of its own, so that every
+  // description starts in that column.
   const std::string indent(26, ' ');
-  head += head.size() < indent.size() ? std::string(indent.size() - head.size(), ' ') : " ";
+  head +=
+      head.size() < indent.size() ? std::string(indent.size() - head.size(), ' ') : "\n" + indent;
   std::string help = row.help;
   for (size_t line = help.find('\n'); line != std::string::npos; line = help.find('\n', line + 1)) {
     help.insert(line + 1, indent);

@@ -237,3 +237,26 @@ TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
     EXPECT_EQ(c.message, error.message);
   }
 }
+
+// The help lines up: every option's description starts in one column (a long option
+// and value get a line of their own) and no line passes 88 columns.
+TEST(SeriesUsage, DescriptionsInOneColumn) {
+  const std::string usage = series_usage();
+  int options = 0;
+  bool head_alone = false;
+  for (size_t start = 0, end = 0; start < usage.size(); start = end + 1) {
+    end = usage.find('\n', start);
+    const std::string line = usage.substr(start, end - start);
+    EXPECT_GE(88u, line.size()) << line;
+    const bool described = line.size() > 26 && line[25] == ' ' && line[26] != ' ';
+    if (head_alone) {
+      EXPECT_TRUE(described && line.find_first_not_of(' ') == 26) << line;
+      head_alone = false;
+    } else if (line.rfind("  -", 0) == 0 || line.rfind("      --", 0) == 0) {
+      ++options;
+      head_alone = line.size() >= 26 && line.find(' ', 25) == std::string::npos;
+      EXPECT_TRUE(described || head_alone) << line;
+    }
+  }
+  EXPECT_LE(40, options);
+}
