@@ -101,6 +101,31 @@ grep -q 'sub: is a directory' err || fail "message: $(cat err)"
 cmp -s lys.fasta lys.orig || fail "lys.fasta changed"
 [ -z "$(ls ./*.part* 2>/dev/null)" ] || fail "a temporary file was left: $(ls ./*.part*)"
 
+# All or nothing: a run writes each output into a temporary and renames them only when
+# all are complete. Each row: the case, the status, the files that must hold their
+# earlier text afterwards ("old"), the files that must be new, then the arguments.
+all_or_nothing() {
+  local name=$1 want=$2 kept=$3 fresh=$4
+  shift 4
+  for f in ok.txt ok.csv ok.svg; do echo old >"$f"; done
+  series "$name" "$want" "$@"
+  for f in $kept; do [ "$(cat "$f")" = old ] || fail "$f changed"; done
+  for f in $fresh; do [ "$(cat "$f")" != old ] || fail "$f was not written"; done
+  [ -z "$(ls ./*.part* nodir 2>/dev/null)" ] || fail "left behind: $(ls ./*.part* nodir 2>/dev/null)"
+}
+all_or_nothing every_output_written 0 "" "ok.txt ok.csv ok.svg" \
+  --d2o 0,100 -o ok.txt --csv-file ok.csv --svg ok.svg lys.fasta
+all_or_nothing missing_folder_last 1 "ok.txt ok.csv" "" \
+  --d2o 0,100 -o ok.txt --csv-file ok.csv --svg nodir/x.svg lys.fasta
+grep -q 'nodir/x.svg: its folder nodir does not exist' err || fail "message: $(cat err)"
+all_or_nothing missing_folder_first 1 "ok.csv ok.svg" "" \
+  --svg nodir/x.svg --csv-file ok.csv --stuhrmann nodir/s.csv -o ok.svg model.pdb
+all_or_nothing full_device_among_files 1 "ok.txt ok.csv ok.svg" "" \
+  -o ok.txt --csv-file ok.csv --svg ok.svg --stuhrmann full model.pdb
+all_or_nothing report_to_full_stdout_link 1 "ok.csv ok.svg" "" \
+  --csv-file ok.csv --svg ok.svg -o full lys.fasta
+grep -q 'no file was changed' err || fail "message: $(cat err)"
+
 # The console calculator's result file: through a link to a file, into a FIFO, and
 # refused when it is the residue file itself.
 printf 'GLY\n' >gly.DAT

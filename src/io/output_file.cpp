@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -123,7 +127,7 @@ bool open_output(const OutputPath& where, const char* mode, std::FILE* standard_
   return out->file != nullptr;
 }
 
-bool close_output(Output* out, bool written) {
+bool finish_output(Output* out, bool written) {
   std::FILE* file = out->file;
   out->file = nullptr;
   if (out->where.kind == OutputKind::kStandardOutput) {
@@ -132,22 +136,68 @@ bool close_output(Output* out, bool written) {
   // fclose flushes the last buffer, so its failure is a failed write too.
   const bool stream_ok = !std::ferror(file);
   written = std::fclose(file) == 0 && stream_ok && written;
-  if (out->where.kind == OutputKind::kWriteThrough) {
-    return written;
+  if (!written) {
+    discard_output(out);
+  }
+  return written;
+}
+
+bool commit_output(Output* out) {
+  if (out->where.kind != OutputKind::kReplace || out->temporary.empty()) {
+    return true;
+  }
+  // A replaced file keeps who may read it; a failure here costs nothing else.
+  std::error_code ignored;
+  const fs::file_status earlier = fs::status(out->where.target, ignored);
+  if (fs::exists(earlier)) {
+    fs::permissions(out->temporary, earlier.permissions(), ignored);
   }
   std::error_code error;
-  if (written) {
-    // A replaced file keeps who may read it; a failure here costs nothing else.
-    std::error_code ignored;
-    const fs::file_status earlier = fs::status(out->where.target, ignored);
-    if (fs::exists(earlier)) {
-      fs::permissions(out->temporary, earlier.permissions(), ignored);
-    }
-    fs::rename(out->temporary, out->where.target, error);
-  }
-  if (!written || error) {
-    fs::remove(out->temporary, error);
+  fs::rename(out->temporary, out->where.target, error);
+  if (error) {
+    discard_output(out);
     return false;
   }
+  out->temporary.clear();
   return true;
+}
+
+void discard_output(Output* out) {
+  if (out->file != nullptr && out->where.kind != OutputKind::kStandardOutput) {
+    std::fclose(out->file);
+  }
+  out->file = nullptr;
+  if (!out->temporary.empty()) {
+    std::error_code ignored;
+    fs::remove(out->temporary, ignored);
+    out->temporary.clear();
+  }
+}
+
+bool close_output(Output* out, bool written) {
+  return finish_output(out, written) && commit_output(out);
+}
+
+std::string output_folder_problem(const OutputPath& where) {
+  if (where.kind != OutputKind::kReplace) {
+    return "";
+  }
+  fs::path folder = fs::path(where.target).parent_path();
+  if (folder.empty()) {
+    folder = ".";
+  }
+  std::error_code error;
+  const fs::file_status status = fs::status(folder, error);
+  if (!fs::exists(status)) {
+    return "its folder " + folder.string() + " does not exist; create it or name another";
+  }
+  if (!fs::is_directory(status)) {
+    return folder.string() + " is not a folder; name a file in a folder";
+  }
+#if !defined(_WIN32)
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    return "its folder " + folder.string() + " cannot be written; name a file in another";
+  }
+#endif
+  return "";
 }

@@ -52,4 +52,19 @@ bool open_output(const OutputPath& where, const char* mode, std::FILE* standard_
 // then a temporary file is removed and the earlier target is untouched.
 bool close_output(Output* out, bool written);
 
+// The two halves of close_output, for a run with several outputs that must all be
+// complete before any replaces its target. finish_output flushes and closes; a replaced
+// file's temporary stays, for commit_output to rename over the target or for
+// discard_output to remove. finish_output returns false as close_output does (having
+// removed the temporary); commit_output returns false when the rename failed (the
+// temporary is then removed and the target untouched).
+bool finish_output(Output* out, bool written);
+bool commit_output(Output* out);
+void discard_output(Output* out);
+
+// Whether the folder that will hold `where` exists and can take a new file; "" when it
+// can, else why not (for a message after the path). Standard output and written-through
+// files need no folder of their own.
+std::string output_folder_problem(const OutputPath& where);
+
 #endif  // QUORVANE_IO_OUTPUT_FILE_H_

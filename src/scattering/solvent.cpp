@@ -7,6 +7,7 @@
 #include "residues/solutes.h"
 #include "scattering/scattering_model.h"
 #include "scattering/water.h"
+#include "text/decimal.h"
 
 namespace {
 
@@ -24,12 +25,11 @@ double weighed_mass(const Unit& unit) {
 
 // A number with a unit after it: 150mM, 1.5M, 10%v/v.
 bool split_number(const std::string& text, double* value, std::string* unit) {
-  char* end = nullptr;
-  *value = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || !std::isfinite(*value) || *value < 0.0) {
+  const size_t length = decimal_length(text.c_str());
+  if (length == 0 || !parse_decimal(text.substr(0, length), value) || *value < 0.0) {
     return false;
   }
-  *unit = end;
+  *unit = text.substr(length);
   return true;
 }
 
@@ -157,18 +157,18 @@ bool parse_buffer_solute(const std::string& text, BufferSolute* solute, std::str
     const std::string details = rest.substr(colon + 1);
     rest.erase(colon);
     const size_t second = details.find(':');
-    char* end = nullptr;
-    solute->volume = std::strtod(details.c_str(), &end);
-    const bool volume_ok = second != std::string::npos && end == details.c_str() + second &&
-                           std::isfinite(solute->volume) && solute->volume > 0.0;
+    const bool volume_ok = second != std::string::npos &&
+                           parse_decimal(details.substr(0, second), &solute->volume) &&
+                           solute->volume > 0.0;
     const std::string labile_text = second == std::string::npos ? "" : details.substr(second + 1);
-    const long labile = std::strtol(labile_text.c_str(), &end, 10);
-    if (!volume_ok || labile_text.empty() || *end != '\0' || labile < 0) {
+    double labile = -1.0;
+    if (!volume_ok || !parse_decimal(labile_text, &labile) || labile < 0.0 ||
+        labile != std::floor(labile) || labile > 1e6) {
       *error = "'" + text + "' is not FORMULA=CONC:VOLUME_A3:LABILE, such as C8H18N2O4S=20mM:" +
                "250:2 (the volume in cubic angstrom a molecule takes in water)";
       return false;
     }
-    if (!parse_formula(solute->name, static_cast<double>(labile), &solute->unit, error)) {
+    if (!parse_formula(solute->name, labile, &solute->unit, error)) {
       *error = solute->name + ": " + *error;
       return false;
     }

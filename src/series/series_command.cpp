@@ -46,6 +46,7 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
                               (check == OutputCheck::kDirectory
                                    ? ": is a directory; name a file in it"
                                    : ": is a loop of symbolic links; name another file"));
+      error->usage = true;
       return false;
     }
     for (size_t i = 0; i <= options.components.size(); ++i) {
@@ -55,6 +56,7 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
         *error = plan_error(instrument ? -1 : static_cast<int>(i), option,
                             std::string(option) + " " + *path + " names the input file " + input +
                                 ", which it would overwrite; choose another name");
+        error->usage = true;
         return false;
       }
     }
@@ -67,29 +69,16 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
                            (*path == "-" ? " (the report goes to standard output unless -o "
                                            "names a file)"
                                          : ""));
+        error->usage = true;
         return false;
       }
     }
+    const std::string folder = output_folder_problem(output.where);
+    if (!folder.empty()) {
+      *error = plan_error(-1, option, std::string(option) + " " + *path + ": " + folder);
+      return false;
+    }
     outputs->push_back(output);
-  }
-  return true;
-}
-
-// Writes `bytes` to one of the run's outputs ("wb": as they are; "w": text mode).
-bool write_output(const OutputPath& where, const std::string& bytes, const char* mode,
-                  std::FILE* standard_output, std::string* error) {
-  Output out;
-  if (!open_output(where, mode, standard_output, &out)) {
-    *error = where.path + ": cannot be written; check that its directory exists and is writable";
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.file) == bytes.size();
-  if (!close_output(&out, written)) {
-    *error = where.path + (where.kind == OutputKind::kReplace
-                               ? ": writing failed (disk full?); any earlier file of that name "
-                                 "is unchanged"
-                               : ": writing failed (disk full or pipe closed?)");
-    return false;
   }
   return true;
 }
@@ -194,7 +183,54 @@ bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* i
   return loaded;
 }
 
-// Writes the plot and the Stuhrmann fits into their files, then the report.
+// Writes one output's contents into its open file; false when a write failed.
+bool emit(const PlannedOutput& output, const std::vector<Component>& components,
+          const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+          const Solvent& solvent, std::FILE* file) {
+  const std::string option = output.option;
+  std::string bytes;
+  if (option == "--svg") {
+    bytes = plot_svg(lines, options);
+  } else if (option == "--stuhrmann") {
+    bytes = stuhrmann_csv(lines);
+  } else if (option == "--curves") {
+    bytes = curves_csv(lines, q_grid(options));
+  } else if (option == "--pr") {
+    bytes = pr_csv(lines);
+  } else if (option == "--csv-file") {
+    bytes = csv_report(components, lines, options);
+  } else if (options.records) {
+    write_records_report(components, options, solvent, file);
+  } else if (options.format == OutputFormat::kCsv) {
+    bytes = csv_report(components, lines, options);
+  } else {
+    write_text_report(components, lines, options, solvent, file);
+  }
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+// What a failed output says: where it went, and that nothing earlier was lost.
+std::string output_failure(const OutputPath& where, bool opened) {
+  if (!opened) {
+    return where.path + ": cannot be written; check that its folder exists and is writable; "
+                        "no file was changed";
+  }
+  switch (where.kind) {
+    case OutputKind::kStandardOutput:
+      return "writing to standard output failed (disk full or pipe closed?); no file was "
+             "changed";
+    case OutputKind::kWriteThrough:
+      return where.path + ": writing failed (disk full or pipe closed?); no file was changed";
+    case OutputKind::kReplace:
+      break;
+  }
+  return where.path + ": writing failed (disk full?); no file was changed";
+}
+
+// Computes the series and writes every output: first each replaced file into its
+// temporary, then what is written through (devices, pipes, standard output), and only
+// when all of them are complete are the temporaries renamed over their targets. A
+// failure anywhere removes every temporary, so a failed run leaves each file as it was.
 bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
                   const Solvent& solvent, const std::vector<PlannedOutput>& outputs, std::FILE* out,
                   std::string* error) {
@@ -206,51 +242,38 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
   if (options.beamtime) {
     add_beamtime(components, options, solvent, &lines);
   }
-  for (const PlannedOutput& output : outputs) {
-    const std::string option = output.option;
-    if (option == "--svg" &&
-        !write_output(output.where, plot_svg(lines, options), "wb", out, error)) {
-      return false;
+  std::vector<Output> written(outputs.size(), Output{nullptr, {}, {}});
+  const auto give_up = [&](const OutputPath& where, bool opened) {
+    for (Output& o : written) {
+      discard_output(&o);
     }
-    if (option == "--stuhrmann" &&
-        !write_output(output.where, stuhrmann_csv(lines), "w", out, error)) {
-      return false;
-    }
-    if (option == "--curves" &&
-        !write_output(output.where, curves_csv(lines, q_grid(options)), "w", out, error)) {
-      return false;
-    }
-    if (option == "--pr" && !write_output(output.where, pr_csv(lines), "w", out, error)) {
-      return false;
-    }
-    if (option == "--csv-file" &&
-        !write_output(output.where, csv_report(components, lines, options), "w", out, error)) {
-      return false;
+    *error = output_failure(where, opened);
+    return false;
+  };
+  for (const bool replaced : {true, false}) {
+    for (size_t i = 0; i < outputs.size(); ++i) {
+      const OutputPath& where = outputs[i].where;
+      if ((where.kind == OutputKind::kReplace) != replaced) {
+        continue;
+      }
+      // Plots are bytes as they are; tables and reports text, with the system's line ends.
+      const char* mode = std::string(outputs[i].option) == "--svg" ? "wb" : "w";
+      if (!open_output(where, mode, out, &written[i])) {
+        return give_up(where, false);
+      }
+      const bool complete = emit(outputs[i], components, lines, options, solvent, written[i].file);
+      if (!finish_output(&written[i], complete)) {
+        return give_up(where, true);
+      }
     }
   }
-  for (const PlannedOutput& output : outputs) {
-    if (std::string(output.option) != "--output") {
-      continue;
-    }
-    Output report;
-    if (!open_output(output.where, "w", out, &report)) {
-      *error = output.where.path +
-               ": cannot be written; check that its directory exists and is writable";
-      return false;
-    }
-    if (options.records) {
-      write_records_report(components, options, solvent, report.file);
-    } else if (options.format == OutputFormat::kCsv) {
-      std::fputs(csv_report(components, lines, options).c_str(), report.file);
-    } else {
-      write_text_report(components, lines, options, solvent, report.file);
-    }
-    if (!close_output(&report, true)) {
-      *error = output.where.kind == OutputKind::kStandardOutput
-                   ? "writing the report to standard output failed (disk full or pipe closed?)"
-                   : output.where.path +
-                         ": writing failed (disk full?); any earlier file of "
-                         "that name is unchanged";
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    if (!commit_output(&written[i])) {
+      for (Output& o : written) {
+        discard_output(&o);
+      }
+      *error = outputs[i].where.path + ": could not be renamed into place; the files before it "
+                                       "in the command line were written";
       return false;
     }
   }
@@ -294,7 +317,6 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   }
   std::vector<PlannedOutput> outputs;
   if (!plan_outputs(options, &outputs, &error)) {
-    error.usage = true;
     return failed(streams, error, error_out);
   }
   options.progress = streams.progress;

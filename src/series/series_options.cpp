@@ -11,17 +11,12 @@
 #include <vector>
 
 #include "scattering/water.h"
+#include "text/decimal.h"
 
 namespace {
 
 bool parse_number(const std::string& text, double* value) {
-  char* end = nullptr;
-  const double parsed = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(parsed)) {
-    return false;
-  }
-  *value = parsed;
-  return true;
+  return parse_decimal(text, value);
 }
 
 // The values an option takes, and how a message names them.
