@@ -126,6 +126,13 @@ all_or_nothing report_to_full_stdout_link 1 "ok.csv ok.svg" "" \
   --csv-file ok.csv --svg ok.svg -o full lys.fasta
 grep -q 'no file was changed' err || fail "message: $(cat err)"
 
+# A plot named as something else, and a curves plot of a line that has none.
+series svg_not_named_svg 2 --svg plot.png lys.fasta
+grep -q 'a plot is an SVG file; name it with .svg' err && [ ! -e plot.png ] || fail "message: $(cat err)"
+series show_component_unknown 2 --svg c.svg --plot curves --show-component B model.pdb
+grep -q 'names no line with a model; the lines with curves are ' err && [ ! -e c.svg ] ||
+  fail "message: $(cat err)"
+
 # The console calculator's result file: through a link to a file, into a FIFO, and
 # refused when it is the residue file itself.
 printf 'GLY\n' >gly.DAT

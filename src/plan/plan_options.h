@@ -120,6 +120,15 @@ struct SeriesOptions {
 // The typical flux the beamtime estimate takes when none is given, for a wavelength
 // spread of DEFAULT_SPREAD; another spread scales it in proportion.
 constexpr double DEFAULT_FLUX = 3.0e5;  // neutrons per cm^2 per s
+// A sample's concentration, mg/mL: above MAX_CONC the solute would fill more than a
+// third of the sample (at 0.73 cm^3/g), where no dilute-solution figure holds; above
+// WARN_CONC the figures are said to neglect interparticle interference.
+constexpr double MAX_CONC = 500.0;
+constexpr double WARN_CONC = 100.0;
+// g/cm^3: the densities of molecules in solution (lipids to salts); outside them a
+// volume or density was given in another unit.
+constexpr double MIN_DENSITY = 0.5;
+constexpr double MAX_DENSITY = 3.0;
 constexpr double DEFAULT_SPREAD = 0.115;
 
 // The flux at the sample: --flux, or DEFAULT_FLUX times spread / DEFAULT_SPREAD.

@@ -1,5 +1,6 @@
 #include "series/series_command.h"
 
+#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +17,20 @@
 #include "series/series_options.h"
 
 namespace {
+
+// The extension of a path's last component, in lower case (".svg"), or "".
+std::string fs_extension(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return "";
+  }
+  std::string extension = path.substr(dot);
+  for (char& c : extension) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return extension;
+}
 
 constexpr size_t MAX_INSTRUMENT_BYTES = 1 << 16;
 
@@ -72,6 +87,16 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
         error->usage = true;
         return false;
       }
+    }
+    const std::string extension = fs_extension(*path);
+    if (std::string(option) == "--svg" && output.where.kind == OutputKind::kReplace &&
+        extension != ".svg") {
+      *error = plan_error(-1, option,
+                          "--svg " + *path +
+                              ": a plot is an SVG file; name it with .svg, so that what opens "
+                              "it knows what it holds");
+      error->usage = true;
+      return false;
     }
     const std::string folder = output_folder_problem(output.where);
     if (!folder.empty()) {
@@ -183,6 +208,27 @@ bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* i
   return loaded;
 }
 
+// The line a curves or P(r) plot was asked to show must be one that has curves.
+bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                       PlanError* error) {
+  if (options.show_component.empty() || shown_line(lines, options) != nullptr) {
+    return true;
+  }
+  std::string labels;
+  for (const SeriesLine& line : lines) {
+    if (!line.curves.intensity.empty()) {
+      labels += (labels.empty() ? "" : ", ") + line.label;
+    }
+  }
+  *error = plan_error(-1, "--show-component",
+                      "--show-component " + options.show_component +
+                          " names no line with a model; the lines with curves are " + labels);
+  error->value = options.show_component;
+  error->expected = labels;
+  error->usage = true;
+  return false;
+}
+
 // Writes one output's contents into its open file; false when a write failed.
 bool emit(const PlannedOutput& output, const std::vector<Component>& components,
           const std::vector<SeriesLine>& lines, const SeriesOptions& options,
@@ -231,9 +277,8 @@ std::string output_failure(const OutputPath& where, bool opened) {
 // temporary, then what is written through (devices, pipes, standard output), and only
 // when all of them are complete are the temporaries renamed over their targets. A
 // failure anywhere removes every temporary, so a failed run leaves each file as it was.
-bool write_series(const std::vector<Component>& components, const SeriesOptions& options,
-                  const Solvent& solvent, const std::vector<PlannedOutput>& outputs, std::FILE* out,
-                  std::string* error) {
+std::vector<SeriesLine> compute_lines(const std::vector<Component>& components,
+                                      const SeriesOptions& options, const Solvent& solvent) {
   std::vector<SeriesLine> lines =
       options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
   if (wants_curves(options) || options.beamtime) {
@@ -242,6 +287,12 @@ bool write_series(const std::vector<Component>& components, const SeriesOptions&
   if (options.beamtime) {
     add_beamtime(components, options, solvent, &lines);
   }
+  return lines;
+}
+
+bool write_series(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
+                  const SeriesOptions& options, const Solvent& solvent,
+                  const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
   std::vector<Output> written(outputs.size(), Output{nullptr, {}, {}});
   const auto give_up = [&](const OutputPath& where, bool opened) {
     for (Output& o : written) {
@@ -323,6 +374,13 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   if (!options.instrument_path.empty() && !read_instrument(&options, &error)) {
     return failed(streams, error, error_out);
   }
+  if (options.conc > WARN_CONC) {
+    std::fprintf(streams.err,
+                 "quorvane-series: warning: --conc %g mg/mL: above %g mg/mL the molecules "
+                 "crowd each other, and I(0) and the times, which assume a dilute solution, "
+                 "are too high\n",
+                 options.conc, WARN_CONC);
+  }
   const Solvent solvent = solvent_of(options);
   std::vector<Component> components;
   std::vector<std::string> warnings;
@@ -333,8 +391,12 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   if (!loaded || (!options.records && !labels_unique(components, &error))) {
     return failed(streams, error, error_out);
   }
+  const std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
+  if (!shown_line_exists(lines, options, &error)) {
+    return failed(streams, error, error_out);
+  }
   std::string message;
-  if (!write_series(components, options, solvent, outputs, streams.out, &message)) {
+  if (!write_series(components, lines, options, solvent, outputs, streams.out, &message)) {
     return failed(streams, plan_error(-1, "file", message), error_out);
   }
   int not_planned = 0;

@@ -33,27 +33,36 @@ struct Range {
 
 const Range PERCENT{0, 100, false, false, "a percentage from 0 to 100"};
 const Range D2O_PERCENT{0, 100, false, false, "a D2O percentage from 0 to 100"};
-const Range POSITIVE{0, 1e300, true, false, "a number above 0"};
+const Range STEP{0, 100, true, false, "a D2O step above 0 and up to 100"};
+const Range CONC{0, MAX_CONC, true, false,
+                 "a concentration above 0 and up to 500 mg/mL (mg of solute per mL of sample)"};
+const Range VOLUME{1, 1e9, false, false, "a volume from 1 to 1e9 cubic angstrom"};
+const Range DENSITY{MIN_DENSITY, MAX_DENSITY, false, false,
+                    "a density from 0.5 to 3 g/cm^3 (give g/cm^3, not kg/m^3)"};
 const Range COPIES{1, 1e6, false, true, "a whole number of copies from 1 to 1000000"};
 const Range COUNT{0, 1e6, false, true, "a whole number from 0 to 1000000"};
-const Range PSV{0.1, 2.0, true, false, "a partial specific volume above 0.1 and up to 2 cm^3/g"};
+const Range PSV{1.0 / MAX_DENSITY, 1.0 / MIN_DENSITY, false, false,
+                "a partial specific volume from 0.34 to 2 cm^3/g (give mL/g, not L/g)"};
 const Range TEMPERATURE{MIN_TEMPERATURE, MAX_TEMPERATURE, false, false,
                         "a temperature from 1 to 95 C"};
 const Range PURITY{0, 100, true, false, "a percentage above 0 and up to 100"};
-const Range Q_MAX{0, 5, true, false, "a q above 0 and up to 5 1/A"};
+const Range Q_MAX{0.01, 3, false, false, "a q from 0.01 to 3 1/A"};
 const Range Q_POINTS{2, MAX_Q_POINTS, false, true, "a whole number of points from 2 to 10001"};
 const Range THREADS{1, MAX_THREADS, false, true, "a whole number of threads from 1 to 64"};
-const Range FLUX{0, 1e12, true, false, "a flux above 0 and up to 1e12 per cm^2 per s"};
-const Range APERTURE{0, 100, true, false, "a diameter above 0 and up to 100 mm"};
+const Range FLUX{1e2, 1e10, false, false, "a flux from 1e2 to 1e10 neutrons per cm^2 per s"};
+const Range APERTURE{0.5, 50, false, false, "a diameter from 0.5 to 50 mm"};
 const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
-const Range SPREAD{0, 0.5, true, false, "a wavelength spread above 0 and up to 0.5"};
-const Range EFFICIENCY{0, 1, true, false, "an efficiency above 0 and up to 1"};
-const Range CELL{0, 50, true, false, "path lengths above 0 and up to 50 mm, such as 1,2"};
+const Range SPREAD{0.01, 0.5, false, false, "a wavelength spread from 0.01 to 0.5 (FWHM)"};
+const Range EFFICIENCY{0.05, 1, false, false, "an efficiency from 0.05 to 1"};
+const Range CELL{0.1, 20, false, false,
+                 "path lengths from 0.1 to 20 mm, each once, such as 1,2"};
 const Range D2O_LIST{0, 100, false, false,
                      "D2O percentages from 0 to 100, ascending, such as 0,42,100"};
-const Range Q_MIN{0, 1, true, false, "a q above 0 and up to 1 1/A"};
-const Range TARGET{0, 100, true, false, "a percentage above 0 and up to 100"};
-const Range BACKGROUND{0, 100, false, false, "a background from 0 to 100 1/cm"};
+const Range Q_MIN{1e-4, 0.1, false, false, "a q from 0.0001 to 0.1 1/A"};
+const Range TARGET{0.1, 50, false, false, "a relative error from 0.1 to 50 %"};
+const Range BACKGROUND{0, 10, false, false, "a background from 0 to 10 1/cm"};
+const Range UNCERTAINTY_POINTS{0, 50, false, false, "from 0 to 50 points"};
+const Range UNCERTAINTY_VOLUME{0, 20, false, false, "from 0 to 20 %"};
 
 // The settings of the beamtime estimate: each turns it on, and an --instrument file
 // may give them, by these names without their dashes.
@@ -226,6 +235,7 @@ std::string set_list(const std::string& v, const Range& range, bool ascending,
   }
   for (const std::string& item : items) {
     if (!parse_number(item, &x) || !range.contains(x) ||
+        std::find(values->begin(), values->end(), x) != values->end() ||
         (ascending && !values->empty() && x <= values->back())) {
       return range.expected;
     }
@@ -243,20 +253,18 @@ std::string set_uncertainty(const std::string& v, SeriesOptions* run) {
   }
   for (const std::string& item : items) {
     const size_t equals = item.find('=');
-    double value = 0.0;
-    if (equals == std::string::npos || !parse_number(item.substr(equals + 1), &value) ||
-        value < 0.0 || value > 100.0) {
+    const std::string name = item.substr(0, std::min(equals, item.size()));
+    const bool volume = name == "volume";
+    double* field = name == "exchange"      ? &run->uncertainty.exchange
+                    : volume                ? &run->uncertainty.volume
+                    : name == "deuteration" ? &run->uncertainty.deuteration
+                                            : nullptr;
+    if (equals == std::string::npos || field == nullptr) {
       return expected;
     }
-    const std::string name = item.substr(0, equals);
-    if (name == "exchange") {
-      run->uncertainty.exchange = value;
-    } else if (name == "volume") {
-      run->uncertainty.volume = value;
-    } else if (name == "deuteration") {
-      run->uncertainty.deuteration = value;
-    } else {
-      return expected;
+    const Range& range = volume ? UNCERTAINTY_VOLUME : UNCERTAINTY_POINTS;
+    if (!parse_number(item.substr(equals + 1), field) || !range.contains(*field)) {
+      return name + " " + range.expected + " in " + expected;
     }
   }
   return "";
@@ -314,9 +322,9 @@ const std::vector<OptionRow>& option_table() {
            "name in the output (default: the file name, record ID or\nformula)"),
       number(nullptr, "--labile", &ComponentSpec::labile, COUNT, "N",
              "formula: how many of its H exchange (default 0)"),
-      number(nullptr, "--volume", &ComponentSpec::volume, POSITIVE, "A3",
+      number(nullptr, "--volume", &ComponentSpec::volume, VOLUME, "A3",
              "formula: its volume in cubic angstrom"),
-      number(nullptr, "--density", &ComponentSpec::density, POSITIVE, "G/CM3",
+      number(nullptr, "--density", &ComponentSpec::density, DENSITY, "G/CM3",
              "formula: its density in g/cm^3, for the volume"),
       {nullptr, "--formula", "F",
        "a molecule by formula (C12H22O11; D for deuterium; Mg+2)\n"
@@ -385,13 +393,13 @@ const std::vector<OptionRow>& option_table() {
              "first D2O percentage (default 0)"),
       number(nullptr, "--to", &SeriesOptions::to, D2O_PERCENT, "PCT",
              "last D2O percentage (default 100)"),
-      number(nullptr, "--step", &SeriesOptions::step, POSITIVE, "PCT", "D2O step (default 10)"),
+      number(nullptr, "--step", &SeriesOptions::step, STEP, "PCT", "D2O step (default 10)"),
       {nullptr, "--d2o", "PCT,PCT",
        "the series' D2O percentages as listed, instead of --from,\n--to and --step", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, D2O_LIST, true, &run->d2o);
        }},
-      number(nullptr, "--conc", &SeriesOptions::conc, POSITIVE, "MG_PER_ML",
+      number(nullptr, "--conc", &SeriesOptions::conc, CONC, "MG_PER_ML",
              "sample concentration: adds I(0) in 1/cm"),
       flag("--xray", &SeriesOptions::xray, "adds X-ray scattering length densities"),
       set_to("--csv", &SeriesOptions::format, OutputFormat::kCsv,
@@ -507,6 +515,32 @@ bool is_unit_name(ChainKind kind, const std::string& name) {
   return false;
 }
 
+std::string shortest_text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+bool same_name(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// The first item of `items` that an earlier one names again ("" when none); residue
+// kinds in any case, chain names (which the models tell apart by case) exactly.
+std::string repeated(const std::vector<std::string>& items, bool any_case = true) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (any_case ? same_name(items[i], items[j]) : items[i] == items[j]) {
+        return items[i];
+      }
+    }
+  }
+  return "";
+}
+
 // What a component is called in a message before it has a label.
 std::string component_name(const ComponentSpec& c) {
   return c.formula.empty() ? c.path : "--formula " + c.formula;
@@ -535,6 +569,24 @@ std::string check_component(const ComponentSpec& c) {
   if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || formula)) {
     return "--disulfides applies to protein components only, not " + name;
   }
+  if (!repeated(c.chains, false).empty()) {
+    return "--chains names chain " + repeated(c.chains, false) + " twice for " + name +
+           "; name each chain once";
+  }
+  for (size_t i = 0; i < c.selective.size(); ++i) {
+    for (size_t j = 0; j <= i; ++j) {
+      std::vector<std::string> both = c.selective[j].kinds;
+      if (j < i) {
+        both.insert(both.end(), c.selective[i].kinds.begin(), c.selective[i].kinds.end());
+      }
+      const std::string kind = repeated(both);
+      if (!kind.empty()) {
+        return "--deuterate gives " + kind + " of " + name + " twice (" +
+               shortest_text(c.selective[j].percent) + " and " +
+               shortest_text(c.selective[i].percent) + " %); give each kind once";
+      }
+    }
+  }
   for (const SelectiveDeuteration& s : c.selective) {
     for (const std::string& kind : s.kinds) {
       if (formula || !is_unit_name(c.kind, kind)) {
@@ -551,10 +603,18 @@ std::string check_component(const ComponentSpec& c) {
   return "";
 }
 
-std::string shortest_text(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+
+// A formula's --volume implies a density; one outside what molecules have was given in
+// another unit (nm^3, cm^3/mol) or belongs to another molecule.
+std::string check_implied_density(const ComponentSpec& c) {
+  const double weighed = c.formula_unit.mass - c.formula_unit.exchangeable_h * element_steps().mass;
+  const double density = weighed / AVOGADRO / (c.volume * 1e-24);
+  if (density >= MIN_DENSITY && density <= MAX_DENSITY) {
+    return "";
+  }
+  return component_name(c) + ": --volume " + shortest_text(c.volume) + " A^3 makes its density " +
+         shortest_text(density) +
+         " g/cm^3, outside 0.5-3; give the volume of one molecule in cubic angstrom";
 }
 
 bool any_structure(const SeriesOptions& options) {
@@ -659,9 +719,57 @@ std::string check_series(const SeriesOptions& options) {
   return "";
 }
 
+// Settings that would change nothing in this run: the user meant something else.
+std::string check_useless(const SeriesOptions& options) {
+  const bool curves = wants_curves(options) || (options.beamtime && any_structure(options));
+  if (given(options, "--shell-density") && !options.shell) {
+    return "--shell-density sets the hydration shell that --no-shell leaves out; give one of "
+           "them";
+  }
+  for (const char* name : {"--q-log", "--q-points", "--q-max", "--units", "--no-shell",
+                           "--shell-density", "--threads"}) {
+    if (given(options, name) && !curves) {
+      return std::string(name) +
+             " sets the predicted curves, which this run does not compute; add --curves, "
+             "--pr or --plot curves, or leave it out";
+    }
+  }
+  const bool chooses = options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;
+  for (const char* name : {"--show-component", "--show-d2o"}) {
+    if (given(options, name) && !chooses) {
+      return std::string(name) +
+             " chooses what a curves or pr plot draws; this run draws none (give --plot "
+             "curves or pr with --svg), so leave it out";
+    }
+  }
+  if (options.records) {
+    for (const char* name : {"--conc", "--d2o", "--from", "--to", "--step", "--xray"}) {
+      if (given(options, name)) {
+        return "--records makes one line per record at 0 and 100 % D2O; leave out " +
+               std::string(name);
+      }
+    }
+  }
+  return "";
+}
+
+std::string check_buffer_once(const SeriesOptions& options) {
+  for (size_t i = 0; i < options.buffer.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (same_name(options.buffer[i].name, options.buffer[j].name)) {
+        return "--buffer gives " + options.buffer[i].name + " twice (" +
+               options.buffer[j].concentration + " and " + options.buffer[i].concentration +
+               "); give each solute once, at its whole concentration";
+      }
+    }
+  }
+  return "";
+}
+
 // In this order, so that the first of several mistakes is the one named.
 std::string (*const WHOLE_CHECKS[])(const SeriesOptions&) = {
-    check_inputs, check_records, check_plots, check_solvent, check_beamtime, check_series};
+    check_inputs,   check_records, check_plots,       check_solvent,
+    check_beamtime, check_series,  check_buffer_once, check_useless};
 
 std::string check_whole(const SeriesOptions& options) {
   for (const auto check : WHOLE_CHECKS) {
@@ -679,6 +787,9 @@ struct Parse {
   ComponentSpec next;
   std::string pending;  // the first component option still waiting for its FILE
   PlanError* error;
+  // The values given so far, by long name: of the run, and of the component being
+  // described, so that a second value cannot silently replace the first.
+  std::vector<std::pair<std::string, std::string>> run_values, component_values;
 
   ParseResult fail(bool of_component, const std::string& setting, const std::string& message) {
     *error = plan_error(of_component ? static_cast<int>(options->components.size()) : -1, setting,
@@ -696,6 +807,9 @@ struct Parse {
       return false;
     }
     problem = check_component(next);
+    if (problem.empty() && next.volume > 0.0) {
+      problem = check_implied_density(next);
+    }
     if (!problem.empty()) {
       fail(true, next.formula.empty() ? "file" : "--formula", problem);
       return false;
@@ -703,9 +817,46 @@ struct Parse {
     options->components.push_back(next);
     next = ComponentSpec();
     pending.clear();
+    component_values.clear();
     return true;
   }
 };
+
+// Options that may be given again to add to what they set.
+bool is_repeatable(const std::string& name) {
+  return name == "--deuterate" || name == "--buffer";
+}
+
+bool is_output(const std::string& name) {
+  return name == "--output" || name == "--csv-file" || name == "--svg" || name == "--stuhrmann" ||
+         name == "--curves" || name == "--pr";
+}
+
+// Refuses an option given a second time with another value (an output given twice at
+// all): the run would use one and ignore the other without a word.
+bool given_once(const OptionRow& row, const std::string& name, const std::string& value,
+                Parse* parse) {
+  if (row.value_name == nullptr || is_repeatable(row.long_name)) {
+    return true;
+  }
+  auto& values = row.per_component ? parse->component_values : parse->run_values;
+  const auto earlier = std::find_if(values.begin(), values.end(), [&](const auto& v) {
+    return v.first == row.long_name;
+  });
+  if (earlier == values.end()) {
+    values.emplace_back(row.long_name, value);
+    return true;
+  }
+  if (earlier->second == value && !is_output(row.long_name)) {
+    return true;
+  }
+  parse->fail(row.per_component, row.long_name,
+              "option '" + name + "' is given twice ('" + earlier->second + "' and '" + value +
+                  "')" + (row.per_component ? " for one component" : "") +
+                  "; give it once");
+  parse->error->value = value;
+  return false;
+}
 
 // Reads the option at argv[*i] and its value (inline after '=' or the next argument).
 ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse) {
@@ -727,6 +878,9 @@ ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse)
                          "option '" + name + "' needs a value; see --help");
     }
     value = argv[++*i];
+  }
+  if (!given_once(*row, name, value, parse)) {
+    return ParseResult::kUsageError;
   }
   const std::string expected = row->set(value, parse->options, &parse->next);
   if (!expected.empty()) {
@@ -773,7 +927,7 @@ void append_help(const OptionRow& row, std::string* text) {
 
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
                                  PlanError* error) {
-  Parse parse{options, ComponentSpec(), "", error};
+  Parse parse{options, ComponentSpec(), "", error, {}, {}};
   bool only_files = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -835,6 +989,16 @@ bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError
     std::string key = line.substr(0, equals), value = line.substr(equals + 1);
     key.erase(std::find_if_not(key.rbegin(), key.rend(), blank).base(), key.end());
     value.erase(value.begin(), std::find_if_not(value.begin(), value.end(), blank));
+    // A file may space a list as people write it (1, 2); the command line may not.
+    for (size_t comma = value.find(','); comma != std::string::npos;
+         comma = value.find(',', comma + 1)) {
+      while (comma > 0 && blank(value[comma - 1])) {
+        value.erase(--comma, 1);
+      }
+      while (comma + 1 < value.size() && blank(value[comma + 1])) {
+        value.erase(comma + 1, 1);
+      }
+    }
     const std::string name = "--" + key;
     if (!is_instrument_setting(name) || name == "--instrument") {
       std::string keys;
