@@ -258,8 +258,9 @@ bool emit(const PlannedOutput& output, const std::vector<Component>& components,
 // What a failed output says: where it went, and that nothing earlier was lost.
 std::string output_failure(const OutputPath& where, bool opened) {
   if (!opened) {
-    return where.path + ": cannot be written; check that its folder exists and is writable; "
-                        "no file was changed";
+    return where.path +
+           ": cannot be written; check that its folder exists and is writable; "
+           "no file was changed";
   }
   switch (where.kind) {
     case OutputKind::kStandardOutput:
@@ -323,8 +324,9 @@ bool write_series(const std::vector<Component>& components, const std::vector<Se
       for (Output& o : written) {
         discard_output(&o);
       }
-      *error = outputs[i].where.path + ": could not be renamed into place; the files before it "
-                                       "in the command line were written";
+      *error = outputs[i].where.path +
+               ": could not be renamed into place; the files before it "
+               "in the command line were written";
       return false;
     }
   }

@@ -54,8 +54,7 @@ const Range APERTURE{0.5, 50, false, false, "a diameter from 0.5 to 50 mm"};
 const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
 const Range SPREAD{0.01, 0.5, false, false, "a wavelength spread from 0.01 to 0.5 (FWHM)"};
 const Range EFFICIENCY{0.05, 1, false, false, "an efficiency from 0.05 to 1"};
-const Range CELL{0.1, 20, false, false,
-                 "path lengths from 0.1 to 20 mm, each once, such as 1,2"};
+const Range CELL{0.1, 20, false, false, "path lengths from 0.1 to 20 mm, each once, such as 1,2"};
 const Range D2O_LIST{0, 100, false, false,
                      "D2O percentages from 0 to 100, ascending, such as 0,42,100"};
 const Range Q_MIN{1e-4, 0.1, false, false, "a q from 0.0001 to 0.1 1/A"};
@@ -101,7 +100,7 @@ struct OptionRow {
   const char* short_name;  // null: none
   const char* long_name;
   const char* value_name;  // null: a flag
-  const char* help;        // lines after the first are continued under it
+  std::string help;        // lines after the first are continued under it
   bool per_component;      // describes the next FILE or --formula
   Setter set;
 };
@@ -137,13 +136,34 @@ OptionRow flag(const char* long_name, bool Owner::*field, const char* help) {
   return set_to(long_name, field, true, help);
 }
 
+// `help` with the values it takes on lines of their own, as the refusal words them.
+std::string with_range(const char* help, const std::string& expected) {
+  constexpr size_t WIDTH = 60;
+  std::string text = help;
+  std::string line = "takes";
+  size_t start = 0;
+  while (start < expected.size()) {
+    size_t end = expected.find(' ', start);
+    end = end == std::string::npos ? expected.size() : end;
+    const std::string word = expected.substr(start, end - start);
+    if (line.size() + 1 + word.size() > WIDTH) {
+      text += "\n" + line;
+      line = word;
+    } else {
+      line += " " + word;
+    }
+    start = end + 1;
+  }
+  return text + "\n" + line;
+}
+
 template <typename Owner, typename T>
 OptionRow number(const char* short_name, const char* long_name, T Owner::*field, const Range& range,
                  const char* value_name, const char* help) {
   return {short_name,
           long_name,
           value_name,
-          help,
+          with_range(help, range.expected),
           PER_COMPONENT<Owner>,
           [field, range](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
             double x = 0.0;
@@ -306,7 +326,9 @@ const std::vector<OptionRow>& option_table() {
              "protein: N disulfide bonds, each without two thiol H"),
       number(nullptr, "--psv", &ComponentSpec::psv, PSV, "V",
              "partial specific volume, cm^3/g: the volume from the mass"),
-      {nullptr, "--match-at", "PCT", "report the deuteration that matches it at PCT % D2O", true,
+      {nullptr, "--match-at", "PCT",
+       "report the deuteration that matches it at PCT % D2O\ntakes a D2O percentage from 0 to 100",
+       true,
        [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
          double x = 0.0;
          if (!parse_number(v, &x) || !D2O_PERCENT.contains(x)) {
@@ -336,7 +358,8 @@ const std::vector<OptionRow>& option_table() {
        }},
       {"-x", "--exchange", "PCT",
        "% of the labile hydrogens that exchange (default 100): before\n"
-       "the first FILE for every component, later for the next one",
+       "the first FILE for every component, later for the next one\n"
+       "takes a percentage from 0 to 100",
        true,
        [](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
          double x = 0.0;
@@ -384,7 +407,8 @@ const std::vector<OptionRow>& option_table() {
        }},
       {nullptr, "--uncertainty", "NAME=V,...",
        "exchange (points), volume (%), deuteration (points) for\n"
-       "the match points' ranges (default 5, 2, 2)",
+       "the match points' ranges (default 5, 2, 2); takes 0 to 50\n"
+       "points for exchange and deuteration, 0 to 20 % for volume",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_uncertainty(v, run);
@@ -395,7 +419,10 @@ const std::vector<OptionRow>& option_table() {
              "last D2O percentage (default 100)"),
       number(nullptr, "--step", &SeriesOptions::step, STEP, "PCT", "D2O step (default 10)"),
       {nullptr, "--d2o", "PCT,PCT",
-       "the series' D2O percentages as listed, instead of --from,\n--to and --step", false,
+       "the series' D2O percentages as listed, instead of --from,\n--to and --step; takes D2O "
+       "percentages from 0 to 100,\n"
+       "ascending",
+       false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, D2O_LIST, true, &run->d2o);
        }},
@@ -466,7 +493,9 @@ const std::vector<OptionRow>& option_table() {
              "wavelength spread, FWHM over the wavelength (default 0.115)"),
       number(nullptr, "--efficiency", &SeriesOptions::efficiency, EFFICIENCY, "F",
              "detector efficiency (default 0.75)"),
-      {nullptr, "--cells", "MM,MM", "the cells' path lengths (default 1,2)", false,
+      {nullptr, "--cells", "MM,MM",
+       "the cells' path lengths (default 1,2)\ntakes path lengths from 0.1 to 20 mm, each once",
+       false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, CELL, false, &run->cells);
        }},
@@ -602,7 +631,6 @@ std::string check_component(const ComponentSpec& c) {
   }
   return "";
 }
-
 
 // A formula's --volume implies a density; one outside what molecules have was given in
 // another unit (nm^3, cm^3/mol) or belongs to another molecule.
@@ -840,9 +868,8 @@ bool given_once(const OptionRow& row, const std::string& name, const std::string
     return true;
   }
   auto& values = row.per_component ? parse->component_values : parse->run_values;
-  const auto earlier = std::find_if(values.begin(), values.end(), [&](const auto& v) {
-    return v.first == row.long_name;
-  });
+  const auto earlier = std::find_if(values.begin(), values.end(),
+                                    [&](const auto& v) { return v.first == row.long_name; });
   if (earlier == values.end()) {
     values.emplace_back(row.long_name, value);
     return true;
@@ -852,8 +879,7 @@ bool given_once(const OptionRow& row, const std::string& name, const std::string
   }
   parse->fail(row.per_component, row.long_name,
               "option '" + name + "' is given twice ('" + earlier->second + "' and '" + value +
-                  "')" + (row.per_component ? " for one component" : "") +
-                  "; give it once");
+                  "')" + (row.per_component ? " for one component" : "") + "; give it once");
   parse->error->value = value;
   return false;
 }

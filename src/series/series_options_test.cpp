@@ -309,8 +309,7 @@ TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
       {"flux = 1e7\nfluxx = 2\n",
        "d22.txt line 2: unknown setting 'fluxx'; the settings are flux, aperture, wavelength, "
        "spread, efficiency, cells, q-min, target, background-h2o, background-d2o"},
-      {"\n\ntarget = 0\n",
-       "d22.txt line 3: target = '0' is not a relative error from 0.1 to 50 %"},
+      {"\n\ntarget = 0\n", "d22.txt line 3: target = '0' is not a relative error from 0.1 to 50 %"},
       {"spread 0.1\n", "d22.txt line 1: 'spread 0.1' is not 'name = value'"},
       {"instrument = other.txt\n",
        "d22.txt line 1: unknown setting 'instrument'; the settings are flux, aperture, "
