@@ -22,14 +22,23 @@ std::string source_text(const SeriesLine& line) {
 
 }  // namespace
 
-std::string duration_text(double seconds) {
+std::string duration_text(double seconds, bool brief) {
+  if (seconds > MAX_FEASIBLE_SECONDS) {
+    return brief ? "not feasible" : "not feasible (more than 30 days)";
+  }
+  if (seconds < 10.0) {
+    return fixed(seconds, 1) + " s";
+  }
   if (seconds < 60.0) {
     return fixed(seconds, 0) + " s";
   }
   if (seconds < 3600.0) {
     return fixed(seconds / 60.0, 1) + " min";
   }
-  return fixed(seconds / 3600.0, 1) + " h";
+  if (seconds < 48.0 * 3600.0) {
+    return fixed(seconds / 3600.0, 1) + " h";
+  }
+  return fixed(seconds / 86400.0, 1) + " d";
 }
 
 void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
@@ -70,9 +79,11 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
       text += "; no Guinier range above q = " + shortest(options.q_min) +
               " 1/A: lower --q-min for a molecule this large";
     } else {
-      text += ", q up to " + fixed(b.q_max, 3) + " 1/A; total " + duration_text(b.total) +
-              " (sample and buffer)";
-      if (silent > 0) {
+      text += ", q up to " + fixed(b.q_max, 3) + " 1/A; ";
+      text += silent == static_cast<int>(b.points.size())
+                  ? "no sample can be measured: no D2O point gives a signal"
+                  : "total " + duration_text(b.total) + " (sample and buffer)";
+      if (silent > 0 && silent < static_cast<int>(b.points.size())) {
         text += "; " + std::to_string(silent) + (silent == 1 ? " point" : " points") +
                 " with no measurable signal left out";
       }

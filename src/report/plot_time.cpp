@@ -3,6 +3,7 @@
 // cell counts it fastest.
 #include <cmath>
 
+#include "report/beamtime_report.h"
 #include "report/plots.h"
 #include "text/text_format.h"
 
@@ -13,13 +14,30 @@ const Marker CELL_MARKERS[] = {Marker::kDot, Marker::kRing, Marker::kSquare};
 const char* const CELL_SYMBOLS[] = {"\xe2\x97\x8f", "\xe2\x97\x8b", "\xe2\x96\xa0"};  // ● ○ ■
 constexpr size_t MARKERS = sizeof CELL_MARKERS / sizeof CELL_MARKERS[0];
 
+// The unit the longest time reads best in, as the report words durations.
+struct TimeUnit {
+  double seconds;
+  const char* name;
+};
+
+TimeUnit time_unit(double longest) {
+  return longest < 120.0           ? TimeUnit{1.0, "s"}
+         : longest < 7200.0        ? TimeUnit{60.0, "min"}
+         : longest < 48.0 * 3600.0 ? TimeUnit{3600.0, "h"}
+                                   : TimeUnit{86400.0, "d"};
+}
+
+bool feasible(const BeamtimePoint& p) {
+  return p.signal && p.time <= MAX_FEASIBLE_SECONDS;
+}
+
 }  // namespace
 
 std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   double low = INFINITY, high = 0.0;
   for (const SeriesLine& line : lines) {
     for (const BeamtimePoint& p : line.beamtime.points) {
-      if (p.signal) {
+      if (feasible(p)) {
         low = std::fmin(low, p.time);
         high = std::fmax(high, p.time);
       }
@@ -33,7 +51,10 @@ std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&
   chart.title = "Counting time to " + shortest(options.target) + " % on I(0) at " +
                 shortest(options.conc) + " mg/mL";
   chart.x = d2o_axis(options);
-  chart.y = log_axis(low, high, "time per sample (s)");
+  const TimeUnit unit = time_unit(high);
+  low /= unit.seconds;
+  high /= unit.seconds;
+  chart.y = log_axis(low, high, std::string("time per sample (") + unit.name + ")");
   for (size_t l = 0; l < lines.size(); ++l) {
     const SeriesLine& line = lines[l];
     const std::string colour = series_colour(l);
@@ -42,7 +63,7 @@ std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&
     for (size_t i = 0; i < line.points.size(); ++i) {
       const BeamtimePoint& p = line.beamtime.points[i];
       xs.push_back(line.points[i].d2o_fraction * 100.0);
-      ys.push_back(p.signal ? p.time : NAN);
+      ys.push_back(feasible(p) ? p.time / unit.seconds : NAN);
     }
     plot_line(&chart, xs, ys, style);
     for (size_t cell = 0; cell < options.cells.size(); ++cell) {

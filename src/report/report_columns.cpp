@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include "report/beamtime_report.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ std::string time_cell(const ReportRow& r, bool csv) {
   if (!b.signal) {
     return csv ? "" : (r.line->beamtime.range ? "no signal" : "no range");
   }
-  return csv ? format_number(b.time, G6) : fixed(b.time, b.time < 10.0 ? 1 : 0);
+  return csv ? format_number(b.time, G6) : duration_text(b.time, true);
 }
 
 // The Guinier fit of a line's curve at the row's point; none without curves.
@@ -153,7 +154,7 @@ const ReportColumn COLUMNS[] = {
      nullptr, with_beamtime},
     {"signal_rate_per_s", "signal", "1/s", 9, PLAIN, G4, G6,
      [](const ReportRow& r) { return beamtime(r).signal_rate; }, nullptr, with_beamtime},
-    {"time_s", "time", "s", 9, PLAIN, G6, G6, nullptr, time_cell, with_beamtime},
+    {"time_s", "time", "", 12, PLAIN, G6, G6, nullptr, time_cell, with_beamtime},
 };
 
 }  // namespace
