@@ -30,3 +30,13 @@ TokenRead read_token(ByteReader* reader, char* field, size_t size, size_t* lengt
   }
   return total > 0 ? TokenRead::kToken : TokenRead::kEnd;
 }
+
+void skip_byte_order_mark(ByteReader* reader) {
+  if (reader->position == reader->end && !refill(reader)) {
+    return;
+  }
+  const unsigned char* b = reader->buffer + reader->position;
+  if (reader->end - reader->position >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+    reader->position += 3;
+  }
+}

@@ -40,6 +40,11 @@ inline bool is_blank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// At the start of a stream: steps over a UTF-8 byte-order mark, which editors on
+// Windows put before the text and which would otherwise be read as part of the first
+// entry.
+void skip_byte_order_mark(ByteReader* reader);
+
 enum class TokenRead {
   kToken,  // a token was read; the stream may have reached its end right after it
   kEnd,    // the stream ended before any token byte

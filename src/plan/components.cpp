@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "io/gunzip.h"
 #include "plan/structure_components.h"
 #include "scattering/scattering_model.h"
 
@@ -127,24 +128,84 @@ PlanError record_problem(const ComponentSpec& spec, const std::string& place,
   return problem;
 }
 
-// Opens the component's file, or rewinds the copy of standard input for "-".
-std::FILE* open_sequence(const ComponentSpec& spec, std::FILE* standard_input) {
+// A gzipped sequence file, unpacked into a temporary stream; false with `*error` when
+// it is damaged, cut short or this build has no zlib.
+bool unpack_sequence(std::FILE* packed, const std::string& path, std::FILE** file,
+                     std::string* error) {
+  std::string bytes, text, detail;
+  char buffer[1 << 16];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, packed)) > 0) {
+    bytes.append(buffer, got);
+  }
+  switch (gunzip(bytes, &text, &detail)) {
+    case GunzipStatus::kOk:
+      break;
+    case GunzipStatus::kCutShort:
+      *error = path + ": the gzip stream ends early: the file is cut short; copy it again";
+      return false;
+    case GunzipStatus::kDamaged:
+      *error = path + ": is damaged: its gzip data do not hold (" + detail + "); copy it again";
+      return false;
+    case GunzipStatus::kUnsupported:
+      *error = path + ": is gzipped and " + detail + "; decompress it first (gunzip)";
+      return false;
+  }
+  *file = std::tmpfile();
+  if (*file == nullptr || std::fwrite(text.data(), 1, text.size(), *file) != text.size() ||
+      std::fflush(*file) != 0) {
+    if (*file != nullptr) {
+      std::fclose(*file);
+      *file = nullptr;
+    }
+    *error = path + ": no room to unpack it; decompress it first (gunzip)";
+    return false;
+  }
+  std::rewind(*file);
+  return true;
+}
+
+// Opens the component's file (a gzipped one unpacked, known by its first bytes), or
+// rewinds the copy of standard input for "-". False with `*error` when it cannot.
+bool open_sequence(const ComponentSpec& spec, std::FILE* standard_input, std::FILE** file,
+                   std::string* error) {
   if (spec.path == "-") {
     if (standard_input != nullptr) {
       std::rewind(standard_input);
     }
-    return standard_input;
+    *file = standard_input;
+    return true;
   }
-  return std::fopen(spec.path.c_str(), "r");
+  *file = nullptr;
+  std::FILE* raw = std::fopen(spec.path.c_str(), "rb");
+  if (raw == nullptr) {
+    *error = spec.path + ": cannot be opened; check the name and the path";
+    return false;
+  }
+  unsigned char magic[2] = {0, 0};
+  const bool packed = std::fread(magic, 1, 2, raw) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
+  if (packed) {
+    std::rewind(raw);
+    const bool unpacked = unpack_sequence(raw, spec.path, file, error);
+    std::fclose(raw);
+    return unpacked;
+  }
+  std::fclose(raw);
+  // Text mode, so that a file with CRLF line ends reads alike on every system.
+  *file = std::fopen(spec.path.c_str(), "r");
+  if (*file == nullptr) {
+    *error = spec.path + ": cannot be opened; check the name and the path";
+  }
+  return *file != nullptr;
 }
 
 bool load_sequences(const LoadContext& context, int input, std::vector<Component>* components,
                     std::vector<std::string>* warnings, PlanError* error) {
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
-  std::FILE* file = open_sequence(spec, context.standard_input);
-  if (file == nullptr) {
-    *error =
-        plan_error(input, "file", spec.path + ": cannot be opened; check the name and the path");
+  std::FILE* file = nullptr;
+  std::string why;
+  if (!open_sequence(spec, context.standard_input, &file, &why)) {
+    *error = plan_error(input, "file", why);
     return false;
   }
   const InputKind code =

@@ -31,6 +31,20 @@ Loaded load(const ComponentSpec& spec, const std::string& text, bool records = f
   return loaded;
 }
 
+// Loads the file at `path` as the only component.
+Loaded load_file(const std::string& path) {
+  SeriesOptions options;
+  ComponentSpec spec;
+  spec.path = path;
+  options.components = {spec};
+  Loaded loaded;
+  const Solvent solvent = solvent_of(options);
+  std::vector<std::string> warnings;
+  loaded.ok = load_components({&options, &solvent, nullptr}, 0, &loaded.components, &warnings,
+                              &loaded.error);
+  return loaded;
+}
+
 ComponentSpec typed(ChainKind kind, bool given) {
   ComponentSpec spec;
   spec.kind = kind;
@@ -114,4 +128,46 @@ TEST(LoadComponents, RecordsKeepGoing) {
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(errors[i], records.components[i].error) << i;
   }
+}
+
+// Files as editors and archives leave them: a byte-order mark before the first entry
+// and a gzipped file read the same residues as the plain text, in every code; a
+// gzipped file cut short is refused, never read as far as it goes.
+TEST(LoadComponents, ByteOrderMarkAndGzip) {
+  ScopedTempDir dir;
+  const std::string bom = "\xEF\xBB\xBF";
+  struct Case {
+    const char* text;
+    int64_t residues;
+  };
+  const Case cases[] = {
+      {">LYS\nKVFGRCELAAAMKRHGLDNYRGY\n", 23},  // a header, read as letters if missed
+      {"GLY ALA LYS\n", 3},
+      {"0 1 8\n", 3},
+  };
+  for (const Case& c : cases) {
+    write_file("plain.txt", c.text);
+    write_file("marked.txt", bom + c.text);
+    write_file("packed.txt.gz", gzip_bytes(bom + c.text));
+    const Loaded plain = load_file("plain.txt");
+    ASSERT_TRUE(plain.ok) << c.text << plain.error.message;
+    ASSERT_EQ(c.residues, plain.components.at(0).composition.residues) << c.text;
+    for (const char* path : {"marked.txt", "packed.txt.gz"}) {
+      const Loaded other = load_file(path);
+      ASSERT_TRUE(other.ok) << path << ": " << other.error.message;
+      const Composition& a = plain.components.at(0).composition;
+      const Composition& b = other.components.at(0).composition;
+      EXPECT_EQ(a.residues, b.residues) << path << c.text;
+      EXPECT_EQ(0, b.unknown) << path << c.text;
+      for (int row = 0; row < RESIDUE_ROWS; ++row) {
+        EXPECT_EQ(a.rows[row], b.rows[row]) << path << " row " << row << c.text;
+      }
+    }
+  }
+  const std::string packed = gzip_bytes(">lys\nKVFGRCELAAAMKRHGLDNYRGY\n");
+  write_file("cut.fasta.gz", packed.substr(0, packed.size() - 6));
+  const Loaded cut = load_file("cut.fasta.gz");
+  EXPECT_FALSE(cut.ok);
+  EXPECT_EQ("cut.fasta.gz: the gzip stream ends early: the file is cut short; copy it again",
+            cut.error.message);
 }

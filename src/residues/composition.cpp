@@ -196,6 +196,7 @@ RecordsRead read_records(std::FILE* file, DataCode code, ChainKind kind) {
   read.kind = kind;
   std::vector<unsigned char> buffer(1 << 16);
   ByteReader reader = start_reading(file, buffer.data(), buffer.size());
+  skip_byte_order_mark(&reader);
   if (code == DataCode::kOneLetter) {
     static const LetterTable tables[] = {LetterTable(ChainKind::kProtein),
                                          LetterTable(ChainKind::kDna),
@@ -211,6 +212,7 @@ RecordsRead read_records(std::FILE* file, DataCode code, ChainKind kind) {
 DataCode guess_code(std::FILE* file) {
   unsigned char buffer[256];
   ByteReader reader = start_reading(file, buffer, sizeof buffer);
+  skip_byte_order_mark(&reader);
   char token[8];
   size_t length = 0;
   const TokenRead read = read_token(&reader, token, sizeof token, &length);

@@ -216,6 +216,7 @@ ReadStatus read_sequence(std::FILE* file, DataCode code, std::FILE* echo, Sequen
   *report = ReadReport{};
   std::vector<unsigned char> buffer(1 << 16);
   ByteReader reader = start_reading(file, buffer.data(), buffer.size());
+  skip_byte_order_mark(&reader);
   ReadStatus status = ReadStatus::kOk;
   switch (code) {
     case DataCode::kThreeLetter:

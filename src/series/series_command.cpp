@@ -132,6 +132,9 @@ bool read_instrument(SeriesOptions* options, PlanError* error) {
                                                "name a file of settings"));
     return false;
   }
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {  // a byte-order mark from an editor
+    text.erase(0, 3);
+  }
   if (!apply_instrument(text, options, error)) {
     error->usage = true;
     return false;
