@@ -1,5 +1,9 @@
 #include "dialogue/residue_warnings.h"
 
+#include <string>
+
+#include "text/xml_text.h"
+
 namespace {
 
 const char* plural(int count, const char* one, const char* many) {
@@ -35,7 +39,7 @@ void warn_about_residues(std::FILE* err, const char* path, DataCode code,
     std::fprintf(err,
                  "quorvane: warning: %s starts with \"%s\", which names no single residue; it "
                  "was counted as NON and adds nothing to the sums.\n",
-                 path, report.token);
+                 path, printable_text(report.token).c_str());
   } else if (report.unknown > 0) {
     std::fprintf(err,
                  "quorvane: warning: %s: %d %s no residue and %s counted as NON, adding nothing "
@@ -44,7 +48,7 @@ void warn_about_residues(std::FILE* err, const char* path, DataCode code,
                  code == DataCode::kNumber ? plural(report.unknown, "number outside 0-20 names",
                                                     "numbers outside 0-20 name")
                                            : plural(report.unknown, "entry names", "entries name"),
-                 plural(report.unknown, "was", "were"), report.token, cut);
+                 plural(report.unknown, "was", "were"), printable_text(report.token).c_str(), cut);
   }
   if (report.skipped > 0) {
     char first[8];

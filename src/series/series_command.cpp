@@ -15,6 +15,7 @@
 #include "report/records_report.h"
 #include "report/series_report.h"
 #include "series/series_options.h"
+#include "text/xml_text.h"
 
 namespace {
 
@@ -337,7 +338,7 @@ bool write_series(const std::vector<Component>& components, const std::vector<Se
 }
 
 int failed(const Streams& streams, const PlanError& error, PlanError* out) {
-  std::fprintf(streams.err, "quorvane-series: %s\n", error.message.c_str());
+  std::fprintf(streams.err, "quorvane-series: %s\n", printable_text(error.message).c_str());
   if (out != nullptr) {
     *out = error;
   }
@@ -391,7 +392,7 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   std::vector<std::string> warnings;
   const bool loaded = load_all(options, solvent, streams.in, &components, &warnings, &error);
   for (const std::string& warning : warnings) {
-    std::fprintf(streams.err, "quorvane-series: warning: %s\n", warning.c_str());
+    std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
   }
   if (!loaded || (!options.records && !labels_unique(components, &error))) {
     return failed(streams, error, error_out);

@@ -339,7 +339,7 @@ bool parse_structure(const std::string& text, const std::string& name, Structure
   try {
     gemmi::Structure st = parse(text, name, format);
     if (st.models.empty()) {
-      *error = name + ": holds no model; is it a structure file?";
+      *error = name + ": holds no atoms; is it a structure file?";
       return false;
     }
     const std::vector<gemmi::Entity> records = st.entities;

@@ -87,3 +87,23 @@ std::string xml_text_cut(const std::string& text, size_t bytes) {
   }
   return xml_text(text.substr(0, cut)) + "...";
 }
+
+std::string printable_text(const std::string& text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t c = 0;
+    const size_t length = utf8_decode(text, i, &c);
+    if (length == 0 || c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0)) {
+      static const char HEX[] = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(text[i]);
+      shown += "\\x";
+      shown += HEX[byte >> 4];
+      shown += HEX[byte & 15];
+      ++i;
+      continue;
+    }
+    shown.append(text, i, length);
+    i += length;
+  }
+  return shown;
+}

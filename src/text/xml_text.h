@@ -14,4 +14,9 @@ std::string xml_text(const std::string& text);
 // sequence, and made XML text.
 std::string xml_text_cut(const std::string& text, size_t bytes);
 
+// `text` for a message line on a terminal: every byte that is not part of printable
+// UTF-8 (controls, line ends, a broken or overlong sequence) written as \xNN, so that
+// a name or an entry read from a file can neither garble the terminal nor hide.
+std::string printable_text(const std::string& text);
+
 #endif  // QUORVANE_TEXT_XML_TEXT_H_

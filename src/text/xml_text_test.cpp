@@ -31,3 +31,25 @@ TEST(XmlText, OnlyWellFormedXmlCharacters) {
                                   7));
   EXPECT_EQ("abc", xml_text_cut("abc", 3));
 }
+
+// A message shows every byte it quotes: printable UTF-8 as it is, anything else as
+// \xNN, so a control byte cannot move the cursor nor a broken sequence vanish.
+TEST(PrintableText, EscapesWhatATerminalWouldNotShow) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"GLY", "GLY"},
+      {"\xc3\x85ngstr\xc3\xb6m", "\xc3\x85ngstr\xc3\xb6m"},  // Å and ö stay
+      {"a\tb\nc\x7f", "a\\x09b\\x0Ac\\x7F"},
+      {"\x1b[2J", "\\x1B[2J"},     // an escape sequence
+      {"\xff\xfe", "\\xFF\\xFE"},  // no UTF-8 at all
+      {"\xc0\xaf", "\\xC0\\xAF"},  // an overlong '/'
+      {"\xe2\x82", "\\xE2\\x82"},  // a sequence cut short
+      {"\xc2\x85", "\\xC2\\x85"},  // a C1 control, next line
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.shown, printable_text(c.text)) << c.text;
+  }
+}
