@@ -182,6 +182,23 @@ std::string counted(const std::vector<std::string>& names) {
 // added; the parts of glycans and ligands go to `*extra_parts`, to join the sums before
 // a volume is taken from --psv. A nucleic-acid chain whose model has no 5' phosphorus
 // loses that phosphate.
+// What a site's named protonation adds to its unit: labile hydrogens, which the units
+// count as deuterium, and electrons where a hydrogen atom (not a proton) goes.
+Unit protonation(const Site& site) {
+  const Element& d = *find_element("D");
+  return {site.labile_change * d.mass, 0.0, site.labile_change * d.length, 0.0, site.labile_change,
+          site.electron_change};
+}
+
+Unit plus(const Unit& a, const Unit& b) {
+  return {a.mass + b.mass,
+          a.volume + b.volume,
+          a.length + b.length,
+          a.nonexchangeable_h + b.nonexchangeable_h,
+          a.exchangeable_h + b.exchangeable_h,
+          a.electrons + b.electrons};
+}
+
 void place(const LoadContext& context, const ComponentSpec& spec, const ChainGroup& group,
            Component* component, std::vector<Part>* extra_parts) {
   const ChainKind kind = group.chains.front()->kind;
@@ -210,6 +227,11 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
         unit.mass += selenium.mass;
         unit.length += selenium.length;
         unit.electrons += selenium.electrons;
+      }
+      if (site.labile_change != 0.0 || site.electron_change != 0.0) {
+        const Unit change = protonation(site);
+        unit = plus(unit, change);
+        extra_parts->push_back({change, 1.0, 0.0});
       }
       if (i == 0 && kind != ChainKind::kProtein && !chain->first_phosphate) {
         const Unit phosphate = missing_phosphate(unit);

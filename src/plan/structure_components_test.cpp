@@ -121,3 +121,78 @@ TEST(LoadStructureComponents, GlycansAndFivePrimeEnds) {
   EXPECT_NEAR(289.0 * (1 - phosphate / (dna_a + 2 * 1.006162)), dna.placed[0].unit.volume, 1e-9);
   EXPECT_EQ(301.0, dna.placed[1].unit.volume);
 }
+
+// Models written by simulation programs: each force field's residue name counts as the
+// residue it is, with the hydrogens its protonation names against the table's row (a
+// neutral histidine one labile H fewer than the charged one, a protonated aspartate
+// one more, a disulfide cysteine its thiol H less), and terminal nucleotides as their
+// nucleotide. The same chain with the standard names is the reference.
+TEST(LoadStructureComponents, ForceFieldNames) {
+  struct Case {
+    std::vector<const char*> simulation, standard;
+    double labile_change, electron_change;
+  };
+  const Case cases[] = {
+      {{"GLY", "HSD", "GLY"}, {"GLY", "HIS", "GLY"}, -1, 0},
+      {{"GLY", "HIE", "GLY"}, {"GLY", "HIS", "GLY"}, -1, 0},
+      {{"GLY", "HIP", "GLY"}, {"GLY", "HIS", "GLY"}, 0, 0},
+      {{"GLY", "CYX", "GLY"}, {"GLY", "CYS", "GLY"}, -1, -1},
+      {{"GLY", "ASH", "GLH", "GLY"}, {"GLY", "ASP", "GLU", "GLY"}, 2, 0},
+      {{"GLY", "LYN", "ARN", "GLY"}, {"GLY", "LYS", "ARG", "GLY"}, -2, 0},
+      {{"DA5", "DC", "DG", "THY", "DT3"}, {"DA", "DC", "DG", "DT", "DT"}, 0, 0},
+      {{"ADE", "CYT", "GUA", "THY"}, {"DA", "DC", "DG", "DT"}, 0, 0},
+      {{"RA5", "URA", "RG", "C3"}, {"A", "U", "G", "C"}, 0, 0},
+  };
+  ScopedTempDir dir;
+  const auto totals = [](const std::vector<const char*>& names, const char* path) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+      char line[128];
+      // A P on each nucleotide, so that no 5' phosphate is taken off; an O2' on the
+      // RNA ones (one-letter names and URA), which CHARMM's ADE, CYT and GUA lack in DNA.
+      const bool rna = std::string(names[i]).size() == 1 || std::string(names[i]) == "URA" ||
+                       names[i][0] == 'R' || std::string(names[i]) == "C3";
+      const char* atoms[] = {"CA ", "P  ", "O2'"};
+      for (int a = 0; a < (rna ? 3 : 2); ++a) {
+        std::snprintf(line, sizeof line,
+                      "ATOM  %5d  %s %3s A%4zu    %8.3f%8.3f%8.3f  1.00 20.00           %c\n",
+                      static_cast<int>(3 * i) + a + 1, atoms[a], names[i], i + 1,
+                      3.8 * static_cast<double>(i), 0.5 * a, 0.0, atoms[a][0]);
+        text += line;
+      }
+    }
+    write_file(path, text + "END\n");
+    SeriesOptions options;
+    options.components.resize(1);
+    options.components[0].path = path;
+    std::vector<Component> components;
+    const Solvent solvent = solvent_of(options);
+    std::vector<std::string> warnings;
+    PlanError error;
+    EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
+        << error.message;
+    Unit sum{};
+    int64_t residues = 0;
+    for (const Component& c : components) {
+      residues += c.composition.residues;
+      for (const Part& part : c.makeup.parts) {
+        sum.mass += part.count * part.unit.mass;
+        sum.exchangeable_h += part.count * part.unit.exchangeable_h;
+        sum.electrons += part.count * part.unit.electrons;
+      }
+    }
+    sum.volume = static_cast<double>(residues);
+    return sum;
+  };
+  const double d_mass = 2.014102;
+  for (const Case& c : cases) {
+    const Unit simulated = totals(c.simulation, "simulated.pdb");
+    const Unit standard = totals(c.standard, "standard.pdb");
+    const std::string name = c.simulation[1];
+    EXPECT_EQ(static_cast<double>(c.standard.size()), simulated.volume) << name;
+    EXPECT_EQ(standard.volume, simulated.volume) << name;
+    EXPECT_NEAR(standard.exchangeable_h + c.labile_change, simulated.exchangeable_h, 1e-9) << name;
+    EXPECT_NEAR(standard.mass + c.labile_change * d_mass, simulated.mass, 1e-9) << name;
+    EXPECT_NEAR(standard.electrons + c.electron_change, simulated.electrons, 1e-9) << name;
+  }
+}

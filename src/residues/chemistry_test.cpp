@@ -47,18 +47,36 @@ TEST(ElementTable, AsPublished) {
     double mass, b_coh, sigma_inc, sigma_abs;
   };
   const Row rows[] = {
-      {"H", 1, 1.007940, -3.7409, 80.26, 0.3326}, {"D", 1, 2.014102, 6.674, 2.05, 0.000519},
-      {"C", 6, 12.010700, 6.6484, 0.001, 0.0035}, {"N", 7, 14.006700, 9.36, 0.5, 1.9},
-      {"O", 8, 15.999400, 5.805, 0.0, 0.00019},   {"P", 15, 30.973761, 5.13, 0.005, 0.172},
-      {"S", 16, 32.065000, 2.847, 0.007, 0.53},   {"Na", 11, 22.989770, 3.63, 1.62, 0.53},
-      {"K", 19, 39.098300, 3.67, 0.27, 2.1},      {"Cl", 17, 35.453000, 9.5792, 5.3, 33.5},
-      {"Mg", 12, 24.305000, 5.375, 0.08, 0.063},  {"Ca", 20, 40.078000, 4.7, 0.05, 0.43},
-      {"Se", 34, 78.960000, 7.97, 0.32, 11.7},    {"Fe", 26, 55.845000, 9.45, 0.4, 2.56},
-      {"Zn", 30, 65.409000, 5.68, 0.077, 1.11},   {"Mn", 25, 54.938049, -3.75, 0.4, 13.3},
-      {"Cu", 29, 63.546000, 7.718, 0.55, 3.78},   {"F", 9, 18.998403, 5.654, 0.0008, 0.0096},
-      {"Br", 35, 79.904000, 6.79, 0.1, 6.9},      {"I", 53, 126.904470, 5.28, 0.31, 6.15},
+      {"H", 1, 1.007940, -3.7409, 80.26, 0.3326},
+      {"D", 1, 2.014102, 6.674, 2.05, 0.000519},
+      {"C", 6, 12.010700, 6.6484, 0.001, 0.0035},
+      {"N", 7, 14.006700, 9.36, 0.5, 1.9},
+      {"O", 8, 15.999400, 5.805, 0.0, 0.00019},
+      {"P", 15, 30.973761, 5.13, 0.005, 0.172},
+      {"S", 16, 32.065000, 2.847, 0.007, 0.53},
+      {"Na", 11, 22.989770, 3.63, 1.62, 0.53},
+      {"K", 19, 39.098300, 3.67, 0.27, 2.1},
+      {"Cl", 17, 35.453000, 9.5792, 5.3, 33.5},
+      {"Mg", 12, 24.305000, 5.375, 0.08, 0.063},
+      {"Ca", 20, 40.078000, 4.7, 0.05, 0.43},
+      {"Se", 34, 78.960000, 7.97, 0.32, 11.7},
+      {"Fe", 26, 55.845000, 9.45, 0.4, 2.56},
+      {"Zn", 30, 65.409000, 5.68, 0.077, 1.11},
+      {"Mn", 25, 54.938049, -3.75, 0.4, 13.3},
+      {"Cu", 29, 63.546000, 7.718, 0.55, 3.78},
+      {"F", 9, 18.998403, 5.654, 0.0008, 0.0096},
+      {"Br", 35, 79.904000, 6.79, 0.1, 6.9},
+      {"I", 53, 126.904470, 5.28, 0.31, 6.15},
+      // Of the booklet's other elements, those of metalloproteins and gold labels.
+      {"Co", 27, 58.933200, 2.49, 4.8, 37.18},
+      {"Ni", 28, 58.693400, 10.3, 5.2, 4.49},
+      {"Mo", 42, 95.940000, 6.715, 0.04, 2.48},
+      {"Au", 79, 196.966550, 7.9, 0.43, 98.65},
+      {"Gd", 64, 157.250000, 9.5, 151.0, 49700.0},
   };
-  ASSERT_EQ(static_cast<int>(sizeof rows / sizeof rows[0]), element_count());
+  // Every element of the booklet with a coherent length, from H to Cm (less those
+  // without a stable or long-lived isotope: Po, At, Rn, Fr, Ac), and D.
+  EXPECT_EQ(92, element_count());
   for (const Row& r : rows) {
     const Element* e = find_element(r.symbol);
     ASSERT_NE(nullptr, e) << r.symbol;
@@ -89,6 +107,15 @@ TEST(ParseFormula, ElementsCountsAndCharges) {
        "'c6' is not a formula such as C12H22O11 (element symbols and counts)"},
       {"H2O", 3, false, 0, 0, "more labile hydrogens than the formula's hydrogens"},
       {"C0", 0, false, 0, 0, "the count after 'C' is not a whole number from 1 to 1000000"},
+      // Groups and their counts, by hand: Ca + 2 (O + H).
+      {"Ca(OH)2", 2, true, 74.09268, 38, ""},
+      {"(C3H4O3)12", 0, true, 1056.74472, 552, ""},
+      {"Co(NH3)6+3", 0, true, 161.11632, 84, ""},
+      {"Ca(OH", 0, false, 0, 0, "a '(' without its ')' or with nothing inside"},
+      {"()2", 0, false, 0, 0, "a '(' without its ')' or with nothing inside"},
+      {"Ca(OH)0", 0, false, 0, 0, "the count after ')' is not a whole number from 1 to 1000000"},
+      {"(((((((((H)))))))))", 0, false, 0, 0, "groups nest more than 8 deep"},
+      {"((H1000000)1000000)2", 0, false, 0, 0, "more than 1e9 atoms of H"},
   };
   for (const Case& c : cases) {
     Unit unit{};

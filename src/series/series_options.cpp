@@ -1077,8 +1077,15 @@ std::string series_usage() {
       "  -h, --help              this help\n"
       "      --version           the version\n"
       "Elements:";
+  size_t column = 9;
   for (int i = 0; i < element_count(); ++i) {
-    text += std::string(" ") + element_at(i).symbol;
+    const std::string symbol = element_at(i).symbol;
+    if (column + 1 + symbol.size() > 80) {
+      text += "\n ";
+      column = 1;
+    }
+    text += " " + symbol;
+    column += 1 + symbol.size();
   }
   text += ".\nA series has at most " + std::to_string(MAX_POINTS) + " D2O points.\n";
   text += "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";

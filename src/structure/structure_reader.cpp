@@ -20,6 +20,64 @@ namespace {
 constexpr size_t PDB_COLUMNS = 80;
 constexpr size_t CONNECTION_DISTANCE = 73;  // where an SSBOND or LINK distance begins
 
+// Residue names of the CHARMM and AMBER force fields, which simulation programs write:
+// the residue each is, and the protonation it names against that residue's row (HIS
+// charged, ASP and GLU charged, LYS and ARG charged, CYS with its thiol H).
+struct SimulationName {
+  const char* name;
+  const char* parent;
+  double labile_change;
+  double electron_change;
+};
+
+const SimulationName SIMULATION_NAMES[] = {
+    {"HSD", "HIS", -1, 0}, {"HSE", "HIS", -1, 0}, {"HID", "HIS", -1, 0},  {"HIE", "HIS", -1, 0},
+    {"HSP", "HIS", 0, 0},  {"HIP", "HIS", 0, 0},  {"CYX", "CYS", -1, -1}, {"CYM", "CYS", -1, 0},
+    {"ASH", "ASP", 1, 0},  {"GLH", "GLU", 1, 0},  {"ASPP", "ASP", 1, 0},  {"GLUP", "GLU", 1, 0},
+    {"LYN", "LYS", -1, 0}, {"LSN", "LYS", -1, 0}, {"ARN", "ARG", -1, 0},  {"THY", "DT", 0, 0},
+    {"URA", "U", 0, 0},    {"DA5", "DA", 0, 0},   {"DA3", "DA", 0, 0},    {"DAN", "DA", 0, 0},
+    {"DC5", "DC", 0, 0},   {"DC3", "DC", 0, 0},   {"DCN", "DC", 0, 0},    {"DG5", "DG", 0, 0},
+    {"DG3", "DG", 0, 0},   {"DGN", "DG", 0, 0},   {"DT5", "DT", 0, 0},    {"DT3", "DT", 0, 0},
+    {"DTN", "DT", 0, 0},   {"RA5", "A", 0, 0},    {"RA3", "A", 0, 0},     {"RAN", "A", 0, 0},
+    {"RC5", "C", 0, 0},    {"RC3", "C", 0, 0},    {"RCN", "C", 0, 0},     {"RG5", "G", 0, 0},
+    {"RG3", "G", 0, 0},    {"RGN", "G", 0, 0},    {"RU5", "U", 0, 0},     {"RU3", "U", 0, 0},
+    {"RUN", "U", 0, 0},    {"RA", "A", 0, 0},     {"RC", "C", 0, 0},      {"RG", "G", 0, 0},
+    {"RU", "U", 0, 0},     {"A5", "A", 0, 0},     {"A3", "A", 0, 0},      {"AN", "A", 0, 0},
+    {"C5", "C", 0, 0},     {"C3", "C", 0, 0},     {"CN", "C", 0, 0},      {"G5", "G", 0, 0},
+    {"G3", "G", 0, 0},     {"GN", "G", 0, 0},     {"U5", "U", 0, 0},      {"U3", "U", 0, 0},
+    {"UN", "U", 0, 0},
+};
+
+// CHARMM names ADE, GUA and CYT alike in DNA and RNA: a ribose has its O2'.
+const char* nucleic_parent(const gemmi::Residue& r) {
+  const bool ribose = r.find_atom("O2'", '*') != nullptr || r.find_atom("O2*", '*') != nullptr;
+  if (r.name == "ADE") {
+    return ribose ? "A" : "DA";
+  }
+  if (r.name == "GUA") {
+    return ribose ? "G" : "DG";
+  }
+  if (r.name == "CYT") {
+    return ribose ? "C" : "DC";
+  }
+  return nullptr;
+}
+
+// The simulation name's row for `r`, or a row of no change naming `r` itself.
+SimulationName simulation_name(const gemmi::Residue& r) {
+  for (const SimulationName& known : SIMULATION_NAMES) {
+    if (r.name == known.name) {
+      return known;
+    }
+  }
+  const char* nucleic = nucleic_parent(r);
+  return {r.name.c_str(), nucleic != nullptr ? nucleic : r.name.c_str(), 0, 0};
+}
+
+gemmi::ResidueInfo residue_info(const gemmi::Residue& r) {
+  return gemmi::find_tabulated_residue(simulation_name(r).parent);
+}
+
 // The unit a polymer residue counts as, by its chain type: its own, or the parent of a
 // modified one (MSE as MET, D-amino acids as their L forms); -1 for none.
 int unit_of_residue(ChainKind kind, const gemmi::ResidueInfo& info, bool* modified) {
@@ -49,7 +107,7 @@ ChainKind kind_of(const gemmi::Chain& chain) {
     if (r.entity_type != gemmi::EntityType::Polymer) {
       continue;
     }
-    const gemmi::ResidueInfo info = gemmi::find_tabulated_residue(r.name);
+    const gemmi::ResidueInfo info = residue_info(r);
     amino += info.is_amino_acid() ? 1 : 0;
     dna += info.is_dna() ? 1 : 0;
     rna += info.is_rna() ? 1 : 0;
@@ -121,7 +179,7 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
     ++chain->waters;
     return;
   }
-  const gemmi::ResidueInfo info = gemmi::find_tabulated_residue(r.name);
+  const gemmi::ResidueInfo info = residue_info(r);
   // Caps (ACE, NH2) and sugars inside a polymer are no residues of its chain type:
   // they count as ligands, like those outside.
   const bool chain_residue = info.is_amino_acid() || info.is_nucleic_acid() || !info.found();
@@ -161,7 +219,9 @@ void add_residue(const gemmi::Residue& r, StructureChain* chain) {
   if (chain->sites.empty() && chain->kind != ChainKind::kProtein) {
     chain->first_phosphate = r.find_atom("P", '*') != nullptr;
   }
-  chain->sites.push_back({unit, r.name == "MSE", x, y, z, std::move(atoms)});
+  const SimulationName as = simulation_name(r);
+  chain->sites.push_back(
+      {unit, r.name == "MSE", as.labile_change, as.electron_change, x, y, z, std::move(atoms)});
 }
 
 // The length of the sequence records of the entity a chain's polymer belongs to.

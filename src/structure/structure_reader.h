@@ -16,6 +16,11 @@
 struct Site {
   int unit;
   bool selenium;
+  // A simulation program's protonation or bond that the unit's row does not have
+  // (HSD: neutral histidine, -1; ASH: protonated aspartate, +1; CYX: a cysteine in a
+  // disulfide, -1 with its electron): labile hydrogens to add, and electrons.
+  double labile_change;
+  double electron_change;
   double x, y, z;
   std::vector<AtomPoint> atoms;  // its non-hydrogen atoms, alternate locations once
 };
