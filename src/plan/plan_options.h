@@ -63,6 +63,14 @@ enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann, kCurves, 
 // The most D2O points a series takes; the help and the message name it from here.
 constexpr int MAX_POINTS = 10001;
 
+// A ligand's formula given on the command line (--ligand NAME=FORMULA:LABILE).
+struct GivenLigand {
+  std::string name;
+  std::string formula;
+  double labile;
+  Unit unit;  // the formula parsed, labile hydrogens as deuterium
+};
+
 struct SeriesOptions {
   std::vector<ComponentSpec> components;
   double exchange = 100.0;  // % of the labile hydrogens that exchange; each component's default
@@ -86,8 +94,9 @@ struct SeriesOptions {
   double conc = 0.0;              // mg/mL of the whole sample; above 0: add I(0)
   PlotKind plot = PlotKind::kContrast;
   bool plot_given = false;
-  bool ligands = false;        // structures: add the ligands by their composition
-  std::string stuhrmann_path;  // CSV of the Stuhrmann fits; empty: none
+  bool ligands = false;                      // structures: add the ligands by their composition
+  std::vector<GivenLigand> ligand_formulas;  // --ligand: formulas for ligands of the models
+  std::string stuhrmann_path;                // CSV of the Stuhrmann fits; empty: none
   // Predicted curves of the components from structures.
   std::string curves_path;  // CSV of I(q) for every line and D2O point; empty: none
   std::string pr_path;      // CSV of P(r); empty: none

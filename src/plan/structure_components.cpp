@@ -1,5 +1,10 @@
 #include "plan/structure_components.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "residues/ligands.h"
 #include "scattering/scattering_model.h"
 #include "structure/structure_reader.h"
 
@@ -156,6 +161,17 @@ Unit minus(Unit a, const Unit& b) {
   return a;
 }
 
+// The distinct names in their first order.
+std::vector<std::string> counted_names(const std::vector<std::string>& names) {
+  std::vector<std::string> distinct;
+  for (const std::string& name : names) {
+    if (std::find(distinct.begin(), distinct.end(), name) == distinct.end()) {
+      distinct.push_back(name);
+    }
+  }
+  return distinct;
+}
+
 // "NAG x2, MAN x3"
 std::string counted(const std::vector<std::string>& names) {
   std::vector<std::pair<std::string, int>> counts;
@@ -199,20 +215,114 @@ Unit plus(const Unit& a, const Unit& b) {
           a.electrons + b.electrons};
 }
 
+constexpr double LIGAND_PSV = 0.73;  // cm^3/g, a ligand's volume from its mass
+
+// How a ligand of the model is counted.
+enum class LigandSource { kGlycan, kGiven, kDictionary, kModelled, kModelledWithoutH };
+
+// A ligand's unit: the formula given with --ligand, else the dictionary's formula of
+// a common ligand, else its modelled atoms (hydrogens only where modelled, none labile).
+// Formulas take their volume from the mass as weighed at 0.73 cm^3/g, as modelled
+// ligands do.
+LigandSource ligand_unit_of(const LigandSite& ligand, const SeriesOptions& options, Unit* unit) {
+  if (ligand.glycan) {
+    *unit = ligand.unit;
+    return LigandSource::kGlycan;
+  }
+  for (const GivenLigand& given : options.ligand_formulas) {
+    if (given.name == ligand.name) {
+      *unit = given.unit;
+      unit->volume = (unit->mass - unit->exchangeable_h * element_steps().mass) * LIGAND_PSV *
+                     ANGSTROM3_PER_CM3_MOL;
+      return LigandSource::kGiven;
+    }
+  }
+  const LigandFormula* row = find_ligand(ligand.name);
+  std::string ignored;
+  if (row != nullptr && parse_formula(row->formula, row->labile, unit, &ignored)) {
+    unit->volume = (unit->mass - unit->exchangeable_h * element_steps().mass) * LIGAND_PSV *
+                   ANGSTROM3_PER_CM3_MOL;
+    return LigandSource::kDictionary;
+  }
+  *unit = ligand.unit;
+  const bool has_h = unit->nonexchangeable_h > 0.0;
+  // An organic molecule has hydrogens; an oxo-anion (SO4, PO4) or an ion has none.
+  const bool needs_h =
+      std::any_of(ligand.atoms.begin(), ligand.atoms.end(),
+                  [](const AtomPoint& a) { return std::string(a.element) == "C"; });
+  return has_h || !needs_h ? LigandSource::kModelled : LigandSource::kModelledWithoutH;
+}
+
+// What the report says of the ligands, by how each was counted; a ligand counted
+// without the hydrogens its model lacks is a warning, since its mass and length are
+// then too small.
+void note_ligands(const std::vector<std::string> (&by_source)[5], bool ligands,
+                  const std::string& place, std::vector<std::string>* notes,
+                  std::vector<std::string>* warnings) {
+  const auto of = [&](LigandSource source) -> const std::vector<std::string>& {
+    return by_source[static_cast<int>(source)];
+  };
+  if (!of(LigandSource::kGlycan).empty()) {
+    notes->push_back("glycan residues counted with Perkins' compositions and volumes: " +
+                     counted(of(LigandSource::kGlycan)));
+  }
+  std::vector<std::string> others = of(LigandSource::kGiven);
+  for (const LigandSource source :
+       {LigandSource::kDictionary, LigandSource::kModelled, LigandSource::kModelledWithoutH}) {
+    others.insert(others.end(), of(source).begin(), of(source).end());
+  }
+  if (!ligands) {
+    if (!others.empty()) {
+      notes->push_back("ligands left out (add them with --ligands): " + counted(others));
+    }
+    return;
+  }
+  const struct {
+    LigandSource source;
+    const char* text;
+  } kinds[] = {
+      {LigandSource::kGiven,
+       "ligands added by the formulas given with --ligand (volume at 0.73 cm^3/g): "},
+      {LigandSource::kDictionary,
+       "ligands added by their formulas in the Chemical Component Dictionary (labile H "
+       "exchanging; volume at 0.73 cm^3/g): "},
+      {LigandSource::kModelled,
+       "ligands added as modelled (hydrogens only where modelled, none labile; volume at "
+       "0.73 cm^3/g): "},
+      {LigandSource::kModelledWithoutH,
+       "ligands added as modelled, without the hydrogens the model lacks (volume at 0.73 "
+       "cm^3/g): "},
+  };
+  for (const auto& kind : kinds) {
+    if (!of(kind.source).empty()) {
+      notes->push_back(kind.text + counted(of(kind.source)));
+    }
+  }
+  for (const std::string& name : counted_names(of(LigandSource::kModelledWithoutH))) {
+    warnings->push_back(place + ": ligand " + name +
+                        " is in no table of the planner and its model has no hydrogens: it is "
+                        "counted without them, too light; give its formula with --ligand " +
+                        name + "=FORMULA:LABILE");
+  }
+}
+
 void place(const LoadContext& context, const ComponentSpec& spec, const ChainGroup& group,
-           Component* component, std::vector<Part>* extra_parts) {
+           Component* component, std::vector<Part>* extra_parts,
+           std::vector<std::string>* warnings) {
   const ChainKind kind = group.chains.front()->kind;
   const bool ligands = context.options->ligands;
   const UnitSet set = unit_set_of(*context.options);
   const double exchange = exchange_of(spec, *context.options);
   const Unit selenium = selenium_for_sulfur();
-  std::vector<std::string> glycans, others;
+  std::vector<std::string> by_source[5];
   const auto add_ligand = [&](const LigandSite& ligand) {
-    (ligand.glycan ? glycans : others).push_back(ligand.name);
-    if (ligand.glycan || ligands) {
-      extra_parts->push_back({ligand.unit, 1.0, 0.0});
+    Unit unit{};
+    const LigandSource source = ligand_unit_of(ligand, *context.options, &unit);
+    by_source[static_cast<int>(source)].push_back(ligand.name);
+    if (source == LigandSource::kGlycan || ligands) {
+      extra_parts->push_back({unit, 1.0, 0.0});
       component->placed.push_back(
-          {ligand.unit, 0.0, exchange, ligand.x, ligand.y, ligand.z, ligand.atoms});
+          {unit, 0.0, exchange, ligand.x, ligand.y, ligand.z, ligand.atoms});
     }
   };
   for (const LigandSite* ligand : group.nearby) {
@@ -252,17 +362,8 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
         " 5' end(s) without a phosphate in the model: NaPO3 taken off each, with its share of "
         "the nucleotide's volume");
   }
-  if (!glycans.empty()) {
-    component->notes.push_back("glycan residues counted with Perkins' compositions and volumes: " +
-                               counted(glycans));
-  }
-  if (!others.empty()) {
-    component->notes.push_back(
-        ligands ? "ligands added as modelled (hydrogens only where modelled, none labile; "
-                  "volume at 0.73 cm^3/g): " +
-                      counted(others)
-                : "ligands left out (add them with --ligands): " + counted(others));
-  }
+  note_ligands(by_source, ligands, spec.path + " " + component->spec.label, &component->notes,
+               warnings);
 }
 
 // A volume from --psv spreads over the placed units in proportion to their own.
@@ -316,7 +417,7 @@ bool load_structure_components(const LoadContext& context, int input,
       return false;
     }
     std::vector<Part> extra_parts;
-    place(context, component.spec, group, &component, &extra_parts);
+    place(context, component.spec, group, &component, &extra_parts, warnings);
     component.makeup = chain_makeup(component.spec, component.composition, context, extra_parts,
                                     static_cast<double>(group.chains.size()));
     if (component.makeup.volume > 0.0) {

@@ -196,3 +196,75 @@ TEST(LoadStructureComponents, ForceFieldNames) {
     EXPECT_NEAR(standard.electrons + c.electron_change, simulated.electrons, 1e-9) << name;
   }
 }
+
+// Ligands with --ligands, their hydrogens missing from the model as in most crystal
+// structures: a common one takes the dictionary's formula, one given with --ligand its
+// formula, and any other its modelled atoms with a warning that names it.
+TEST(LoadStructureComponents, LigandsGetTheirHydrogens) {
+  ScopedTempDir dir;
+  std::string text;
+  const char* ligands[] = {"GOL", "XYZ"};
+  int serial = 0;
+  for (int i = 0; i < 3; ++i) {
+    char line[96];
+    std::snprintf(line, sizeof line,
+                  "ATOM  %5d  CA  GLY A%4d    %8.3f   0.000   0.000  1.00 20.00           C\n",
+                  ++serial, i + 1, 3.8 * i);
+    text += line;
+  }
+  for (int l = 0; l < 2; ++l) {
+    for (const char* atom : {"C1", "C2", "O3"}) {
+      char line[96];
+      ++serial;
+      std::snprintf(line, sizeof line,
+                    "HETATM%5d  %-3s %s A%4d    %8.3f   5.000   0.000  1.00 20.00           %c\n",
+                    serial, atom, ligands[l], 101 + l, 1.5 * serial, atom[0]);
+      text += line;
+    }
+  }
+  write_file("lig.pdb", text + "END\n");
+  struct Case {
+    std::vector<GivenLigand> given;
+    double gol_mass, xyz_mass;  // as weighed, g/mol
+    size_t warnings;
+  };
+  // GOL is C3H8O3 (92.094 g/mol); XYZ as modelled, C2O without H, or given as C2H6O.
+  const double c = 12.0107, h = 1.00794, o = 15.9994;
+  Unit ethanol{};
+  std::string ignored;
+  parse_formula("C2H6O", 1, &ethanol, &ignored);
+  const Case cases[] = {
+      {{}, 3 * c + 8 * h + 3 * o, 2 * c + o, 1},
+      {{{"XYZ", "C2H6O", 1, ethanol}}, 3 * c + 8 * h + 3 * o, 2 * c + 6 * h + o, 0},
+  };
+  for (const Case& k : cases) {
+    SeriesOptions options;
+    options.ligands = true;
+    options.ligand_formulas = k.given;
+    options.components.resize(1);
+    options.components[0].path = "lig.pdb";
+    std::vector<Component> components;
+    const Solvent solvent = solvent_of(options);
+    std::vector<std::string> warnings;
+    PlanError error;
+    ASSERT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
+        << error.message;
+    ASSERT_EQ(1u, components.size());
+    // The glycines and water, then each ligand's part at the end.
+    const std::vector<Part>& parts = components[0].makeup.parts;
+    ASSERT_LE(2u, parts.size());
+    const Unit& gol = parts[parts.size() - 2].unit;
+    const Unit& xyz = parts.back().unit;
+    EXPECT_NEAR(k.gol_mass, gol.mass - gol.exchangeable_h * 1.006162, 1e-6);
+    EXPECT_EQ(3.0, gol.exchangeable_h);
+    EXPECT_NEAR(k.xyz_mass, xyz.mass - xyz.exchangeable_h * 1.006162, 1e-6);
+    EXPECT_EQ(k.warnings, warnings.size());
+    if (k.warnings == 1 && !warnings.empty()) {
+      EXPECT_EQ(
+          "lig.pdb lig_A: ligand XYZ is in no table of the planner and its model has no "
+          "hydrogens: it is counted without them, too light; give its formula with --ligand "
+          "XYZ=FORMULA:LABILE",
+          warnings[0]);
+    }
+  }
+}

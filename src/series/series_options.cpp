@@ -243,6 +243,35 @@ std::string set_deuterate(const std::string& v, ComponentSpec* next) {
   return "";
 }
 
+// NAME=FORMULA or NAME=FORMULA:LABILE, for a ligand of the models.
+std::string set_ligand(const std::string& v, SeriesOptions* run) {
+  const char* expected = "NAME=FORMULA:LABILE, such as CMP=C10H12N5O6P:3";
+  const size_t equals = v.find('=');
+  if (equals == std::string::npos || equals == 0 || equals > 5) {
+    return expected;
+  }
+  GivenLigand ligand{v.substr(0, equals), v.substr(equals + 1), 0.0, Unit{}};
+  const size_t colon = ligand.formula.find(':');
+  if (colon != std::string::npos) {
+    if (!parse_number(ligand.formula.substr(colon + 1), &ligand.labile) ||
+        !COUNT.contains(ligand.labile)) {
+      return std::string(expected) + ", LABILE a whole number";
+    }
+    ligand.formula.erase(colon);
+  }
+  std::string problem;
+  if (!parse_formula(ligand.formula, ligand.labile, &ligand.unit, &problem)) {
+    return std::string(expected) + " (" + problem + ")";
+  }
+  for (const GivenLigand& earlier : run->ligand_formulas) {
+    if (earlier.name == ligand.name) {
+      return std::string(expected) + ", each ligand once (" + ligand.name + " is given twice)";
+    }
+  }
+  run->ligand_formulas.push_back(ligand);
+  return "";
+}
+
 // A comma-separated list of numbers within `range`; with `ascending`, each above the
 // one before.
 std::string set_list(const std::string& v, const Range& range, bool ascending,
@@ -449,7 +478,13 @@ const std::vector<OptionRow>& option_table() {
                                 : "a plot (contrast, sld, i0, stuhrmann, curves, pr or time)");
        }},
       flag("--ligands", &SeriesOptions::ligands,
-           "structures: add the ligands by their modelled composition"),
+           "structures: add the ligands, by the formulas of the common\n"
+           "ones (HEM, NAD, ATP, GOL...) or as modelled"),
+      {nullptr, "--ligand", "NAME=F:N",
+       "with --ligands: ligand NAME by formula F with N labile H\n"
+       "(CMP=C10H12N5O6P:3); repeatable",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) { return set_ligand(v, run); }},
       text(nullptr, "--stuhrmann", &SeriesOptions::stuhrmann_path, "FILE",
            "structures: write the Stuhrmann fits as CSV into FILE"),
       text(nullptr, "--curves", &SeriesOptions::curves_path, "FILE",
@@ -770,6 +805,10 @@ std::string check_useless(const SeriesOptions& options) {
              "curves or pr with --svg), so leave it out";
     }
   }
+  if (!options.ligand_formulas.empty() && !options.ligands) {
+    return "--ligand gives a ligand's formula for --ligands, which adds the ligands; add "
+           "--ligands or leave --ligand out";
+  }
   if (options.records) {
     for (const char* name : {"--conc", "--d2o", "--from", "--to", "--step", "--xray"}) {
       if (given(options, name)) {
@@ -852,7 +891,7 @@ struct Parse {
 
 // Options that may be given again to add to what they set.
 bool is_repeatable(const std::string& name) {
-  return name == "--deuterate" || name == "--buffer";
+  return name == "--deuterate" || name == "--buffer" || name == "--ligand";
 }
 
 bool is_output(const std::string& name) {
