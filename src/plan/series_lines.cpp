@@ -1,6 +1,7 @@
 #include "plan/series_lines.h"
 
 #include "scattering/scattering_model.h"
+#include "text/text_format.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     SeriesLine line;
     line.label = component.spec.label;
     line.component = static_cast<int>(c);
+    line.exchange = component.makeup.exchange * 100.0;
     line.copies = component.spec.copies;
     line.residues = component.composition.residues;
     for (size_t i = 0; i < percentages.size(); ++i) {
@@ -120,4 +122,33 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
     add_shares(options.conc > 0.0 ? options.conc : 1.0, options.conc > 0.0, &lines);
   }
   return lines;
+}
+
+bool uniform_exchange(const std::vector<SeriesLine>& lines, double* percent) {
+  bool found = false;
+  for (const SeriesLine& line : lines) {
+    if (line.is_complex || line.exchange < 0.0) {
+      continue;
+    }
+    if (found && line.exchange != *percent) {
+      return false;
+    }
+    *percent = line.exchange;
+    found = true;
+  }
+  return found;
+}
+
+std::string exchange_text(const std::vector<SeriesLine>& lines, double run_exchange) {
+  double percent = run_exchange;
+  if (uniform_exchange(lines, &percent) || lines.empty()) {
+    return shortest(percent) + " %";
+  }
+  std::string text;
+  for (const SeriesLine& line : lines) {
+    if (!line.is_complex && line.exchange >= 0.0) {
+      text += (text.empty() ? "" : ", ") + line.label + " " + shortest(line.exchange) + " %";
+    }
+  }
+  return text;
 }

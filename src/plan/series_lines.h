@@ -53,7 +53,8 @@ struct LineBeamtime {
 struct SeriesLine {
   std::string label;
   bool is_complex = false;
-  int component = -1;  // its index in the components; -1 for the complex
+  int component = -1;      // its index in the components; -1 for the complex
+  double exchange = -1.0;  // % of its labile H that exchange; -1 for the complex
   int64_t copies = 1;
   int64_t residues = 0;  // of one copy; for the complex, of all its molecules
   std::vector<SeriesPoint> points;
@@ -79,6 +80,14 @@ struct SeriesLine {
 // the complex when all of it comes from structures, one copy each.
 std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
                                        const SeriesOptions& options, const Solvent& solvent);
+
+// The exchange of the components in percent when all share one (true), so that one
+// figure can stand for all of them in titles and headers; false when they differ.
+bool uniform_exchange(const std::vector<SeriesLine>& lines, double* percent);
+
+// "100 %" when the components share one exchange, else each component's:
+// "lysozyme 100 %, partner 90 %".
+std::string exchange_text(const std::vector<SeriesLine>& lines, double run_exchange);
 
 // The match point of one component in percent; false when there is none.
 bool component_match(const Component& component, const Solvent& solvent, double* percent);

@@ -132,7 +132,10 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
     }
   }
   Chart chart;
-  chart.title = figure.title + " (labile H exchange " + shortest(options.exchange) + " %)";
+  double exchange = options.exchange;
+  const bool uniform = uniform_exchange(lines, &exchange) || lines.empty();
+  chart.title = figure.title + (uniform ? " (labile H exchange " + shortest(exchange) + " %)"
+                                        : " (labile H exchange per line, in the legend)");
   chart.x = d2o_axis(options);
   chart.y = linear_axis(low, high, true, figure.axis);
   if (figure.zero_line) {
@@ -155,6 +158,9 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
                       fixed(line.match_percent, 2) + " %", 14.0 * static_cast<double>(l))) {
         detail += " (off the plot)";
       }
+    }
+    if (!uniform && !line.is_complex) {
+      detail += ", exchange " + shortest(line.exchange) + " %";
     }
     chart.legend.push_back({line.label, detail, style});
   }

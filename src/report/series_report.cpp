@@ -257,7 +257,8 @@ void write_text_report(const std::vector<Component>& components,
                        const Solvent& solvent, std::FILE* out) {
   const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
   write_solvent(options, solvent, scope, out);
-  std::fprintf(out, "Labile hydrogens exchanging with the solvent: %g %%\n", options.exchange);
+  std::fprintf(out, "Labile hydrogens exchanging with the solvent: %s\n",
+               exchange_text(lines, options.exchange).c_str());
   std::fprintf(out,
                "Model: labile H that do not exchange stay H; chain termini in Mw only; fixed "
                "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts); "

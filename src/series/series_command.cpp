@@ -247,12 +247,10 @@ bool emit(const PlannedOutput& output, const std::vector<Component>& components,
     bytes = curves_csv(lines, q_grid(options));
   } else if (option == "--pr") {
     bytes = pr_csv(lines);
-  } else if (option == "--csv-file") {
+  } else if (option == "--csv-file" || (!options.records && options.format == OutputFormat::kCsv)) {
     bytes = csv_report(components, lines, options);
   } else if (options.records) {
     write_records_report(components, options, solvent, file);
-  } else if (options.format == OutputFormat::kCsv) {
-    bytes = csv_report(components, lines, options);
   } else {
     write_text_report(components, lines, options, solvent, file);
   }
