@@ -197,8 +197,7 @@ void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector
   }
 }
 
-bool mark_point(Chart* chart, double x, double y, const std::string& colour,
-                const std::string& text, double raise) {
+bool mark_point(Chart* chart, double x, double y, const std::string& colour) {
   const Chart& c = *chart;
   if (!drawable(c.x, x) || !drawable(c.y, y) || x < c.x.min || x > c.x.max || y < c.y.min ||
       y > c.y.max) {
@@ -206,8 +205,6 @@ bool mark_point(Chart* chart, double x, double y, const std::string& colour,
   }
   chart->marks += "<circle cx=\"" + fixed(px(c, x), 2) + "\" cy=\"" + fixed(py(c, y), 2) +
                   "\" r=\"5\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
-  chart->marks += text_element(px(c, x), py(c, y) - 10 - raise,
-                               " text-anchor=\"middle\" fill=\"" + colour + "\"", xml_text(text));
   return true;
 }
 

@@ -59,10 +59,8 @@ void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<
 // Adds markers of `shape` at the points that can be drawn.
 void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                   const std::string& colour, Marker shape);
-// Rings a point and writes `text` above it, `raise` pixels higher, when it lies in the
-// plot area; returns false when it does not.
-bool mark_point(Chart* chart, double x, double y, const std::string& colour,
-                const std::string& text, double raise);
+// Rings a point when it lies in the plot area; returns false when it does not.
+bool mark_point(Chart* chart, double x, double y, const std::string& colour);
 // A dashed horizontal line at `y` across the plot area.
 void plot_level(Chart* chart, double y);
 

@@ -154,8 +154,9 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
     std::string detail = "no match point";
     if (line.has_match) {
       detail = "match " + fixed(line.match_percent, 2) + " % D2O";
-      if (!mark_point(&chart, line.match_percent, level_at_match(line, figure), series_colour(l),
-                      fixed(line.match_percent, 2) + " %", 14.0 * static_cast<double>(l))) {
+      // The figure goes beside the plot, in the legend: written at the ring, close
+      // match points' labels run into each other and into the lines crossing there.
+      if (!mark_point(&chart, line.match_percent, level_at_match(line, figure), series_colour(l))) {
         detail += " (off the plot)";
       }
     }

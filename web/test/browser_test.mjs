@@ -171,8 +171,11 @@ try {
       (tr) => [...tr.children].map((td) => td.dataset.csv))`);
   const headers = await run(`return [...document.querySelectorAll('#series th')].map((th) => th.textContent)`);
   const rows = expected.trim().split("\n").map((line) => line.split(","));
-  const shownColumns = ["component", "d2o_percent", "solvent_sld_1e-6_per_A2", "contrast_fm",
-                        "sld_1e-6_per_A2", "contrast_sld_1e-6_per_A2", "i0_per_cm"];
+  check(await run("return document.querySelector('#notes li')?.textContent.startsWith('The model:')"),
+        "the report's notes are listed under Results");
+  // The first columns, and the X-ray ones that ticking X-ray SLD asks for, in the CSV's order.
+  const shownColumns = rows[0].filter((name) => ["component", "d2o_percent", "solvent_sld_1e-6_per_A2",
+    "contrast_fm", "sld_1e-6_per_A2", "contrast_sld_1e-6_per_A2", "i0_per_cm"].includes(name) || /xray/.test(name));
   const columnsOf = (row) => shownColumns.map((name) => row[rows[0].indexOf(name)]);
   check(JSON.stringify(cells) === JSON.stringify(rows.slice(1).map(columnsOf)),
         `the series table shows the command's figures in ${headers.length} columns: ${headers.join(" | ")}`);
@@ -190,6 +193,10 @@ try {
   await run("document.getElementById('results').scrollIntoView()");
   await screenshot("web-page-results.png", 1200);
   await screenshot("web-page-400px.png", 400);
+  const smallest = await run(`const svg = document.querySelector('#plot svg');
+      const scale = svg.getBoundingClientRect().width / 820;
+      return Math.min(...[...svg.querySelectorAll('text')].map((t) => parseFloat(getComputedStyle(t).fontSize) * scale))`);
+  check(smallest >= 11, `at 400 px the plot's smallest text is ${smallest.toFixed(1)} CSS px (at least 11)`);
   const overflow = await run("return [document.documentElement.scrollWidth, window.innerWidth]");
   check(overflow[0] <= overflow[1], `at 400 px nothing runs off the side (${overflow[0]} of ${overflow[1]} px)`);
   await call("POST", at("/window/rect"), { width: 1200, height: 1600 });
@@ -201,6 +208,48 @@ try {
   await waitFor("return !document.getElementById('results').hidden", "the shared plan's results", 60);
   check(await download("download-csv") === expected,
         `the shared link (${link.length} characters) reopens the same plan and table`);
+
+  // Out of date: an edit marks the results, the link and the downloads until the next
+  // Calculate; a column ticked stays shown and ticked across calculations.
+  await click("#column-chooser summary");
+  await click("#column-mw_g_per_mol");
+  await type("#label-1", "lysozyme2");
+  check(await run(`return !document.getElementById('stale').hidden && !document.getElementById('download-csv').href &&
+                   document.getElementById('share-link').value === ''`),
+        "an edit after a calculation marks the results, the link and the downloads out of date");
+  await calculate();
+  check(await run(`return document.getElementById('stale').hidden && document.getElementById('column-mw_g_per_mol').checked &&
+                   [...document.querySelectorAll('#series th')].some((th) => th.textContent.startsWith('Mw'))`),
+        "Calculate clears the mark, and a ticked column stays ticked and shown");
+  await type("#label-1", "lysozyme");
+
+  // Slips caught where they are made, in the page's words: no result, the message at
+  // the box that holds the mistake, no option of the command named.
+  const slips = [
+    ["#deuteration-2", "7,5", "use a decimal point: 7.5", "error-2"],
+    ["#conc", "abc", "abc is not a number", "error-conc"],
+    ["#step", "", "give a number", "error-step"],
+    ["#density-3", "1587", "not kg/m^3", "error-3"],
+    ["#labile-3", "30", "more labile hydrogens", "error-3"],
+    ["#unc-volume", "25", "25 is not from 0 to 20 %", "error-unc-volume"],
+    ["#deuterate-1", "XYZ=50", "'XYZ' is no residue name", "error-1"],
+    ["#to", "40", "From must not exceed To.", "error-from"],
+  ];
+  for (const [box, text, fragment, where] of slips) {
+    const before = await run("return document.querySelector(arguments[0]).value", box);
+    if (box === "#to") await type("#from", "60");
+    await type(box, text);
+    await calculate();
+    const said = await run("return document.getElementById(arguments[0]).textContent", where);
+    const messages = await run("return [...document.querySelectorAll('.error')].map((e) => e.textContent).join(' | ')");
+    const marked = box === "#to" ? "#from" : box;
+    check(said.includes(fragment) && await run("return document.getElementById('results').hidden") &&
+          await run("return document.querySelector(arguments[0]).getAttribute('aria-invalid') === 'true'", marked) &&
+          !/--|(^|[\s(“"])-[a-z]\b/.test(messages),
+          `${box} "${text}": ${said}`);
+    await type(box, before);
+    if (box === "#to") await type("#from", "0");
+  }
 
   // Errors beside their fields, in the page's words.
   await type("#deuteration-2", "150");
@@ -249,6 +298,10 @@ try {
   check(await run("return document.getElementById('stuhrmann-box').hidden === false"), "the Stuhrmann figures are shown");
   check(await run("return [...document.querySelectorAll('#series th')].some((th) => th.textContent.startsWith('time'))"),
         "the counting times are in the table");
+  const times = await run(`const k = [...document.querySelectorAll('#series th')].findIndex((th) => th.textContent.startsWith('time'));
+      return [...document.querySelectorAll('#series tbody tr')].map((tr) => tr.children[k].textContent)`);
+  check(times.length > 0 && times.every((t) => /^(\d+(\.\d)? (s|min|h|d)|not feasible|no signal|no range)$/.test(t)),
+        `counting times in the unit that reads: ${[...new Set(times)].slice(0, 6).join(", ")}`);
   await run("document.getElementById('results').scrollIntoView()");
   await screenshot("web-page-model.png", 1200);
 
@@ -278,6 +331,12 @@ try {
   check(await run("return document.getElementById('error-2').textContent") ===
         "Model file: cut.pdb.gz is damaged or cut short; it does not decompress as gzip. Load a complete copy.",
         "a damaged gzip file is named beside its field");
+
+  // No component: the page says what to do.
+  await run("document.querySelectorAll('.component .remove').forEach((b) => b.click())");
+  await calculate();
+  check(await run("return document.getElementById('error-global').textContent") === "Add a component.",
+        "removing every component and calculating says: Add a component.");
 
   // A large model: progress shows, the page answers meanwhile, and a second Calculate
   // replaces the first.

@@ -1,0 +1,194 @@
+// --- Calculate.
+const PLOTS = [["contrast", "contrast"], ["sld", "SLD"], ["i0", "I(0)"], ["stuhrmann", "Stuhrmann"],
+               ["curves", "predicted curves"], ["pr", "P(r)"], ["time", "counting time"]];
+// The form as last calculated, which a change of plot draws again; the results of
+// the command lines run so far, so that a plot seen before is not computed again.
+let lastForm = null;
+const computed = new Map();
+const MAX_COMPUTED = 12;
+function jobKey(job) {
+  return JSON.stringify([job.args, job.files.map(([name, data]) => [name, typeof data === "string" ? data : data.length])]);
+}
+
+// Any edit after a calculation: the results, their downloads and link no longer
+// belong to the form until the next Calculate.
+function markStale() {
+  const results = document.getElementById("results");
+  if (results.hidden || results.classList.contains("stale")) return;
+  results.classList.add("stale");
+  document.getElementById("stale").hidden = false;
+  for (const link of document.querySelectorAll("#results a[download]")) {
+    link.removeAttribute("href");
+    link.setAttribute("aria-disabled", "true");
+  }
+  document.getElementById("share-link").value = "";
+  document.getElementById("copy-link").disabled = true;
+}
+function markFresh() {
+  document.getElementById("results").classList.remove("stale");
+  document.getElementById("stale").hidden = true;
+  for (const link of document.querySelectorAll("#results a[download]")) link.removeAttribute("aria-disabled");
+  document.getElementById("copy-link").disabled = false;
+}
+
+// Calculates the form with `plot` (fromForm), or draws `plot` for the form as last
+// calculated.
+async function calculate(plot, fromForm = true) {
+  clearErrors();
+  if (fromForm && !checkSlips()) {
+    document.getElementById("results").hidden = true;
+    return;
+  }
+  const form = fromForm || lastForm === null ? formCommand() : lastForm;
+  const job = commandLine(plot, form);
+  const missing = job.nodes.find((n) => n.querySelector(".kind").value === "structure" && !n.model);
+  if (missing) {
+    const error = missing.querySelector(".error");
+    error.textContent = "Model file: load the model's file (.pdb, .cif or their .gz).";
+    missing.querySelector(".structure-file").setAttribute("aria-invalid", "true");
+    missing.querySelector(".structure-file").focus();
+    return;
+  }
+  const progress = document.getElementById("progress");
+  progress.hidden = false;
+  progress.value = 0;
+  document.getElementById("status").textContent = "Calculating…";
+  const started = performance.now();
+  const key = jobKey(job);
+  const result = computed.has(key) ? computed.get(key) : await runPlanner(job);
+  if (result === null) return;  // a newer run took its place
+  if (result.status === 0 && !computed.has(key)) {
+    if (computed.size >= MAX_COMPUTED) computed.delete(computed.keys().next().value);
+    computed.set(key, result);
+  }
+  progress.hidden = true;
+  const seconds = ((performance.now() - started) / 1000).toFixed(2);
+  const results = document.getElementById("results");
+  if (result.status !== 0) {
+    document.getElementById("status").textContent = "";
+    results.hidden = true;
+    showError(result.error, job);
+    return;
+  }
+  document.getElementById("status").textContent = `Done in ${seconds} s.`;
+  if (fromForm) lastForm = form;
+  document.getElementById("warnings").textContent =
+    pageWords((result.err || "").trim().replace(/^quorvane-series: warning: /gm, "Warning: "));
+  const files = result.files;
+  const rows = parseCsv(files["series.csv"]);
+  const header = rows.shift();
+  matchTable(header, rows);
+  showSeries(header, rows);
+  const stuhrmann = parseCsv(files["stuhrmann.csv"]);
+  document.getElementById("stuhrmann-box").hidden = stuhrmann.length < 2;
+  if (stuhrmann.length > 1) fillTable(document.getElementById("stuhrmann"), stuhrmann[0], stuhrmann.slice(1), () => true);
+  // The plot kinds this plan has, and the lines and points a curves plot may draw.
+  const kinds = document.getElementById("plot-kind");
+  const available = PLOTS.filter(([k]) => !(k === "i0" && value("conc") === "") &&
+    !(k === "stuhrmann" && !files["stuhrmann.csv"]) && !(["curves", "pr"].includes(k) && !files["curves.csv"]) &&
+    !(k === "time" && !checked("beamtime")));
+  kinds.replaceChildren(...available.map(([k, text]) => new Option(text, k)));
+  kinds.value = plot.kind;
+  const curvesPlot = ["curves", "pr"].includes(plot.kind);
+  document.getElementById("show-component-box").hidden = !curvesPlot;
+  document.getElementById("show-d2o-box").hidden = !curvesPlot;
+  if (curvesPlot && files["curves.csv"]) {
+    const lines = [...new Set(parseCsv(files["curves.csv"]).slice(1).map((r) => r[0]))];
+    const select = document.getElementById("show-component");
+    select.replaceChildren(...lines.map((l) => new Option(l, l)));
+    select.value = plot.component || (lines.includes("complex") ? "complex" : lines[0]);
+    const points = [...new Set(rows.map((r) => r[header.indexOf("d2o_percent")]))];
+    const box = document.getElementById("show-d2o");
+    const drawn = plot.d2o.length > 0 ? plot.d2o : null;
+    box.replaceChildren(...points.map((p, k) => {
+      const span = document.createElement("span");
+      span.className = "field check";
+      span.innerHTML = `<input type="checkbox" id="show-d2o-${k}" value="${p}"><label for="show-d2o-${k}">${p} %</label>`;
+      // By default the five points the command draws: spread evenly over the series.
+      const spread = [0, 1, 2, 3, 4].map((i) => Math.floor(i * (points.length - 1) / 4));
+      span.querySelector("input").checked = drawn ? drawn.includes(p) : spread.includes(k);
+      span.querySelector("input").addEventListener("change", replot);
+      return span;
+    }));
+  }
+  const svg = files["plot.svg"] || "";
+  document.getElementById("plot").innerHTML = svg.replace(/^<\?xml[^>]*>\s*/, "");
+  const plotSvg = document.querySelector("#plot svg");
+  if (plotSvg) { plotSvg.setAttribute("role", "img"); plotSvg.setAttribute("aria-label", plotSvg.querySelector("text")?.textContent || "plot"); }
+  const plotData = {curves: "curves.csv", pr: "pr.csv", stuhrmann: "stuhrmann.csv"}[plot.kind] || "series.csv";
+  downloadLink("download-svg", svg, "image/svg+xml");
+  downloadLink("download-plot-csv", files[plotData], "text/csv");
+  document.getElementById("download-plot-csv").download = "quorvane-" + plotData;
+  downloadLink("download-csv", files["series.csv"], "text/csv");
+  downloadLink("download-report", files["report.txt"], "text/plain");
+  document.getElementById("report").textContent = files["report.txt"] || "";
+  // The report's notes: what the planner assumed or counted as a mean, and the
+  // deuteration that matches a partner out.
+  const notes = (files["report.txt"] || "").split("\n").filter((l) =>
+    /^\s+note: /.test(l) || / matches it at [0-9.]+ % D2O/.test(l) || /^Model: /.test(l));
+  document.getElementById("notes").replaceChildren(...notes.map((line) => {
+    const item = document.createElement("li");
+    item.textContent = pageWords(line.trim().replace(/^note: /, "").replace(/^Model: /, "The model: "));
+    return item;
+  }));
+  document.getElementById("notes-box").hidden = notes.length === 0;
+  const fragment = "#plan=" + await encodePlan(planState());
+  history.replaceState(null, "", fragment);
+  document.getElementById("share-link").value = location.href;
+  document.getElementById("command-line").value = "quorvane-series " + job.shown.map(quoted).join(" ");
+  results.hidden = false;
+  if (fromForm) {
+    markFresh();
+  } else if (results.classList.contains("stale")) {
+    // A new plot of the old form: its links are as out of date as the rest.
+    results.classList.remove("stale");
+    markStale();
+  }
+}
+function currentPlot() {
+  const kind = document.getElementById("plot-kind").value || "contrast";
+  const d2o = [...document.querySelectorAll("#show-d2o input:checked")].map((i) => i.value);
+  const component = document.getElementById("show-component").value;
+  return {kind, d2o, component};
+}
+function replot() { calculate(currentPlot(), false); }
+
+buildRunSettings();
+startWorker();
+document.getElementById("add-component").addEventListener("click",
+  () => addComponent(null).querySelector("textarea").focus());
+document.getElementById("planner").addEventListener("submit", (event) => {
+  event.preventDefault();
+  calculate({kind: document.getElementById("plot-kind").value || "contrast", d2o: [], component: ""});
+});
+document.getElementById("plot-kind").addEventListener("change", () => calculate({...currentPlot(), d2o: [], component: ""}, false));
+document.getElementById("planner").addEventListener("input", markStale);
+document.getElementById("planner").addEventListener("change", markStale);
+document.getElementById("copy-link").addEventListener("click", async () => {
+  const link = document.getElementById("share-link");
+  try {
+    await navigator.clipboard.writeText(link.value);
+  } catch (e) {
+    link.select();
+    document.execCommand("copy");
+  }
+  document.getElementById("copy-status").textContent = "Link copied.";
+});
+document.getElementById("show-component").addEventListener("change", replot);
+(async () => {
+  const plan = location.hash.match(/^#plan=([A-Za-z0-9_-]+)$/);
+  if (plan) {
+    try {
+      const kind = restorePlan(await decodePlan(plan[1]));
+      const kinds = document.getElementById("plot-kind");
+      kinds.replaceChildren(new Option(kind, kind));
+      if (![...componentsBox.querySelectorAll(".component")].some((n) => n.dataset.kind === "structure")) {
+        calculate({kind, d2o: [], component: ""});
+      }
+      return;
+    } catch (e) {
+      document.getElementById("error-global").textContent = "The link's plan could not be read; it may have been cut short.";
+    }
+  }
+  addComponent(null);
+})();

@@ -1,0 +1,63 @@
+// The settings of the whole run: each a row, as the command line's option table.
+// group: the box it is shown in; option: the command line's; setting: the long name
+// the planner's errors use; def: the default, left off the command line.
+const RUN_FIELDS = [
+  {id: "exchange", label: "Labile H exchange (%)", option: "-x", setting: "--exchange", def: "100", group: "solvent"},
+  {id: "temperature", label: "Temperature (°C)", option: "--temperature", def: "20", group: "solvent"},
+  {id: "d2o-purity", label: "D2O purity (% D)", option: "--d2o-purity", def: "100", group: "solvent"},
+  {id: "buffer", label: "Buffer (NaCl=150mM; glycerol=5%v/v)", option: "--buffer", type: "list", group: "solvent"},
+  {id: "solvent", label: "Solvent model", option: "--solvent", type: "select", def: "elements", group: "solvent",
+   choices: [["elements", "element table, water densities"], ["console", "the console calculator's"]]},
+  {id: "volumes", label: "Protein residue volumes", option: "--volumes", type: "select", def: "table", group: "solvent",
+   choices: [["table", "the console calculator's table"], ["perkins", "Perkins (1988)"]]},
+  {id: "sld-unit", label: "SLD unit", option: "--sld-unit", type: "select", def: "1e-6/A2", group: "solvent",
+   choices: [["1e-6/A2", "10⁻⁶ Å⁻²"], ["fm/A3", "fm/Å³"]]},
+  {id: "unc-exchange", label: "Match range: exchange ± (points)", def: "5", group: "solvent", setting: "--uncertainty"},
+  {id: "unc-volume", label: "volume ± (%)", def: "2", group: "solvent", setting: "--uncertainty"},
+  {id: "unc-deuteration", label: "deuteration ± (points)", def: "2", group: "solvent", setting: "--uncertainty"},
+  {id: "from", label: "From (% D2O)", option: "--from", def: "0", group: "series"},
+  {id: "to", label: "To (% D2O)", option: "--to", def: "100", group: "series"},
+  {id: "step", label: "Step (% D2O)", option: "--step", def: "10", group: "series"},
+  {id: "d2o", label: "or these points (0,42,100)", option: "--d2o", type: "text", group: "series"},
+  {id: "conc", label: "Concentration (mg/mL)", option: "--conc", group: "series"},
+  {id: "xray", label: "X-ray SLD", option: "--xray", type: "check", group: "series"},
+  {id: "ligands", label: "Ligands of models", option: "--ligands", type: "check", group: "series"},
+  {id: "allow-unknown", label: "Leave out entries that name no residue", option: "--allow-unknown", type: "check", group: "series"},
+  {id: "curves", label: "Predict curves, P(r), Guinier figures", type: "check", group: "curves"},
+  {id: "q-max", label: "q max (1/Å)", option: "--q-max", def: "0.5", group: "curves"},
+  {id: "q-points", label: "q points", option: "--q-points", def: "201", group: "curves"},
+  {id: "q-log", label: "Logarithmic q", option: "--q-log", type: "check", group: "curves"},
+  {id: "units", label: "Scattering units", option: "--units", type: "select", def: "residues", group: "curves",
+   choices: [["residues", "residues"], ["atoms", "atoms"]]},
+  {id: "shell-density", label: "Hydration shell denser by (%)", option: "--shell-density", def: "10", group: "curves"},
+  {id: "no-shell", label: "No hydration shell", option: "--no-shell", type: "check", group: "curves"},
+  {id: "beamtime", label: "Estimate counting times", option: "--beamtime", type: "check", group: "beamtime"},
+  {id: "flux", label: "Flux (n/cm²/s)", option: "--flux", group: "beamtime", placeholder: "3e5"},
+  {id: "aperture", label: "Aperture (mm)", option: "--aperture", def: "12.7", group: "beamtime"},
+  {id: "wavelength", label: "Wavelength (Å)", option: "--wavelength", def: "6", group: "beamtime"},
+  {id: "spread", label: "Wavelength spread", option: "--spread", def: "0.115", group: "beamtime"},
+  {id: "efficiency", label: "Detector efficiency", option: "--efficiency", def: "0.75", group: "beamtime"},
+  {id: "cells", label: "Cells (mm)", option: "--cells", type: "text", def: "1,2", group: "beamtime"},
+  {id: "q-min", label: "q min (1/Å)", option: "--q-min", def: "0.005", group: "beamtime"},
+  {id: "target", label: "Target error of I(0) (%)", option: "--target", def: "2", group: "beamtime"},
+  {id: "background-h2o", label: "Background of H2O (1/cm)", option: "--background-h2o", def: "1", group: "beamtime"},
+  {id: "background-d2o", label: "Background of D2O (1/cm)", option: "--background-d2o", def: "0.05", group: "beamtime"},
+];
+const GROUPS = [["solvent", "Solvent and model", true], ["series", "Series", true],
+                ["curves", "Predicted curves (atomic models)", false], ["beamtime", "Counting times", false]];
+
+// The fields of a component: the class of its control, its option and long name.
+const COMPONENT_FIELDS = [
+  {cls: "label", option: "-l", setting: "--label"},
+  {cls: "copies", option: "-n", setting: "--copies", def: "1"},
+  {cls: "deuteration", option: "-d", setting: "--deuteration", def: "0"},
+  {cls: "deuterate", option: "--deuterate", setting: "--deuterate", list: true},
+  {cls: "disulfides", option: "--disulfides", setting: "--disulfides", def: "0"},
+  {cls: "psv", option: "--psv", setting: "--psv"},
+  {cls: "match-at", option: "--match-at", setting: "--match-at"},
+  {cls: "chains", option: "--chains", setting: "--chains", kind: "structure"},
+  {cls: "labile", option: "--labile", setting: "--labile", def: "0", kind: "formula"},
+  {cls: "volume", option: "--volume", setting: "--volume", kind: "formula"},
+  {cls: "density", option: "--density", setting: "--density", kind: "formula"},
+];
+
