@@ -11,7 +11,7 @@ for level in O0 native; do
     O0) flags="-O0" ;;
     native) flags="-O2 -march=native" ;;
   esac
-  cmake -S "$root" -B "$scratch/build-$level" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=None \
+  cmake -S "$root" -B "$scratch/build-$level" -DBUILD_TESTING=OFF -DQUORVANE_PYTHON=OFF -DCMAKE_BUILD_TYPE=None \
     -DCMAKE_CXX_FLAGS="$flags" >/dev/null
   cmake --build "$scratch/build-$level" --parallel 2 >/dev/null
 done

@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-cmake -S "$root" -B "$scratch/build" -DBUILD_TESTING=OFF -DQUORVANE_CONSOLE_ENCODING=UTF-8 >/dev/null
+cmake -S "$root" -B "$scratch/build" -DBUILD_TESTING=OFF -DQUORVANE_PYTHON=OFF -DQUORVANE_CONSOLE_ENCODING=UTF-8 >/dev/null
 cmake --build "$scratch/build" --parallel 2 >/dev/null
 for case in whole_run_example missing_residue_file; do
   golden="$root/tests/golden/$case"
