@@ -1,0 +1,44 @@
+// The planner's option table: one row per option, from which the parser, the help
+// and the manual page are made. Shared by the files of series/ only.
+#ifndef QUORVANE_SERIES_OPTION_TABLE_H_
+#define QUORVANE_SERIES_OPTION_TABLE_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plan/plan_options.h"
+
+// Sets the option's field from `value` ("" for a flag). Returns "" when it fits, else
+// what the value must be.
+using Setter =
+    std::function<std::string(const std::string& value, SeriesOptions* run, ComponentSpec* next)>;
+
+struct OptionRow {
+  const char* short_name;  // null: none
+  const char* long_name;
+  const char* value_name;  // null: a flag
+  std::string help;        // lines after the first are continued under it
+  bool per_component;      // describes the next FILE or --formula
+  Setter set;
+};
+
+// Every option of the planner, in the order the help lists them.
+const std::vector<OptionRow>& option_table();
+
+// The row of a long or short option name, or nullptr.
+const OptionRow* find_row(const std::string& name);
+
+// Whether `name` (with its dashes) is a setting of the beamtime estimate, which turns
+// it on and which an --instrument file may give; and those settings' names.
+bool is_instrument_setting(const std::string& name);
+std::vector<std::string> instrument_setting_names();
+
+// A comma-separated list of words, none of them empty; false when one is.
+bool split_list(const std::string& text, std::vector<std::string>* words);
+
+// Applies an --uncertainty value (exchange=5,volume=2) to `run`; "" when it fits, else
+// what it must be.
+std::string set_uncertainty(const std::string& v, SeriesOptions* run);
+
+#endif  // QUORVANE_SERIES_OPTION_TABLE_H_
