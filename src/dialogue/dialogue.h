@@ -3,6 +3,8 @@
 #ifndef QUORVANE_DIALOGUE_DIALOGUE_H_
 #define QUORVANE_DIALOGUE_DIALOGUE_H_
 
+#include <string>
+
 #include "dialogue/console.h"
 #include "sample/sample_settings.h"
 
@@ -10,6 +12,9 @@
 // --version, that text on console->out and status 0; anything else is a usage error
 // on console->err, status 2.
 int run_quorvane(int argc, const char* const* argv, Console* console);
+
+// The manual page quorvane(1), in roff's man macros, made from the texts --help shows.
+std::string quorvane_manual(const char* version);
 
 // Runs one calculation and returns the process exit status: 0 after the closing
 // prompt (also when the keyboard input ends there, as everything is written by then);

@@ -1,7 +1,10 @@
 #include "series/series_options.h"
 
+#include <algorithm>
+
 #include "residues/chemistry.h"
 #include "series/option_table.h"
+#include "text/roff_text.h"
 
 namespace {
 
@@ -24,7 +27,101 @@ void append_help(const OptionRow& row, std::string* text) {
   *text += head + help + "\n";
 }
 
+// One option of the manual: its names and value in bold and italics, its help as a
+// paragraph under them.
+void append_manual(const OptionRow& row, std::string* text) {
+  *text += ".TP\n";
+  if (row.short_name != nullptr) {
+    *text += "\\fB" + roff_text(row.short_name) + "\\fR, ";
+  }
+  *text += "\\fB" + roff_text(row.long_name) + "\\fR";
+  if (row.value_name != nullptr) {
+    *text += " \\fI" + roff_text(row.value_name) + "\\fR";
+  }
+  std::string help = row.help;
+  for (size_t at = help.find("\ntakes"); at != std::string::npos; at = help.find("\ntakes")) {
+    help.replace(at, 1, "; ");
+  }
+  std::replace(help.begin(), help.end(), '\n', ' ');
+  *text += "\n" + roff_text(help) + "\n";
+}
+
+// Each line of `lines` as a paragraph of its own.
+std::string paragraphs(const char* const* lines, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    text += ".PP\n" + roff_text(lines[i]) + "\n";
+  }
+  return text;
+}
+
 }  // namespace
+
+std::string series_manual(const char* version) {
+  std::string text = ".TH QUORVANE\\-SERIES 1 \"\" \"quorvane " + roff_text(version) +
+                     "\" \"User Commands\"\n"
+                     ".SH NAME\n"
+                     "quorvane\\-series \\- plan contrast variation: match points, contrast, SLD, "
+                     "I(0), Rg, predicted curves and counting times over the D2O content\n"
+                     ".SH SYNOPSIS\n"
+                     ".B quorvane\\-series\n"
+                     "[\\fIOPTIONS\\fR] [\\fICOMPONENT\\-OPTIONS\\fR] "
+                     "\\fIFILE\\fR|\\fB\\-\\-formula\\fR \\fIF\\fR ...\n"
+                     ".SH DESCRIPTION\n" +
+                     roff_text(
+                         "Contrast variation of proteins, nucleic acids and their complexes "
+                         "over the D2O content of the solvent, from sequence files (FASTA, "
+                         "one-letter, three-letter or number codes), atomic models (PDB, "
+                         "mmCIF, gzipped or not) and chemical formulas. A FILE of - is "
+                         "standard input. Every number is a plain decimal within the range "
+                         "its option states.") +
+                     "\n.SH COMPONENT OPTIONS\n"
+                     "These apply to the FILE or \\fB\\-\\-formula\\fR that follows them.\n";
+  for (const OptionRow& row : option_table()) {
+    if (row.per_component) {
+      append_manual(row, &text);
+    }
+  }
+  text += ".SH OPTIONS\n";
+  for (const OptionRow& row : option_table()) {
+    if (!row.per_component) {
+      append_manual(row, &text);
+    }
+  }
+  text +=
+      ".TP\n\\fB\\-h\\fR, \\fB\\-\\-help\\fR\nthis help\n"
+      ".TP\n\\fB\\-\\-version\\fR\nthe version\n";
+  static const char* const EXAMPLES[] = {
+      "quorvane-series --step 25 lysozyme_3.DAT",
+      "quorvane-series --conc 5 --d2o 0,42,100 --beamtime -l lysozyme lysozyme_3.DAT",
+      "quorvane-series --chains A model.pdb -d 70 --chains B model.pdb --curves curves.csv "
+      "--svg curves.svg --plot curves",
+      "quorvane-series --density 1.587 --labile 8 -l sucrose --formula C12H22O11",
+  };
+  text += ".SH EXAMPLES\n";
+  for (const char* example : EXAMPLES) {
+    text += ".PP\n.nf\n" + roff_text(example) + "\n.fi\n";
+  }
+  static const char* const FILES[] = {
+      "Sequence files are read in the code their first entry shows, or the one --code "
+      "names; a byte-order mark is skipped, and a gzipped file is unpacked.",
+      "Every output (-o, --csv-file, --svg, --stuhrmann, --curves, --pr) is written beside "
+      "its place and renamed over it once all are complete: a run that fails changes no "
+      "file.",
+      "An --instrument file holds one 'name = value' a line of the beamtime settings.",
+  };
+  text += ".SH FILES\n" + paragraphs(FILES, sizeof FILES / sizeof FILES[0]);
+  text +=
+      ".SH EXIT STATUS\n"
+      ".TP\n0\ndone\n"
+      ".TP\n1\na file could not be read or written, or a record could not be planned\n"
+      ".TP\n2\nbad usage: an option refused, with the range its value must lie in\n"
+      ".SH SEE ALSO\n"
+      ".BR quorvane (1);\n"
+      "the manual in share/doc/quorvane (docs/ in the sources); the Python module "
+      "\\fBquorvane\\fR.\n";
+  return text;
+}
 
 std::string series_usage() {
   std::string text =

@@ -26,4 +26,7 @@ bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError
 // The --help text, made from the option table and the limits it names.
 std::string series_usage();
 
+// The manual page quorvane-series(1), in roff's man macros, made from the same table.
+std::string series_manual(const char* version);
+
 #endif  // QUORVANE_SERIES_SERIES_OPTIONS_H_
