@@ -199,6 +199,62 @@ bool open_sequence(const ComponentSpec& spec, std::FILE* standard_input, std::FI
   return *file != nullptr;
 }
 
+// Why what was read from a sequence file cannot be planned, or "" with `*setting`
+// untouched when it can.
+std::string read_problem(const ComponentSpec& spec, InputKind code, const RecordsRead& read,
+                         std::string* setting) {
+  if (spec.kind != ChainKind::kProtein && code != InputKind::kOneLetter) {
+    *setting = "--code";
+    return spec.path + ": " + kind_name(spec.kind) +
+           " is read as one-letter sequences or FASTA; give --code one";
+  }
+  if (read.read_error) {
+    return spec.path + ": cannot be read (is it a directory?)";
+  }
+  if (code == InputKind::kOneLetter && 2 * read.name_words > read.words) {
+    return spec.path +
+           ": its words are three-letter residue names, not one-letter codes; give --code three";
+  }
+  if (read.records.empty()) {
+    return spec.path + ": holds no residues in the " + code_name(code) +
+           " code; check the file or give its code with --code";
+  }
+  return "";
+}
+
+// The component of record `i` of `records`: labelled by its ID where the file holds
+// several, planned unless the record has a problem (its reason then kept in `error`).
+Component record_component(const LoadContext& context, int input, InputKind code,
+                           const SequenceRecord& record, size_t i, size_t records,
+                           std::vector<std::string>* warnings, PlanError* problem) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
+  Component component;
+  component.spec = spec;
+  component.input = input;
+  component.code = code;
+  component.composition = record.composition;
+  if (records > 1) {
+    component.record = record.id;
+    component.spec.label =
+        record.id.empty() ? stem_of(spec.path) + "_" + std::to_string(i + 1) : record.id;
+  } else if (component.spec.label.empty()) {
+    component.spec.label = stem_of(spec.path);
+  }
+  const std::string place =
+      records > 1 ? spec.path + ", record " + component.spec.label : spec.path;
+  std::string warning;
+  *problem = record_problem(spec, place, record.composition, code, context.options->allow_unknown,
+                            &warning);
+  if (!warning.empty()) {
+    warnings->push_back(warning);
+  }
+  component.error = problem->message;
+  if (component.error.empty()) {
+    component.makeup = chain_makeup(spec, record.composition, context);
+  }
+  return component;
+}
+
 bool load_sequences(const LoadContext& context, int input, std::vector<Component>* components,
                     std::vector<std::string>* warnings, PlanError* error) {
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
@@ -214,62 +270,22 @@ bool load_sequences(const LoadContext& context, int input, std::vector<Component
   if (file != context.standard_input) {
     std::fclose(file);
   }
-  if (spec.kind != ChainKind::kProtein && code != InputKind::kOneLetter) {
-    *error = plan_error(input, "--code",
-                        spec.path + ": " + kind_name(spec.kind) +
-                            " is read as one-letter sequences or FASTA; give --code one");
+  std::string setting = "file";
+  why = read_problem(spec, code, read, &setting);
+  if (!why.empty()) {
+    *error = plan_error(input, setting, why);
     return false;
   }
-  if (read.read_error) {
-    *error = plan_error(input, "file", spec.path + ": cannot be read (is it a directory?)");
-    return false;
-  }
-  if (code == InputKind::kOneLetter && 2 * read.name_words > read.words) {
-    *error = plan_error(input, "file",
-                        spec.path +
-                            ": its words are three-letter residue names, not one-letter codes; "
-                            "give --code three");
-    return false;
-  }
-  if (read.records.empty()) {
-    *error = plan_error(input, "file",
-                        spec.path + ": holds no residues in the " + code_name(code) +
-                            " code; check the file or give its code with --code");
-    return false;
-  }
-  const size_t records = read.records.size();
-  for (size_t i = 0; i < records; ++i) {
-    const SequenceRecord& record = read.records[i];
-    Component component;
-    component.spec = spec;
-    component.input = input;
-    component.code = code;
-    component.composition = record.composition;
-    if (records > 1) {
-      component.record = record.id;
-      component.spec.label =
-          record.id.empty() ? stem_of(spec.path) + "_" + std::to_string(i + 1) : record.id;
-    } else if (component.spec.label.empty()) {
-      component.spec.label = stem_of(spec.path);
-    }
-    const std::string place =
-        records > 1 ? spec.path + ", record " + component.spec.label : spec.path;
-    std::string warning;
-    PlanError problem = record_problem(spec, place, record.composition, code,
-                                       context.options->allow_unknown, &warning);
-    if (!warning.empty()) {
-      warnings->push_back(warning);
-    }
-    component.error = problem.message;
-    if (!component.error.empty() && !context.options->records) {
+  for (size_t i = 0; i < read.records.size(); ++i) {
+    PlanError problem;
+    components->push_back(record_component(context, input, code, read.records[i], i,
+                                           read.records.size(), warnings, &problem));
+    if (!problem.message.empty() && !context.options->records) {
+      components->pop_back();
       problem.input = input;
       *error = problem;
       return false;
     }
-    if (component.error.empty()) {
-      component.makeup = chain_makeup(spec, record.composition, context);
-    }
-    components->push_back(component);
   }
   return true;
 }

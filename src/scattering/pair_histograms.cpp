@@ -109,12 +109,10 @@ std::vector<size_t> piece_bounds(size_t n) {
   return bounds;
 }
 
-}  // namespace
-
-PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
-                             const Progress& progress) {
-  PairHistogram h;
-  h.width = width;
+// The self terms of the units into `h`, and the number of bins that holds every pair:
+// none is further apart than the diagonal of the box that holds them all.
+size_t self_terms_and_bins(const std::vector<ScatteringUnit>& units, double width,
+                           PairHistogram* h) {
   double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
   for (size_t i = 0; i < units.size(); ++i) {
     const double p[3] = {units[i].x, units[i].y, units[i].z};
@@ -122,16 +120,19 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
       lo[k] = i == 0 ? p[k] : std::min(lo[k], p[k]);
       hi[k] = i == 0 ? p[k] : std::max(hi[k], p[k]);
     }
-    h.self_aa += units[i].a * units[i].a;
-    h.self_ac += 2.0 * units[i].a * units[i].c;
-    h.self_cc += units[i].c * units[i].c;
+    h->self_aa += units[i].a * units[i].a;
+    h->self_ac += 2.0 * units[i].a * units[i].c;
+    h->self_cc += units[i].c * units[i].c;
   }
-  // No pair is further apart than the diagonal of the box that holds them all.
   const double diagonal =
       std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
                 (hi[2] - lo[2]) * (hi[2] - lo[2]));
-  const auto bins = static_cast<size_t>(diagonal / width) + 2;
-  const std::vector<size_t> bounds = piece_bounds(units.size());
+  return static_cast<size_t>(diagonal / width) + 2;
+}
+
+// Fills every piece's bins, by up to `threads` threads taking pieces in turn.
+void fill_pieces(const std::vector<ScatteringUnit>& units, const std::vector<size_t>& bounds,
+                 double width, int threads, const Progress& progress, std::vector<Bins>* pieces) {
   std::vector<float> xyz;
   std::vector<double> a, c;
   for (const ScatteringUnit& unit : units) {
@@ -140,17 +141,12 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
     a.push_back(unit.a);
     c.push_back(unit.c);
   }
-  const size_t count = bounds.size() - 1;
-  std::vector<Bins> pieces;
-  pieces.reserve(count);
-  for (size_t piece = 0; piece < count; ++piece) {
-    pieces.emplace_back(bins);
-  }
+  const size_t count = pieces->size();
   std::atomic<size_t> next(0);
   const auto work = [&]() {
     for (size_t piece = next++; piece < count; piece = next++) {
       add_rows(xyz, a, c, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
-               &pieces[piece]);
+               &(*pieces)[piece]);
       if (progress.report != nullptr && threads <= 1) {
         progress.report(progress.start + progress.span * static_cast<double>(piece + 1) /
                                              static_cast<double>(count));
@@ -170,24 +166,45 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
     helper.join();
   }
 #endif
-  size_t last = units.size() > 1 ? 1 : 0;
+}
+
+// Adds the pieces in their fixed order, each pair shared out between its two bins.
+void gather(const std::vector<Bins>& pieces, size_t units, PairHistogram* h) {
+  size_t last = units > 1 ? 1 : 0;
   for (const Bins& piece : pieces) {
     last = std::max(last, piece.last);
   }
-  h.aa.assign(last, 0.0);
-  h.ac.assign(last, 0.0);
-  h.cc.assign(last, 0.0);
+  h->aa.assign(last, 0.0);
+  h->ac.assign(last, 0.0);
+  h->cc.assign(last, 0.0);
   for (const Bins& piece : pieces) {
     for (size_t k = 0; k < piece.last; ++k) {
       const Weights& w = piece.w[k];
       const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
-      h.aa[k] += w.faa;
-      h.ac[k] += w.fac;
-      h.cc[k] += w.fcc;
-      h.aa[below] += w.aa - w.faa;
-      h.ac[below] += w.ac - w.fac;
-      h.cc[below] += w.cc - w.fcc;
+      h->aa[k] += w.faa;
+      h->ac[k] += w.fac;
+      h->cc[k] += w.fcc;
+      h->aa[below] += w.aa - w.faa;
+      h->ac[below] += w.ac - w.fac;
+      h->cc[below] += w.cc - w.fcc;
     }
   }
+}
+
+}  // namespace
+
+PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
+                             const Progress& progress) {
+  PairHistogram h;
+  h.width = width;
+  const size_t bins = self_terms_and_bins(units, width, &h);
+  const std::vector<size_t> bounds = piece_bounds(units.size());
+  std::vector<Bins> pieces;
+  pieces.reserve(bounds.size() - 1);
+  for (size_t piece = 0; piece + 1 < bounds.size(); ++piece) {
+    pieces.emplace_back(bins);
+  }
+  fill_pieces(units, bounds, width, threads, progress, &pieces);
+  gather(pieces, units.size(), &h);
   return h;
 }

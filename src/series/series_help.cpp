@@ -55,6 +55,40 @@ std::string paragraphs(const char* const* lines, size_t count) {
   return text;
 }
 
+// The manual's sections after its options: examples, files, exit status, see also.
+std::string manual_sections_after_options() {
+  static const char* const EXAMPLES[] = {
+      "quorvane-series --step 25 lysozyme_3.DAT",
+      "quorvane-series --conc 5 --d2o 0,42,100 --beamtime -l lysozyme lysozyme_3.DAT",
+      "quorvane-series --chains A model.pdb -d 70 --chains B model.pdb --curves curves.csv "
+      "--svg curves.svg --plot curves",
+      "quorvane-series --density 1.587 --labile 8 -l sucrose --formula C12H22O11",
+  };
+  std::string text = ".SH EXAMPLES\n";
+  for (const char* example : EXAMPLES) {
+    text += ".PP\n.nf\n" + roff_text(example) + "\n.fi\n";
+  }
+  static const char* const FILES[] = {
+      "Sequence files are read in the code their first entry shows, or the one --code "
+      "names; a byte-order mark is skipped, and a gzipped file is unpacked.",
+      "Every output (-o, --csv-file, --svg, --stuhrmann, --curves, --pr) is written beside "
+      "its place and renamed over it once all are complete: a run that fails changes no "
+      "file.",
+      "An --instrument file holds one 'name = value' a line of the beamtime settings.",
+  };
+  text += ".SH FILES\n" + paragraphs(FILES, sizeof FILES / sizeof FILES[0]);
+  text +=
+      ".SH EXIT STATUS\n"
+      ".TP\n0\ndone\n"
+      ".TP\n1\na file could not be read or written, or a record could not be planned\n"
+      ".TP\n2\nbad usage: an option refused, with the range its value must lie in\n"
+      ".SH SEE ALSO\n"
+      ".BR quorvane (1);\n"
+      "the manual in share/doc/quorvane (docs/ in the sources); the Python module "
+      "\\fBquorvane\\fR.\n";
+  return text;
+}
+
 }  // namespace
 
 std::string series_manual(const char* version) {
@@ -91,36 +125,7 @@ std::string series_manual(const char* version) {
   text +=
       ".TP\n\\fB\\-h\\fR, \\fB\\-\\-help\\fR\nthis help\n"
       ".TP\n\\fB\\-\\-version\\fR\nthe version\n";
-  static const char* const EXAMPLES[] = {
-      "quorvane-series --step 25 lysozyme_3.DAT",
-      "quorvane-series --conc 5 --d2o 0,42,100 --beamtime -l lysozyme lysozyme_3.DAT",
-      "quorvane-series --chains A model.pdb -d 70 --chains B model.pdb --curves curves.csv "
-      "--svg curves.svg --plot curves",
-      "quorvane-series --density 1.587 --labile 8 -l sucrose --formula C12H22O11",
-  };
-  text += ".SH EXAMPLES\n";
-  for (const char* example : EXAMPLES) {
-    text += ".PP\n.nf\n" + roff_text(example) + "\n.fi\n";
-  }
-  static const char* const FILES[] = {
-      "Sequence files are read in the code their first entry shows, or the one --code "
-      "names; a byte-order mark is skipped, and a gzipped file is unpacked.",
-      "Every output (-o, --csv-file, --svg, --stuhrmann, --curves, --pr) is written beside "
-      "its place and renamed over it once all are complete: a run that fails changes no "
-      "file.",
-      "An --instrument file holds one 'name = value' a line of the beamtime settings.",
-  };
-  text += ".SH FILES\n" + paragraphs(FILES, sizeof FILES / sizeof FILES[0]);
-  text +=
-      ".SH EXIT STATUS\n"
-      ".TP\n0\ndone\n"
-      ".TP\n1\na file could not be read or written, or a record could not be planned\n"
-      ".TP\n2\nbad usage: an option refused, with the range its value must lie in\n"
-      ".SH SEE ALSO\n"
-      ".BR quorvane (1);\n"
-      "the manual in share/doc/quorvane (docs/ in the sources); the Python module "
-      "\\fBquorvane\\fR.\n";
-  return text;
+  return text + manual_sections_after_options();
 }
 
 std::string series_usage() {
