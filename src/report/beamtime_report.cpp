@@ -60,7 +60,8 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
                "1/A to q Rg = %s; the buffer counted as long again and subtracted; cells of "
                "%s mm, the fastest chosen. Flux %s n/cm^2/s%s on a %s mm aperture, %s A, "
                "detector efficiency %s. Buffer at 0 and 100 %% D2O: background %s and %s "
-               "1/cm, attenuation %s and %s 1/cm. Planning estimates: see the README.\n",
+               "1/cm, attenuation %s and %s 1/cm. Planning estimates: see the manual's "
+               "chapter on counting times.\n",
                shortest(options.target).c_str(), shortest(options.q_min).c_str(),
                shortest(GUINIER_END).c_str(), cells.c_str(), shortest(flux_of(options)).c_str(),
                options.flux > 0.0 ? "" : " (typical, not your instrument's)",

@@ -5,7 +5,7 @@ It shares no code with the program and takes its data from other sources: elemen
 masses and scattering lengths, and the amino acids' compositions, from the periodictable
 package; least squares from numpy. The console calculator's residue volumes, the
 nucleotides and the buffer solutes are typed here from their published tables. The
-water densities are the formulations the README names (Kell 1975 for H2O, the stated
+water densities are the formulations the manual names (Kell 1975 for H2O, the stated
 fit for D2O), typed here again: verify checks them against the IAPWS formulations
 (python3-iapws) from 1 to 95 C, so that the golden figures can be exact to the digit.
 
@@ -165,7 +165,7 @@ def h2o_density(t):
 
 
 def d2o_density(t):
-    """The README's fit to the IAPWS heavy-water formulation, g/cm^3."""
+    """The manual's fit to the IAPWS heavy-water formulation, g/cm^3."""
     return kell_form([1104.575454639, 11.60211884933, -9.986880102063e-3, -4.159101721429e-6,
                       -4.678073634024e-8, 3.790567859596e-11], 1.027954262586e-2, t)
 
@@ -767,7 +767,7 @@ def series(components, options, solvent):
     return lines
 
 
-# --- the reports, as the README describes them -------------------------------------------------
+# --- the reports, as the manual describes them -------------------------------------------------
 
 
 def g(value, digits=6):
