@@ -411,10 +411,9 @@ int run_quorvane(int argc, const char* const* argv, Console* console) {
 }
 
 std::string quorvane_manual(const char* version) {
-  std::string text = ".TH QUORVANE 1 \"\" \"quorvane " + roff_text(version) +
-                     "\" \"User Commands\"\n"
-                     ".SH NAME\n"
-                     "quorvane \\- neutron scattering length, contrast and match of a protein\n"
+  std::string text = roff_page_head("quorvane", version,
+                                    "neutron scattering length, contrast and match of a "
+                                    "protein") +
                      ".SH SYNOPSIS\n"
                      ".B quorvane\n"
                      "[\\fB\\-\\-help\\fR | \\fB\\-\\-version\\fR]\n"

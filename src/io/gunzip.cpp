@@ -60,3 +60,22 @@ GunzipStatus gunzip(const std::string&, std::string* text, std::string* detail) 
 }
 
 #endif
+
+bool gunzip_file(const std::string& bytes, const std::string& name, std::string* text,
+                 std::string* error) {
+  std::string detail;
+  switch (gunzip(bytes, text, &detail)) {
+    case GunzipStatus::kOk:
+      return true;
+    case GunzipStatus::kCutShort:
+      *error = name + ": the gzip stream ends early: the file is cut short; copy it again";
+      return false;
+    case GunzipStatus::kDamaged:
+      *error = name + ": is damaged: its gzip data do not hold (" + detail + "); copy it again";
+      return false;
+    case GunzipStatus::kUnsupported:
+      break;
+  }
+  *error = name + ": is gzipped and " + detail + "; decompress it first (gunzip)";
+  return false;
+}

@@ -19,4 +19,9 @@ enum class GunzipStatus {
 // what zlib found.
 GunzipStatus gunzip(const std::string& bytes, std::string* text, std::string* detail);
 
+// Decompresses the file `name` holds; false with `*error`, one line naming the file and
+// what to do, when it is cut short, damaged or this build cannot decompress.
+bool gunzip_file(const std::string& bytes, const std::string& name, std::string* text,
+                 std::string* error);
+
 #endif  // QUORVANE_IO_GUNZIP_H_

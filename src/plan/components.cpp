@@ -132,24 +132,14 @@ PlanError record_problem(const ComponentSpec& spec, const std::string& place,
 // it is damaged, cut short or this build has no zlib.
 bool unpack_sequence(std::FILE* packed, const std::string& path, std::FILE** file,
                      std::string* error) {
-  std::string bytes, text, detail;
+  std::string bytes, text;
   char buffer[1 << 16];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, packed)) > 0) {
     bytes.append(buffer, got);
   }
-  switch (gunzip(bytes, &text, &detail)) {
-    case GunzipStatus::kOk:
-      break;
-    case GunzipStatus::kCutShort:
-      *error = path + ": the gzip stream ends early: the file is cut short; copy it again";
-      return false;
-    case GunzipStatus::kDamaged:
-      *error = path + ": is damaged: its gzip data do not hold (" + detail + "); copy it again";
-      return false;
-    case GunzipStatus::kUnsupported:
-      *error = path + ": is gzipped and " + detail + "; decompress it first (gunzip)";
-      return false;
+  if (!gunzip_file(bytes, path, &text, error)) {
+    return false;
   }
   *file = std::tmpfile();
   if (*file == nullptr || std::fwrite(text.data(), 1, text.size(), *file) != text.size() ||

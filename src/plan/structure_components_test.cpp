@@ -11,18 +11,27 @@ namespace {
 
 const std::string MODEL = std::string(QUORVANE_GOLDEN_DIR) + "/structure_model_pdb/input/model.pdb";
 
+// Loads the first component of `options`, its warnings into `*warnings` when given.
+std::vector<Component> load_options(const SeriesOptions& options,
+                                    std::vector<std::string>* warnings = nullptr) {
+  std::vector<Component> components;
+  const Solvent solvent = solvent_of(options);
+  std::vector<std::string> heard;
+  PlanError error;
+  EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &heard, &error))
+      << error.message;
+  if (warnings != nullptr) {
+    *warnings = heard;
+  }
+  return components;
+}
+
 std::vector<Component> load(const ComponentSpec& spec, bool ligands = false) {
   SeriesOptions options;
   options.components = {spec};
   options.components[0].path = MODEL;
   options.ligands = ligands;
-  std::vector<Component> components;
-  const Solvent solvent = solvent_of(options);
-  std::vector<std::string> warnings;
-  PlanError error;
-  EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
-      << error.message;
-  return components;
+  return load_options(options);
 }
 
 }  // namespace
@@ -165,12 +174,7 @@ TEST(LoadStructureComponents, ForceFieldNames) {
     SeriesOptions options;
     options.components.resize(1);
     options.components[0].path = path;
-    std::vector<Component> components;
-    const Solvent solvent = solvent_of(options);
-    std::vector<std::string> warnings;
-    PlanError error;
-    EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
-        << error.message;
+    const std::vector<Component> components = load_options(options);
     Unit sum{};
     int64_t residues = 0;
     for (const Component& c : components) {
@@ -243,12 +247,8 @@ TEST(LoadStructureComponents, LigandsGetTheirHydrogens) {
     options.ligand_formulas = k.given;
     options.components.resize(1);
     options.components[0].path = "lig.pdb";
-    std::vector<Component> components;
-    const Solvent solvent = solvent_of(options);
     std::vector<std::string> warnings;
-    PlanError error;
-    ASSERT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
-        << error.message;
+    const std::vector<Component> components = load_options(options, &warnings);
     ASSERT_EQ(1u, components.size());
     // The glycines and water, then each ligand's part at the end.
     const std::vector<Part>& parts = components[0].makeup.parts;

@@ -92,11 +92,10 @@ std::string manual_sections_after_options() {
 }  // namespace
 
 std::string series_manual(const char* version) {
-  std::string text = ".TH QUORVANE\\-SERIES 1 \"\" \"quorvane " + roff_text(version) +
-                     "\" \"User Commands\"\n"
-                     ".SH NAME\n"
-                     "quorvane\\-series \\- plan contrast variation: match points, contrast, SLD, "
-                     "I(0), Rg, predicted curves and counting times over the D2O content\n"
+  std::string text = roff_page_head("quorvane-series", version,
+                                    "plan contrast variation: match points, contrast, SLD, "
+                                    "I(0), Rg, predicted curves and counting times over the "
+                                    "D2O content") +
                      ".SH SYNOPSIS\n"
                      ".B quorvane\\-series\n"
                      "[\\fIOPTIONS\\fR] [\\fICOMPONENT\\-OPTIONS\\fR] "

@@ -212,19 +212,8 @@ bool read_structure_bytes(const std::string& bytes, const std::string& name, Str
                           std::string* error) {
   std::string text;
   if (is_gzip(bytes)) {
-    std::string detail;
-    switch (gunzip(bytes, &text, &detail)) {
-      case GunzipStatus::kOk:
-        break;
-      case GunzipStatus::kCutShort:
-        *error = name + ": the gzip stream ends early: the file is cut short; copy it again";
-        return false;
-      case GunzipStatus::kDamaged:
-        *error = name + ": is damaged: its gzip data do not hold (" + detail + "); copy it again";
-        return false;
-      case GunzipStatus::kUnsupported:
-        *error = name + ": is gzipped and " + detail + "; decompress it first (gunzip)";
-        return false;
+    if (!gunzip_file(bytes, name, &text, error)) {
+      return false;
     }
   } else {
     text = bytes;

@@ -9,4 +9,9 @@
 // guarded, so that no line of it is read as a request.
 std::string roff_text(const std::string& text);
 
+// The head of a section-1 manual page of quorvane `version`: its title and its NAME
+// section, `name` \- `summary`.
+std::string roff_page_head(const std::string& name, const std::string& version,
+                           const std::string& summary);
+
 #endif  // QUORVANE_TEXT_ROFF_TEXT_H_
