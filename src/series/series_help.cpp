@@ -60,8 +60,8 @@ std::string manual_sections_after_options() {
   static const char* const EXAMPLES[] = {
       "quorvane-series --step 25 lysozyme_3.DAT",
       "quorvane-series --conc 5 --d2o 0,42,100 --beamtime -l lysozyme lysozyme_3.DAT",
-      "quorvane-series --chains A model.pdb -d 70 --chains B model.pdb --curves curves.csv "
-      "--svg curves.svg --plot curves",
+      ("quorvane-series --chains A model.pdb -d 70 --chains B model.pdb --curves curves.csv "
+       "--svg curves.svg --plot curves"),
       "quorvane-series --density 1.587 --labile 8 -l sucrose --formula C12H22O11",
   };
   std::string text = ".SH EXAMPLES\n";
@@ -69,11 +69,11 @@ std::string manual_sections_after_options() {
     text += ".PP\n.nf\n" + roff_text(example) + "\n.fi\n";
   }
   static const char* const FILES[] = {
-      "Sequence files are read in the code their first entry shows, or the one --code "
-      "names; a byte-order mark is skipped, and a gzipped file is unpacked.",
-      "Every output (-o, --csv-file, --svg, --stuhrmann, --curves, --pr) is written beside "
-      "its place and renamed over it once all are complete: a run that fails changes no "
-      "file.",
+      ("Sequence files are read in the code their first entry shows, or the one --code "
+       "names; a byte-order mark is skipped, and a gzipped file is unpacked."),
+      ("Every output (-o, --csv-file, --svg, --stuhrmann, --curves, --pr) is written beside "
+       "its place and renamed over it once all are complete: a run that fails changes no "
+       "file."),
       "An --instrument file holds one 'name = value' a line of the beamtime settings.",
   };
   text += ".SH FILES\n" + paragraphs(FILES, sizeof FILES / sizeof FILES[0]);
