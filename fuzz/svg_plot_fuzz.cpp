@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   SeriesOptions options;
   options.plot = static_cast<PlotKind>(size % 3);
+  options.narrow_plot = size % 2 == 1;  // both layouts, the narrow one splitting the title
   const std::string svg = plot_svg(lines, options);
   XML_Parser parser = XML_ParserCreate(nullptr);
   const XML_Status status = XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1);

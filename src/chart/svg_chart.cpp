@@ -7,10 +7,26 @@
 
 namespace {
 
-// The picture: 820 x 480 pixels, the plot area at the left, the legend to its right.
-constexpr double WIDTH = 820, HEIGHT = 480;
-constexpr double LEFT = 80, TOP = 40, AREA_WIDTH = 480, AREA_HEIGHT = 380;
-constexpr double LEGEND_ROW = 38;    // pixels between legend entries
+constexpr double LEGEND_ROW = 38;  // pixels between legend entries
+
+// Where a chart's parts sit. Wide: 820 x 480 pixels, the plot area at the left, the
+// legend to its right. Narrow: 360 pixels wide, the legend under the plot.
+struct Frame {
+  double width, height;
+  double left, top, area_width, area_height;
+  double legend_x, legend_y;
+};
+
+Frame frame_of(const Chart& c) {
+  if (!c.narrow) {
+    return {820, 480, 80, 40, 480, 380, 80 + 480 + 16, 40 + 10};
+  }
+  Frame f{360, 0, 58, 56, 287, 260, 16, 0};
+  f.legend_y = f.top + f.area_height + 64;
+  f.height = f.legend_y + LEGEND_ROW * static_cast<double>(c.legend.size());
+  return f;
+}
+
 constexpr size_t LEGEND_LABEL = 30;  // bytes of a label that fit beside the plot
 
 const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
@@ -21,13 +37,15 @@ double scaled(const Axis& axis, double v) {
 }
 
 double px(const Chart& c, double x) {
-  return LEFT + (scaled(c.x, x) - scaled(c.x, c.x.min)) /
-                    (scaled(c.x, c.x.max) - scaled(c.x, c.x.min)) * AREA_WIDTH;
+  const Frame f = frame_of(c);
+  return f.left + (scaled(c.x, x) - scaled(c.x, c.x.min)) /
+                      (scaled(c.x, c.x.max) - scaled(c.x, c.x.min)) * f.area_width;
 }
 
 double py(const Chart& c, double y) {
-  return TOP + (scaled(c.y, c.y.max) - scaled(c.y, y)) /
-                   (scaled(c.y, c.y.max) - scaled(c.y, c.y.min)) * AREA_HEIGHT;
+  const Frame f = frame_of(c);
+  return f.top + (scaled(c.y, c.y.max) - scaled(c.y, y)) /
+                     (scaled(c.y, c.y.max) - scaled(c.y, c.y.min)) * f.area_height;
 }
 
 bool drawable(const Axis& axis, double v) {
@@ -79,24 +97,33 @@ std::vector<double> ticks(const Axis& axis) {
 }
 
 std::string grid(const Chart& c) {
+  const Frame f = frame_of(c);
   std::string svg;
-  for (double x : ticks(c.x)) {
-    svg += line_element(px(c, x), TOP, px(c, x), TOP + AREA_HEIGHT, "stroke=\"#e6e6e6\"");
-    svg += text_element(px(c, x), TOP + AREA_HEIGHT + 18, " text-anchor=\"middle\"", shortest(x));
+  const std::vector<double> xs = ticks(c.x);
+  // A narrow chart labels every other line of a crowded axis.
+  const size_t every = c.narrow && xs.size() > 6 ? 2 : 1;
+  for (size_t i = 0; i < xs.size(); ++i) {
+    const double x = xs[i];
+    svg += line_element(px(c, x), f.top, px(c, x), f.top + f.area_height, "stroke=\"#e6e6e6\"");
+    if (i % every == 0) {
+      svg += text_element(px(c, x), f.top + f.area_height + 18, " text-anchor=\"middle\"",
+                          shortest(x));
+    }
   }
   for (double y : ticks(c.y)) {
-    svg += line_element(LEFT, py(c, y), LEFT + AREA_WIDTH, py(c, y), "stroke=\"#e6e6e6\"");
-    svg += text_element(LEFT - 8, py(c, y) + 4, " text-anchor=\"end\"", shortest(y));
+    svg += line_element(f.left, py(c, y), f.left + f.area_width, py(c, y), "stroke=\"#e6e6e6\"");
+    svg += text_element(f.left - 8, py(c, y) + 4, " text-anchor=\"end\"", shortest(y));
   }
   return svg;
 }
 
 std::string legend(const Chart& c) {
   std::string svg;
-  const double lx = LEFT + AREA_WIDTH + 16;
+  const Frame f = frame_of(c);
+  const double lx = f.legend_x;
   for (size_t i = 0; i < c.legend.size(); ++i) {
     const LegendEntry& entry = c.legend[i];
-    const double ly = TOP + 10 + LEGEND_ROW * static_cast<double>(i);
+    const double ly = f.legend_y + LEGEND_ROW * static_cast<double>(i);
     svg += line_element(lx, ly, lx + 24, ly, stroke(entry.style));
     svg += text_element(lx + 30, ly + 4, "", xml_text_cut(entry.label, LEGEND_LABEL));
     if (!entry.detail.empty()) {
@@ -210,32 +237,47 @@ bool mark_point(Chart* chart, double x, double y, const std::string& colour) {
 
 void plot_level(Chart* chart, double y) {
   if (drawable(chart->y, y)) {
-    chart->plotted += line_element(LEFT, py(*chart, y), LEFT + AREA_WIDTH, py(*chart, y),
+    const Frame f = frame_of(*chart);
+    chart->plotted += line_element(f.left, py(*chart, y), f.left + f.area_width, py(*chart, y),
                                    "stroke=\"#333\" stroke-dasharray=\"4 3\"");
   }
 }
 
+// The title: on one line, or on a narrow chart broken before its parenthesis.
+std::string title(const Chart& c, double middle) {
+  const size_t open = c.title.find(" (");
+  if (!c.narrow || open == std::string::npos) {
+    return text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"", xml_text(c.title));
+  }
+  return text_element(middle, 20, " text-anchor=\"middle\" font-size=\"14\"",
+                      xml_text(c.title.substr(0, open))) +
+         text_element(middle, 38, " text-anchor=\"middle\"", xml_text(c.title.substr(open + 1)));
+}
+
 std::string render_chart(const Chart& c) {
-  const double middle = LEFT + AREA_WIDTH / 2;
+  const Frame f = frame_of(c);
+  const double middle = f.left + f.area_width / 2;
+  const std::string width = shortest(f.width), height = shortest(f.height);
   std::string svg =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-      shortest(WIDTH) + "\" height=\"" + shortest(HEIGHT) + "\" viewBox=\"0 0 " + shortest(WIDTH) +
-      " " + shortest(HEIGHT) +
+      width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
       "\" font-family=\"Helvetica, Arial, sans-serif\" font-size=\"12\">\n"
       "<rect width=\"" +
-      shortest(WIDTH) + "\" height=\"" + shortest(HEIGHT) +
+      width + "\" height=\"" + height +
       "\" fill=\"white\"/>\n"
       "<clipPath id=\"plot-area\"><rect x=\"" +
-      at(LEFT) + "\" y=\"" + at(TOP) + "\" width=\"" + at(AREA_WIDTH) + "\" height=\"" +
-      at(AREA_HEIGHT) + "\"/></clipPath>\n";
+      at(f.left) + "\" y=\"" + at(f.top) + "\" width=\"" + at(f.area_width) + "\" height=\"" +
+      at(f.area_height) + "\"/></clipPath>\n";
   svg += grid(c);
-  svg += "<rect x=\"" + at(LEFT) + "\" y=\"" + at(TOP) + "\" width=\"" + at(AREA_WIDTH) +
-         "\" height=\"" + at(AREA_HEIGHT) + "\" fill=\"none\" stroke=\"#333\"/>\n";
-  svg += text_element(middle, 24, " text-anchor=\"middle\" font-size=\"15\"", xml_text(c.title));
-  svg += text_element(middle, HEIGHT - 16, " text-anchor=\"middle\"", xml_text(c.x.label));
-  svg += "<text transform=\"translate(22 " + at(TOP + AREA_HEIGHT / 2) +
-         ") rotate(-90)\" text-anchor=\"middle\">" + xml_text(c.y.label) + "</text>\n";
+  svg += "<rect x=\"" + at(f.left) + "\" y=\"" + at(f.top) + "\" width=\"" + at(f.area_width) +
+         "\" height=\"" + at(f.area_height) + "\" fill=\"none\" stroke=\"#333\"/>\n";
+  svg += title(c, middle);
+  svg += text_element(middle, f.top + f.area_height + 44, " text-anchor=\"middle\"",
+                      xml_text(c.x.label));
+  svg += "<text transform=\"translate(" + std::string(c.narrow ? "14 " : "22 ") +
+         at(f.top + f.area_height / 2) + ") rotate(-90)\" text-anchor=\"middle\">" +
+         xml_text(c.y.label) + "</text>\n";
   svg += "<g clip-path=\"url(#plot-area)\">\n" + c.plotted + "</g>\n";
   svg += c.marks;
   svg += legend(c);

@@ -41,6 +41,10 @@ struct Chart {
   std::string plotted;  // elements in the plot area, clipped to it
   std::string marks;    // elements over it (labels of marked points), not clipped
   std::vector<LegendEntry> legend;
+  // A small screen's layout: 360 pixels wide, the title on two lines, the legend under
+  // the plot and every other label of a crowded axis, so that at its own size no text is
+  // smaller than 11 pixels.
+  bool narrow = false;
 };
 
 // The colour of the n-th line of a chart.

@@ -94,7 +94,8 @@ struct SeriesOptions {
   double conc = 0.0;              // mg/mL of the whole sample; above 0: add I(0)
   PlotKind plot = PlotKind::kContrast;
   bool plot_given = false;
-  bool ligands = false;                      // structures: add the ligands by their composition
+  bool narrow_plot = false;  // the plot laid out for a small screen (--plot-layout narrow)
+  bool ligands = false;      // structures: add the ligands by their composition
   std::vector<GivenLigand> ligand_formulas;  // --ligand: formulas for ligands of the models
   std::string stuhrmann_path;                // CSV of the Stuhrmann fits; empty: none
   // Predicted curves of the components from structures.

@@ -5,7 +5,7 @@
 #include "report/plots.h"
 #include "text/text_format.h"
 
-std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&) {
+std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   double x_low = 0, x_high = 0, y_low = 0, y_high = 0;
   bool first = true;
   for (const SeriesLine& line : lines) {
@@ -22,6 +22,7 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
     }
   }
   Chart chart;
+  chart.narrow = options.narrow_plot;
   chart.title =
       "Stuhrmann plot: Rg\xc2\xb2 = Rm\xc2\xb2 + \xce\xb1/\xce\x94\xcf\x81 - "
       "\xce\xb2/\xce\x94\xcf\x81\xc2\xb2";

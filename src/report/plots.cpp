@@ -132,6 +132,7 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
     }
   }
   Chart chart;
+  chart.narrow = options.narrow_plot;
   double exchange = options.exchange;
   const bool uniform = uniform_exchange(lines, &exchange) || lines.empty();
   chart.title = figure.title + (uniform ? " (labile H exchange " + shortest(exchange) + " %)"

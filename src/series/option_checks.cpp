@@ -87,6 +87,9 @@ Problem check_records(const SeriesOptions& options) {
 }
 
 Problem check_plots(const SeriesOptions& options) {
+  if (given(options, "--plot-layout") && options.svg_path.empty()) {
+    return {"--plot-layout", "--plot-layout lays out what --svg draws: give --svg FILE too"};
+  }
   if (options.plot_given && options.svg_path.empty()) {
     return {"--plot", "--plot chooses what --svg draws: give --svg FILE too"};
   }

@@ -469,6 +469,17 @@ const std::vector<OptionRow>& option_table() {
                                 ? ""
                                 : "a plot (contrast, sld, i0, stuhrmann, curves, pr or time)");
        }},
+      {nullptr, "--plot-layout", "LAYOUT",
+       "wide (default: 820 px, the legend beside the plot) or\n"
+       "narrow (360 px, the legend below it), for small screens",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         if (v != "wide" && v != "narrow") {
+           return std::string("wide or narrow");
+         }
+         run->narrow_plot = v == "narrow";
+         return std::string();
+       }},
       flag("--ligands", &SeriesOptions::ligands,
            "structures: add the ligands, by the formulas of the common\n"
            "ones (HEM, NAD, ATP, GOL...) or as modelled"),

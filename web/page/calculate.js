@@ -162,6 +162,10 @@ document.getElementById("planner").addEventListener("submit", (event) => {
   calculate({kind: document.getElementById("plot-kind").value || "contrast", d2o: [], component: ""});
 });
 document.getElementById("plot-kind").addEventListener("change", () => calculate({...currentPlot(), d2o: [], component: ""}, false));
+// Turning a phone or narrowing the window redraws the plot in the layout that fits.
+NARROW.addEventListener("change", () => {
+  if (!document.getElementById("results").hidden) replot();
+});
 document.getElementById("planner").addEventListener("input", markStale);
 document.getElementById("planner").addEventListener("change", markStale);
 document.getElementById("copy-link").addEventListener("click", async () => {

@@ -232,11 +232,15 @@ function formCommand() {
   return {args, files, nodes, anyModel, curves: anyModel && checked("curves")};
 }
 
+const NARROW = window.matchMedia("(max-width: 640px)");
+
 // The outputs a plot needs, before the form's command line.
 function commandLine(plot, form = formCommand()) {
   const {args, files, nodes, anyModel} = form;
   const outputs = ["series.csv", "plot.svg"];
   const head = ["-o", "report.txt", "--csv-file", "series.csv", "--svg", "plot.svg", "--plot", plot.kind];
+  // On a small screen the plot is laid out for it: narrower, the legend below.
+  if (NARROW.matches) head.push("--plot-layout", "narrow");
   if (plot.kind === "curves" || plot.kind === "pr") {
     if (plot.d2o.length > 0) head.push("--show-d2o", plot.d2o.join(","));
     if (plot.component) head.push("--show-component", plot.component);

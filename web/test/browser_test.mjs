@@ -192,11 +192,14 @@ try {
   await screenshot("web-page.png", 1200);
   await run("document.getElementById('results').scrollIntoView()");
   await screenshot("web-page-results.png", 1200);
+  await call("POST", at("/window/rect"), { width: 400, height: 1600 });
+  await waitFor("return document.querySelector('#plot svg')?.getAttribute('width') === '360'",
+                "the narrow plot", 60);
   await screenshot("web-page-400px.png", 400);
   const smallest = await run(`const svg = document.querySelector('#plot svg');
-      const scale = svg.getBoundingClientRect().width / 820;
+      const scale = svg.getBoundingClientRect().width / Number(svg.getAttribute('width'));
       return Math.min(...[...svg.querySelectorAll('text')].map((t) => parseFloat(getComputedStyle(t).fontSize) * scale))`);
-  check(smallest >= 11, `at 400 px the plot's smallest text is ${smallest.toFixed(1)} CSS px (at least 11)`);
+  check(smallest >= 11, `at 400 px the plot is laid out narrow, its legend below, and its smallest text is ${smallest.toFixed(1)} CSS px (at least 11)`);
   const overflow = await run("return [document.documentElement.scrollWidth, window.innerWidth]");
   check(overflow[0] <= overflow[1], `at 400 px nothing runs off the side (${overflow[0]} of ${overflow[1]} px)`);
   await call("POST", at("/window/rect"), { width: 1200, height: 1600 });
