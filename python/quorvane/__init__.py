@@ -13,7 +13,7 @@ names the component, the setting, the value and what it must be.
     lysozyme = quorvane.protein(file="lysozyme_3.DAT", label="lysozyme")
     result = quorvane.plan([lysozyme], d2o=[0, 42, 100], conc=5)
     result.series["contrast_fm"]          # numpy array, one value per row
-    result.match_points["lysozyme"]       # (46.10, 44.5, 47.1)
+    result.match_points["lysozyme"]       # (46.1, 44.49, 47.11)
 """
 import csv
 import io

@@ -14,6 +14,7 @@
 #include "scattering/scattering_model.h"
 #include "scattering/scattering_totals.h"
 #include "text/roff_text.h"
+#include "text/xml_text.h"
 
 namespace {
 
@@ -225,7 +226,7 @@ int refuse_residue_file(Console* console, const char* path, ReadStatus status,
       std::fprintf(console->err,
                    "quorvane: %s: entry %d, \"%s%s\", is not a residue number; the number code "
                    "takes whole numbers from 0 to 20. Nothing was calculated.\n",
-                   path, static_cast<int>(report.entry), report.token,
+                   path, static_cast<int>(report.entry), printable_text(report.token).c_str(),
                    report.token_cut ? "..." : "");
       break;
     case ReadStatus::kTooManyResidues:

@@ -224,6 +224,12 @@ enum class LigandSource { kGlycan, kGiven, kDictionary, kModelled, kModelledWith
 // a common ligand, else its modelled atoms (hydrogens only where modelled, none labile).
 // Formulas take their volume from the mass as weighed at 0.73 cm^3/g, as modelled
 // ligands do.
+// A ligand formula's volume: its mass as weighed (labile H as H) at LIGAND_PSV.
+double formula_volume(const Unit& unit) {
+  return (unit.mass - unit.exchangeable_h * element_steps().mass) * LIGAND_PSV *
+         ANGSTROM3_PER_CM3_MOL;
+}
+
 LigandSource ligand_unit_of(const LigandSite& ligand, const SeriesOptions& options, Unit* unit) {
   if (ligand.glycan) {
     *unit = ligand.unit;
@@ -232,16 +238,14 @@ LigandSource ligand_unit_of(const LigandSite& ligand, const SeriesOptions& optio
   for (const GivenLigand& given : options.ligand_formulas) {
     if (given.name == ligand.name) {
       *unit = given.unit;
-      unit->volume = (unit->mass - unit->exchangeable_h * element_steps().mass) * LIGAND_PSV *
-                     ANGSTROM3_PER_CM3_MOL;
+      unit->volume = formula_volume(*unit);
       return LigandSource::kGiven;
     }
   }
   const LigandFormula* row = find_ligand(ligand.name);
   std::string ignored;
   if (row != nullptr && parse_formula(row->formula, row->labile, unit, &ignored)) {
-    unit->volume = (unit->mass - unit->exchangeable_h * element_steps().mass) * LIGAND_PSV *
-                   ANGSTROM3_PER_CM3_MOL;
+    unit->volume = formula_volume(*unit);
     return LigandSource::kDictionary;
   }
   *unit = ligand.unit;

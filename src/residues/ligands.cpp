@@ -2,10 +2,11 @@
 
 namespace {
 
-// Formulas and formal charges as the wwPDB Chemical Component Dictionary gives them
-// (_chem_comp.formula and _chem_comp.pdbx_formal_charge of each entry); the labile
-// hydrogens are those the dictionary's entry bonds to N, O or S. The entries are the
-// hetero groups most common in the PDB less the ions and glycans (an ion has no
+// Formulas and formal charges of the wwPDB Chemical Component Dictionary's entries
+// (_chem_comp.formula and _chem_comp.pdbx_formal_charge); the labile hydrogens are those
+// on N, O or S in the entry's structure. HEM, HEC, GTP, FMN and AMP are checked against
+// the entries in a test; the others are the compounds' formulas in the same protonation. The
+// entries are the hetero groups most common in the PDB less the ions and glycans (an ion has no
 // hydrogen to miss; NAG, MAN and the other glycan residues have Perkins' units): heme,
 // nucleotides and their cofactors, sugars and detergents, buffers, cryoprotectants.
 const LigandFormula LIGANDS[] = {

@@ -1,6 +1,7 @@
 #include "series/series_command.h"
 
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,13 +21,8 @@
 namespace {
 
 // The extension of a path's last component, in lower case (".svg"), or "".
-std::string fs_extension(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-    return "";
-  }
-  std::string extension = path.substr(dot);
+std::string lower_extension(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
   for (char& c : extension) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
@@ -89,7 +85,7 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
         return false;
       }
     }
-    const std::string extension = fs_extension(*path);
+    const std::string extension = lower_extension(*path);
     if (std::string(option) == "--svg" && output.where.kind == OutputKind::kReplace &&
         extension != ".svg") {
       *error = plan_error(-1, option,

@@ -55,6 +55,17 @@ std::string paragraphs(const char* const* lines, size_t count) {
   return text;
 }
 
+// Appends the component options (or the run's) in the table's order, each as `append`
+// writes it.
+void append_rows(bool per_component, void (*append)(const OptionRow&, std::string*),
+                 std::string* text) {
+  for (const OptionRow& row : option_table()) {
+    if (row.per_component == per_component) {
+      append(row, text);
+    }
+  }
+}
+
 // The manual's sections after its options: examples, files, exit status, see also.
 std::string manual_sections_after_options() {
   static const char* const EXAMPLES[] = {
@@ -110,17 +121,9 @@ std::string series_manual(const char* version) {
                          "its option states.") +
                      "\n.SH COMPONENT OPTIONS\n"
                      "These apply to the FILE or \\fB\\-\\-formula\\fR that follows them.\n";
-  for (const OptionRow& row : option_table()) {
-    if (row.per_component) {
-      append_manual(row, &text);
-    }
-  }
+  append_rows(true, append_manual, &text);
   text += ".SH OPTIONS\n";
-  for (const OptionRow& row : option_table()) {
-    if (!row.per_component) {
-      append_manual(row, &text);
-    }
-  }
+  append_rows(false, append_manual, &text);
   text +=
       ".TP\n\\fB\\-h\\fR, \\fB\\-\\-help\\fR\nthis help\n"
       ".TP\n\\fB\\-\\-version\\fR\nthe version\n";
@@ -136,17 +139,9 @@ std::string series_usage() {
       "A FILE of - is standard input (FASTA or one-letter codes).\n"
       "\n"
       "Component options, for the FILE or --formula that follows them:\n";
-  for (const OptionRow& row : option_table()) {
-    if (row.per_component) {
-      append_help(row, &text);
-    }
-  }
+  append_rows(true, append_help, &text);
   text += "Options:\n";
-  for (const OptionRow& row : option_table()) {
-    if (!row.per_component) {
-      append_help(row, &text);
-    }
-  }
+  append_rows(false, append_help, &text);
   text +=
       "  -h, --help              this help\n"
       "      --version           the version\n"
