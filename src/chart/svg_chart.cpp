@@ -224,6 +224,23 @@ void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector
   }
 }
 
+void plot_error_bars(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                     const std::vector<double>& errors, const std::string& colour) {
+  const Axis& y_axis = chart->y;
+  for (size_t i = 0; i < xs.size() && i < ys.size() && i < errors.size(); ++i) {
+    if (!drawable(chart->x, xs[i]) || !drawable(y_axis, ys[i]) || !std::isfinite(errors[i])) {
+      continue;
+    }
+    const double low = ys[i] - errors[i];
+    const double bottom =
+        drawable(y_axis, low) ? py(*chart, std::fmax(low, y_axis.min)) : py(*chart, y_axis.min);
+    const double top = py(*chart, std::fmin(ys[i] + errors[i], y_axis.max));
+    const double x = px(*chart, xs[i]);
+    chart->plotted +=
+        line_element(x, bottom, x, top, "stroke=\"" + colour + "\" stroke-width=\"1\"");
+  }
+}
+
 bool mark_point(Chart* chart, double x, double y, const std::string& colour) {
   const Chart& c = *chart;
   if (!drawable(c.x, x) || !drawable(c.y, y) || x < c.x.min || x > c.x.max || y < c.y.min ||

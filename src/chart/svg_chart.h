@@ -63,6 +63,10 @@ void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<
 // Adds markers of `shape` at the points that can be drawn.
 void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                   const std::string& colour, Marker shape);
+// Adds a vertical bar from y - error to y + error at each point that can be drawn; on a
+// log axis a bar reaching 0 or below runs to the bottom of the plot area.
+void plot_error_bars(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
+                     const std::vector<double>& errors, const std::string& colour);
 // Rings a point when it lies in the plot area; returns false when it does not.
 bool mark_point(Chart* chart, double x, double y, const std::string& colour);
 // A dashed horizontal line at `y` across the plot area.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "plan/curves.h"
+#include "plan/simulation.h"
 #include "scattering/beamtime.h"
 #include "scattering/radius_of_gyration.h"
 
@@ -75,21 +76,6 @@ void choose_source(const SeriesLine& line, const std::vector<Component>& compone
   }
 }
 
-// I(q) of the line at point i, 1/cm/sr, at q (within the curves' range for kCurves).
-double intensity_at(const SeriesLine& line, const LineBeamtime& b, const std::vector<double>& grid,
-                    size_t i, double q) {
-  if (b.source != SignalSource::kCurves) {
-    return line.points[i].forward_scattering * std::exp(-q * q * b.rg * b.rg / 3.0);
-  }
-  const std::vector<double>& curve = line.curves.intensity[i];
-  size_t k = 1;
-  while (k + 1 < grid.size() && grid[k] < q) {
-    ++k;
-  }
-  const double f = (q - grid[k - 1]) / (grid[k] - grid[k - 1]);
-  return curve[k - 1] + std::fmin(1.0, std::fmax(0.0, f)) * (curve[k] - curve[k - 1]);
-}
-
 void line_beamtime(const std::vector<Component>& components, const SeriesOptions& options,
                    const Solvent& solvent, const HydrogenFigures& atoms, SeriesLine* line) {
   LineBeamtime& b = line->beamtime;
@@ -99,9 +85,23 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
   if (b.source == SignalSource::kCurves) {
     b.q_max = std::fmin(b.q_max, grid.back());
   }
+  Instrument instrument{flux_of(options), options.aperture, options.wavelength, options.efficiency};
   b.range = b.q_max > options.q_min;
-  const Instrument instrument{flux_of(options), options.aperture, options.wavelength,
-                              options.efficiency};
+  // With configurations, the low-q one's rings within the Guinier range, smeared.
+  ConfigurationBins rings;
+  if (!options.configurations.empty()) {
+    bool covered = false;
+    const Configuration& low = options.configurations[needed_configurations(
+        options.configurations, b.rg, options.q_max, &covered)[0]];
+    instrument = configuration_instrument(low, options);
+    const ConfigurationBins all = configuration_bins(low);
+    for (size_t k = 0; k < all.q.size() && all.q[k] <= b.q_max; ++k) {
+      rings.q.push_back(all.q[k]);
+      rings.width.push_back(all.width[k]);
+      rings.sigma.push_back(all.sigma[k]);
+    }
+    b.range = rings.q.size() >= 2;
+  }
   // Molecules per cm^3 of the line's sample, from its share of the concentration.
   const double molecules = line->share * 1e-3 / line->weighed * AVOGADRO;
   for (size_t i = 0; i < line->points.size(); ++i) {
@@ -111,12 +111,19 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
     h.h *= molecules;
     h.d *= molecules;
     const SolutionFigures sample = sample_figures(buffer, atoms, molecules * p.volume * 1e-24, h);
-    BeamtimePoint point{sample.background, {}, 0, options.cells.front(), NAN, false, 0.0};
-    CountedRange range{{}, {}, (b.q_max - options.q_min) / COUNTED_BINS};
-    for (int k = 0; b.range && k < COUNTED_BINS; ++k) {
+    BeamtimePoint point{
+        sample.background, {}, 0, options.cells.front(), NAN, false, 0.0, sample, buffer};
+    CountedRange range{{}, {}, (b.q_max - options.q_min) / COUNTED_BINS, {}};
+    if (!rings.q.empty()) {
+      range.q = rings.q;
+      range.widths = rings.width;
+      range.intensity =
+          smear([&](double q) { return line_intensity(*line, grid, i, q); }, rings.q, rings.sigma);
+    }
+    for (int k = 0; b.range && rings.q.empty() && k < COUNTED_BINS; ++k) {
       const double q = options.q_min + (k + 0.5) * range.width;
       range.q.push_back(q);
-      range.intensity.push_back(intensity_at(*line, b, grid, i, q));
+      range.intensity.push_back(line_intensity(*line, grid, i, q));
     }
     bool chosen = false;
     for (size_t cell = 0; cell < options.cells.size(); ++cell) {
@@ -142,6 +149,20 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
 }
 
 }  // namespace
+
+double line_intensity(const SeriesLine& line, const std::vector<double>& grid, size_t i, double q) {
+  const LineBeamtime& b = line.beamtime;
+  if (b.source != SignalSource::kCurves) {
+    return line.points[i].forward_scattering * std::exp(-q * q * b.rg * b.rg / 3.0);
+  }
+  const std::vector<double>& curve = line.curves.intensity[i];
+  size_t k = 1;
+  while (k + 1 < grid.size() && grid[k] < q) {
+    ++k;
+  }
+  const double f = (q - grid[k - 1]) / (grid[k] - grid[k - 1]);
+  return curve[k - 1] + std::fmin(1.0, std::fmax(0.0, f)) * (curve[k] - curve[k - 1]);
+}
 
 double compact_protein_rg(double residues) {
   return 2.2 * std::pow(residues, 0.38);

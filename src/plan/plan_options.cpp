@@ -70,6 +70,11 @@ double flux_of(const SeriesOptions& options) {
   return options.flux > 0.0 ? options.flux : DEFAULT_FLUX * options.spread / DEFAULT_SPREAD;
 }
 
+bool wants_simulation(const SeriesOptions& options) {
+  return !options.simulate_dir.empty() || !options.compare_path.empty() ||
+         options.plot == PlotKind::kSimulated;
+}
+
 bool wants_curves(const SeriesOptions& options) {
   return !options.curves_path.empty() || !options.pr_path.empty() ||
          options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;

@@ -10,6 +10,7 @@
 
 #include "residues/chemistry.h"
 #include "scattering/contrast_series.h"
+#include "scattering/resolution.h"
 #include "scattering/solvent.h"
 
 // How a component's file is read.
@@ -58,7 +59,16 @@ enum class SolventModel {
 enum class SldUnit { kPerSquareAngstrom, kFmPerCubicAngstrom };  // 1e-6 A^-2 or fm/A^3
 enum class ProteinVolumes { kTable, kPerkins };
 enum class CurveUnits { kResidues, kAtoms };
-enum class PlotKind { kContrast, kSld, kForwardScattering, kStuhrmann, kCurves, kPr, kTime };
+enum class PlotKind {
+  kContrast,
+  kSld,
+  kForwardScattering,
+  kStuhrmann,
+  kCurves,
+  kPr,
+  kTime,
+  kSimulated,
+};
 
 // The most D2O points a series takes; the help and the message name it from here.
 constexpr int MAX_POINTS = 10001;
@@ -121,7 +131,19 @@ struct SeriesOptions {
   double q_min = 0.005;                    // 1/angstrom, the smallest q counted
   double target = 2.0;                     // % relative error of I(0) to count to
   double background_h2o = 1.0, background_d2o = 0.05;  // 1/cm/sr, flat
-  std::string instrument_path;     // key = value lines of the settings above; empty: none
+  std::string instrument_path;  // key = value lines of the settings above; empty: none
+  // The camera: the --instrument file's [NAME] sections, the names --configs chose, and
+  // the configurations the run counts with (those named, or one of the settings above
+  // when a simulation needs one); none: the counting range runs from q_min.
+  std::vector<Configuration> instrument_configs;
+  std::vector<std::string> config_names;
+  std::vector<Configuration> configurations;
+  double target_high = 10.0;  // % relative error of I where it has fallen 100-fold
+  // Simulated measurements.
+  std::string simulate_dir;  // their files into this folder; empty: none
+  bool noise = false;        // Poisson counts instead of expected values
+  int64_t seed = 1;
+  std::string compare_path;        // a second model of the structures, to tell apart by chi^2
   std::vector<std::string> given;  // the long names of the options the command line gave
   std::string csv_path;            // the series as CSV into this file too; empty: none
   void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
@@ -147,6 +169,9 @@ double flux_of(const SeriesOptions& options);
 // The most q points a curve takes, and the most threads.
 constexpr int MAX_Q_POINTS = 10001;
 constexpr int MAX_THREADS = 64;
+
+// Whether the run simulates measurements: for their files, a comparison or their plot.
+bool wants_simulation(const SeriesOptions& options);
 
 // Whether the run computes predicted curves: for their files, their plots, or the
 // figures taken from them.

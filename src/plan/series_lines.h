@@ -10,6 +10,7 @@
 #include "plan/components.h"
 #include "scattering/contrast_series.h"
 #include "scattering/debye_curves.h"
+#include "scattering/simulation.h"
 
 // The predicted curves of a line with coordinates, at every point of the series.
 struct LineCurves {
@@ -30,13 +31,14 @@ enum class SignalSource {
 
 // The beamtime figures of a line at one D2O point.
 struct BeamtimePoint {
-  double background;                  // 1/cm/sr, of the sample
-  std::vector<double> transmissions;  // of each cell of options.cells
-  size_t cell;                        // the one chosen: the shortest time
-  double path;                        // mm, the chosen cell's
-  double signal_rate;                 // counts per second over the Guinier range
-  bool signal;                        // false: too small to be measured
-  double time;                        // s, the sample's; the buffer takes as long
+  double background;                                   // 1/cm/sr, of the sample
+  std::vector<double> transmissions;                   // of each cell of options.cells
+  size_t cell;                                         // the one chosen: the shortest time
+  double path;                                         // mm, the chosen cell's
+  double signal_rate;                                  // counts per second over the Guinier range
+  bool signal;                                         // false: too small to be measured
+  double time;                                         // s, the sample's; the buffer takes as long
+  SolutionFigures sample{0.0, 0.0}, buffer{0.0, 0.0};  // as counted
 };
 
 // The beamtime of a line over the series.
@@ -47,6 +49,34 @@ struct LineBeamtime {
   bool range = false;  // q_max lies above options.q_min
   std::vector<BeamtimePoint> points;
   double total = 0.0;  // s, sample and buffer at every point with a signal
+};
+
+// A measurement simulated in one configuration at one D2O point.
+struct SimulatedSegment {
+  size_t config;  // in options.configurations
+  double time;    // s, the sample's; the buffer takes as long
+  std::vector<SimulatedPoint> data;
+  std::vector<double> expected;  // the smeared I(q) of the model at the data's q
+  std::vector<double> variance;  // of each point's I for one second of counting
+};
+
+// The simulated measurement of a line at one D2O point; with --compare, how well the
+// second model's curves could be told from it.
+struct SimulatedContrast {
+  std::vector<SimulatedSegment> segments;  // empty: no signal to time
+  bool compared = false;
+  double chi2 = 0.0;         // the expected reduced chi-square at the planned times
+  double time_to_two = 0.0;  // s (the segments' times scaled alike) for it to reach 2
+};
+
+// The simulated measurements of a line over the series.
+struct LineSimulation {
+  std::vector<size_t> configs;       // the configurations it needs, low q first
+  double q_low = 0.0, q_high = 0.0;  // what they are to cover: 1/(3 Rg) to --q-max
+  bool covered = true;               // false: a gap, or an end no configuration reaches
+  bool guinier_only = false;         // no model: only the Guinier range is simulated
+  std::vector<SimulatedContrast> points;
+  double total = 0.0;  // s, every segment of every point, sample and buffer
 };
 
 // One tabulated or plotted line: a component or the complex, over the series.
@@ -67,9 +97,10 @@ struct SeriesLine {
   StuhrmannFit stuhrmann;                    // of the points in_fit
   std::vector<PlacedUnit> placed;            // the complex's units, when all have coordinates
   double weighed = 0.0;                      // g/mol of one molecule as weighed (before exchange)
-  double share = 0.0;     // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
-  LineCurves curves;      // when the run computes curves and the line has coordinates
-  LineBeamtime beamtime;  // with options.beamtime
+  double share = 0.0;         // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
+  LineCurves curves;          // when the run computes curves and the line has coordinates
+  LineBeamtime beamtime;      // with options.beamtime
+  LineSimulation simulation;  // with a simulation (wants_simulation)
 };
 
 // The lines of every component and, when there is more than one molecule, the

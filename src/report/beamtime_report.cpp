@@ -20,6 +20,16 @@ std::string source_text(const SeriesLine& line) {
   return "a Guinier curve, Rg " + fixed(b.rg, 1) + " A of a sphere of its volume";
 }
 
+// The flux, aperture and wavelength the times are counted with.
+std::string instrument_text(const SeriesOptions& options) {
+  if (!options.configurations.empty()) {
+    return "Flux, aperture and wavelength those of each sample's low-q configuration (below)";
+  }
+  return "Flux " + shortest(flux_of(options)) + " n/cm^2/s" +
+         (options.flux > 0.0 ? "" : " (typical, not your instrument's)") + " on a " +
+         shortest(options.aperture) + " mm aperture, " + shortest(options.wavelength) + " A";
+}
+
 }  // namespace
 
 std::string duration_text(double seconds, bool brief) {
@@ -57,15 +67,16 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
       1.0);
   std::fprintf(out,
                "\nCounting times to %s %% on I(0), fitted as ln I(0) - q^2 Rg^2/3 over q = %s "
-               "1/A to q Rg = %s; the buffer counted as long again and subtracted; cells of "
-               "%s mm, the fastest chosen. Flux %s n/cm^2/s%s on a %s mm aperture, %s A, "
-               "detector efficiency %s. Buffer at 0 and 100 %% D2O: background %s and %s "
+               "to q Rg = %s; the buffer counted as long again and subtracted; cells of "
+               "%s mm, the fastest chosen. %s, detector efficiency %s. Buffer at 0 and "
+               "100 %% D2O: background %s and %s "
                "1/cm, attenuation %s and %s 1/cm. Planning estimates: see the manual's "
                "chapter on counting times.\n",
-               shortest(options.target).c_str(), shortest(options.q_min).c_str(),
-               shortest(GUINIER_END).c_str(), cells.c_str(), shortest(flux_of(options)).c_str(),
-               options.flux > 0.0 ? "" : " (typical, not your instrument's)",
-               shortest(options.aperture).c_str(), shortest(options.wavelength).c_str(),
+               shortest(options.target).c_str(),
+               options.configurations.empty()
+                   ? (shortest(options.q_min) + " 1/A").c_str()
+                   : "the first ring of the low-q configuration, smeared by its resolution,",
+               shortest(GUINIER_END).c_str(), cells.c_str(), instrument_text(options).c_str(),
                shortest(options.efficiency).c_str(), fixed(h2o.background, 3).c_str(),
                fixed(d2o.background, 3).c_str(), fixed(h2o.attenuation, 2).c_str(),
                fixed(d2o.attenuation, 2).c_str());

@@ -21,6 +21,7 @@ const PlotRow PLOTS[] = {
     {PlotKind::kCurves, curves_plot},
     {PlotKind::kPr, pr_plot},
     {PlotKind::kTime, time_plot},
+    {PlotKind::kSimulated, simulated_plot},
 };
 
 // Ticks every 10 % D2O over a wide range, finer over a narrow one.

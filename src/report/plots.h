@@ -49,5 +49,6 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
 std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
 #endif  // QUORVANE_REPORT_PLOTS_H_

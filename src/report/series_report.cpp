@@ -6,6 +6,7 @@
 #include "report/beamtime_report.h"
 #include "report/curves_report.h"
 #include "report/report_columns.h"
+#include "report/simulation_files.h"
 #include "text/text_format.h"
 
 namespace {
@@ -299,6 +300,9 @@ void write_text_report(const std::vector<Component>& components,
   write_curve_figures(lines, options, out);
   if (options.beamtime) {
     write_beamtime(lines, options, solvent, out);
+  }
+  if (!options.configurations.empty()) {
+    write_simulation(lines, options, out);
   }
 }
 

@@ -114,7 +114,8 @@ CountingTime counting_time(const Instrument& instrument, double path, const Solu
   bool positive = true;
   for (size_t k = 0; k < range.q.size(); ++k) {
     const double q = range.q[k], intensity = range.intensity[k];
-    const double solid_angle = lambda2 * q * range.width / (2.0 * PI);
+    const double width = range.widths.empty() ? range.width : range.widths[k];
+    const double solid_angle = lambda2 * q * width / (2.0 * PI);
     const double counted = beam * solid_angle;
     result.signal_rate += counted * t_sample * intensity;
     buffer_rate += counted * t_buffer * buffer.background;

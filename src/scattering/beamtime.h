@@ -72,7 +72,8 @@ struct Instrument {
 struct CountedRange {
   std::vector<double> q;
   std::vector<double> intensity;
-  double width;  // of a bin, 1/angstrom
+  double width;                // of a bin, 1/angstrom
+  std::vector<double> widths;  // of each bin, when they differ (a detector's rings)
 };
 
 // The Guinier range q_min..q_max cut into this many bins for the counting time.

@@ -59,14 +59,14 @@ TEST(Beamtime, CountingTimeByHand) {
   const Instrument instrument{1e6, 10.0, 5.0, 0.5};
   const SolutionFigures liquid{0.0, 0.1};
   const CountingTime t =
-      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {1.0, 0.5}, 0.02}, 0.02);
+      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {1.0, 0.5}, 0.02, {}}, 0.02);
   ASSERT_TRUE(t.signal);
   EXPECT_NEAR(78.125, t.signal_rate, 1e-9);
   EXPECT_NEAR(122.6666667, t.time, 1e-6);
   EXPECT_FALSE(
-      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {0.0, 0.0}, 0.02}, 0.02)
+      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {0.0, 0.0}, 0.02, {}}, 0.02)
           .signal);
   EXPECT_FALSE(
-      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {9e-5, 9e-5}, 0.02}, 0.02)
+      counting_time(instrument, 0.1, liquid, liquid, {{0.01, 0.03}, {9e-5, 9e-5}, 0.02, {}}, 0.02)
           .signal);
 }

@@ -179,12 +179,13 @@ Problem check_useless(const SeriesOptions& options) {
                   "--pr or --plot curves, or leave it out"};
     }
   }
-  const bool chooses = options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;
+  const bool chooses = options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr ||
+                       options.plot == PlotKind::kSimulated;
   for (const char* name : {"--show-component", "--show-d2o"}) {
     if (given(options, name) && !chooses) {
       return {name, std::string(name) +
-                        " chooses what a curves or pr plot draws; this run draws none (give --plot "
-                        "curves or pr with --svg), so leave it out"};
+                        " chooses what a curves, pr or simulated plot draws; this run draws none "
+                        "(give --plot curves, pr or simulated with --svg), so leave it out"};
     }
   }
   if (!options.ligand_formulas.empty() && !options.ligands) {
@@ -199,6 +200,31 @@ Problem check_useless(const SeriesOptions& options) {
                           std::string(name)};
       }
     }
+  }
+  return {};
+}
+
+// The simulation's settings, each of which needs what it refines.
+Problem check_simulation(const SeriesOptions& options) {
+  const bool simulated = !options.simulate_dir.empty() || options.plot == PlotKind::kSimulated;
+  if (options.noise && !simulated) {
+    return {"--noise",
+            "--noise draws the counts of simulated data, which this run does not write or plot; "
+            "add --simulate DIR or --plot simulated, or leave it out"};
+  }
+  if (given(options, "--seed") && !options.noise) {
+    return {"--seed", "--seed seeds the counts of --noise; add --noise or leave --seed out"};
+  }
+  if (given(options, "--target-high") && options.config_names.empty() &&
+      !wants_simulation(options)) {
+    return {"--target-high",
+            "--target-high times the configurations above the low-q one; name them with "
+            "--configs, or leave it out"};
+  }
+  if (!options.compare_path.empty() && !any_structure(options)) {
+    return {"--compare",
+            "--compare replaces the structure components by a second model; this run has none "
+            "(name a .pdb or .cif file, or give --code structure)"};
   }
   return {};
 }
@@ -219,8 +245,8 @@ Problem check_buffer_once(const SeriesOptions& options) {
 
 // In this order, so that the first of several mistakes is the one named.
 Problem (*const WHOLE_CHECKS[])(const SeriesOptions&) = {
-    check_inputs,   check_records, check_plots,       check_solvent,
-    check_beamtime, check_series,  check_buffer_once, check_useless};
+    check_inputs, check_records,    check_plots,       check_solvent, check_beamtime,
+    check_series, check_simulation, check_buffer_once, check_useless};
 
 }  // namespace
 

@@ -56,14 +56,16 @@ const Range D2O_LIST{0, 100, false, false,
 const Range Q_MIN{1e-4, 0.1, false, false, "a q from 0.0001 to 0.1 1/A"};
 const Range TARGET{0.1, 50, false, false, "a relative error from 0.1 to 50 %"};
 const Range BACKGROUND{0, 10, false, false, "a background from 0 to 10 1/cm"};
+const Range SEED{0, 9007199254740991.0, false, true, "a whole number from 0 to 2^53 - 1"};
 const Range UNCERTAINTY_POINTS{0, 50, false, false, "from 0 to 50 points"};
 const Range UNCERTAINTY_VOLUME{0, 20, false, false, "from 0 to 20 %"};
 
 // The settings of the beamtime estimate: each turns it on, and an --instrument file
 // may give them, by these names without their dashes.
 const char* const INSTRUMENT_SETTINGS[] = {
-    "--flux",  "--aperture", "--wavelength",     "--spread",         "--efficiency", "--cells",
-    "--q-min", "--target",   "--background-h2o", "--background-d2o", "--instrument"};
+    "--flux",       "--aperture", "--wavelength", "--spread",         "--efficiency",
+    "--cells",      "--q-min",    "--target",     "--background-h2o", "--background-d2o",
+    "--instrument", "--configs",  "--target-high"};
 
 // Each row's field belongs to the run or to the component being described.
 template <typename Owner>
@@ -185,7 +187,8 @@ const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
                                       {"stuhrmann", PlotKind::kStuhrmann},
                                       {"curves", PlotKind::kCurves},
                                       {"pr", PlotKind::kPr},
-                                      {"time", PlotKind::kTime}};
+                                      {"time", PlotKind::kTime},
+                                      {"simulated", PlotKind::kSimulated}};
 const Named<CurveUnits> CURVE_UNITS[] = {{"residues", CurveUnits::kResidues},
                                          {"atoms", CurveUnits::kAtoms}};
 
@@ -461,13 +464,14 @@ const std::vector<OptionRow>& option_table() {
            "standard output)"),
       {nullptr, "--plot", "KIND",
        "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures), time "
-       "(counting times)",
+       "(counting times),\nsimulated (simulated measurements)",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          run->plot_given = true;
          return std::string(find_named(v, PLOT_KINDS, &run->plot)
                                 ? ""
-                                : "a plot (contrast, sld, i0, stuhrmann, curves, pr or time)");
+                                : "a plot (contrast, sld, i0, stuhrmann, curves, pr, time or "
+                                  "simulated)");
        }},
       {nullptr, "--plot-layout", "LAYOUT",
        "wide (default: 820 px, the legend beside the plot) or\n"
@@ -547,7 +551,32 @@ const std::vector<OptionRow>& option_table() {
              "flat background of D2O, 1/cm (default 0.05)"),
       text(nullptr, "--instrument", &SeriesOptions::instrument_path, "FILE",
            "the settings above from FILE, one 'name = value' a line\n"
-           "(flux = 1e7); the command line's own win"),
+           "(flux = 1e7), and the camera's configurations in [NAME]\n"
+           "sections; the command line's own win"),
+      {nullptr, "--configs", "NAME,NAME",
+       "count with these configurations of the --instrument file\n"
+       "(1.5m,5m,15m), the low-q one timed for --target",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         run->config_names.clear();
+         return std::string(split_list(v, &run->config_names)
+                                ? ""
+                                : "configuration names separated by commas, such as 1.5m,5m");
+       }},
+      number(nullptr, "--target-high", &SeriesOptions::target_high, TARGET, "PCT",
+             "relative error of I where it has fallen 100-fold, for\n"
+             "each configuration above the low-q one (default 10)"),
+      text(nullptr, "--simulate", &SeriesOptions::simulate_dir, "DIR",
+           "write the measured curve the planned times give, for every\n"
+           "sample and D2O point, into folder DIR (q I dI dq files and\n"
+           "one canSAS XML file)"),
+      flag("--noise", &SeriesOptions::noise, "simulate Poisson counts instead of expected values"),
+      number(nullptr, "--seed", &SeriesOptions::seed, SEED, "N",
+             "the seed of --noise (default 1): the same seed, the same\ncounts"),
+      text(nullptr, "--compare", &SeriesOptions::compare_path, "MODEL2",
+           "a second model of the structure components: the reduced\n"
+           "chi-square between the two simulated curves, and the time\n"
+           "at which it reaches 2"),
       flag("--records", &SeriesOptions::records,
            "one line per sequence record (ID, residues, Mw, volume,\n"
            "SLD in H2O and D2O, match point) instead of a series"),

@@ -11,10 +11,13 @@
 #include "plan/components.h"
 #include "plan/curves.h"
 #include "plan/series_lines.h"
+#include "plan/simulation.h"
 #include "report/curves_report.h"
 #include "report/plots.h"
 #include "report/records_report.h"
 #include "report/series_report.h"
+#include "report/simulation_files.h"
+#include "series/configurations.h"
 #include "series/series_options.h"
 #include "text/xml_text.h"
 
@@ -35,7 +38,44 @@ constexpr size_t MAX_INSTRUMENT_BYTES = 1 << 16;
 struct PlannedOutput {
   const char* option;  // the option that named it
   OutputPath where;
+  std::string bytes;  // a file of the --simulate folder: its contents, made beforehand
 };
+
+// The --simulate folder must exist before anything is computed.
+bool simulate_folder_ready(const SeriesOptions& options, PlanError* error) {
+  if (options.simulate_dir.empty()) {
+    return true;
+  }
+  std::error_code failed;
+  if (std::filesystem::is_directory(options.simulate_dir, failed)) {
+    return true;
+  }
+  *error = plan_error(-1, "--simulate",
+                      "--simulate " + options.simulate_dir +
+                          ": is no folder; create it, or name an existing folder");
+  return false;
+}
+
+// The files of the --simulate folder, each an output of its own.
+bool plan_simulation_outputs(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                             std::vector<PlannedOutput>* outputs, PlanError* error) {
+  if (options.simulate_dir.empty()) {
+    return true;
+  }
+  for (auto& [name, bytes] : simulation_files(lines, options)) {
+    PlannedOutput output{"--simulate", {}, std::move(bytes)};
+    const std::string path = (std::filesystem::path(options.simulate_dir) / name).string();
+    if (resolve_output(path, &output.where) != OutputCheck::kOk) {
+      *error = plan_error(-1, "--simulate",
+                          "--simulate " + path +
+                              ": is a directory or a loop of links; remove "
+                              "it or name another folder");
+      return false;
+    }
+    outputs->push_back(std::move(output));
+  }
+  return true;
+}
 
 // Every output of the run, checked before anything is read or written: none may be a
 // directory, name an input, or name the same file as another output.
@@ -50,7 +90,7 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
     if (path->empty()) {
       continue;
     }
-    PlannedOutput output{option, {}};
+    PlannedOutput output{option, {}, {}};
     const OutputCheck check = resolve_output(*path, &output.where);
     if (check != OutputCheck::kOk) {
       *error = plan_error(-1, option,
@@ -235,7 +275,9 @@ bool emit(const PlannedOutput& output, const std::vector<Component>& components,
           const Solvent& solvent, std::FILE* file) {
   const std::string option = output.option;
   std::string bytes;
-  if (option == "--svg") {
+  if (option == "--simulate") {
+    bytes = output.bytes;
+  } else if (option == "--svg") {
     bytes = plot_svg(lines, options);
   } else if (option == "--stuhrmann") {
     bytes = stuhrmann_csv(lines);
@@ -286,7 +328,37 @@ std::vector<SeriesLine> compute_lines(const std::vector<Component>& components,
   if (options.beamtime) {
     add_beamtime(components, options, solvent, &lines);
   }
+  if (!options.configurations.empty()) {
+    add_simulations(options, &lines);
+  }
   return lines;
+}
+
+// The same series from the --compare model: every structure component read from it.
+bool compare_lines(const SeriesOptions& options, const Solvent& solvent, std::FILE* in,
+                   std::vector<SeriesLine>* lines, std::vector<std::string>* warnings,
+                   PlanError* error) {
+  SeriesOptions second = options;
+  for (ComponentSpec& spec : second.components) {
+    spec.path = is_structure(spec) ? options.compare_path : spec.path;
+  }
+  second.compare_path.clear();
+  second.simulate_dir.clear();
+  second.configurations.clear();
+  second.plot = PlotKind::kContrast;
+  std::vector<Component> components;
+  std::vector<std::string> heard;
+  if (!load_all(second, solvent, in, &components, &heard, error)) {
+    error->message = "--compare: " + error->message;
+    return false;
+  }
+  for (const std::string& warning : heard) {
+    warnings->push_back("--compare " + options.compare_path + ": " + warning);
+  }
+  *lines = compute_series(components, second, solvent);
+  add_curves(components, second, solvent, lines);
+  add_beamtime(components, second, solvent, lines);
+  return true;
 }
 
 bool write_series(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
@@ -307,7 +379,8 @@ bool write_series(const std::vector<Component>& components, const std::vector<Se
         continue;
       }
       // Plots are bytes as they are; tables and reports text, with the system's line ends.
-      const char* mode = std::string(outputs[i].option) == "--svg" ? "wb" : "w";
+      const std::string option = outputs[i].option;
+      const char* mode = option == "--svg" ? "wb" : "w";
       if (!open_output(where, mode, out, &written[i])) {
         return give_up(where, false);
       }
@@ -371,7 +444,8 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   options.progress = streams.progress;
-  if (!options.instrument_path.empty() && !read_instrument(&options, &error)) {
+  if ((!options.instrument_path.empty() && !read_instrument(&options, &error)) ||
+      !resolve_configurations(&options, &error) || !simulate_folder_ready(options, &error)) {
     return failed(streams, error, error_out);
   }
   if (options.conc > WARN_CONC) {
@@ -391,8 +465,21 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   if (!loaded || (!options.records && !labels_unique(components, &error))) {
     return failed(streams, error, error_out);
   }
-  const std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
-  if (!shown_line_exists(lines, options, &error)) {
+  std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
+  if (!options.compare_path.empty()) {
+    std::vector<SeriesLine> second;
+    warnings.clear();
+    const bool compared = compare_lines(options, solvent, streams.in, &second, &warnings, &error);
+    for (const std::string& warning : warnings) {
+      std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
+    }
+    if (!compared) {
+      return failed(streams, error, error_out);
+    }
+    add_comparison(second, options, &lines);
+  }
+  if (!shown_line_exists(lines, options, &error) ||
+      !plan_simulation_outputs(lines, options, &outputs, &error)) {
     return failed(streams, error, error_out);
   }
   std::string message;

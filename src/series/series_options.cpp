@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "series/configurations.h"
 #include "series/option_checks.h"
 #include "series/option_table.h"
 
@@ -173,7 +174,7 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
                       "component options come before the FILE or --formula they describe: '" +
                           parse.pending + "' follows the last one");
   }
-  if (options->plot == PlotKind::kTime) {
+  if (options->plot == PlotKind::kTime || wants_simulation(*options)) {
     options->beamtime = true;
   }
   if (!options->d2o.empty()) {  // the plots' D2O axis spans the list
@@ -203,6 +204,18 @@ bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError
       continue;
     }
     const std::string where = path + " line " + std::to_string(number) + ": ";
+    std::string section;
+    if (section_name(line, &section)) {
+      for (const Configuration& earlier : options->instrument_configs) {
+        if (earlier.name == section) {
+          *error = plan_error(-1, "--instrument",
+                              where + "a second section [" + section + "]; name each once");
+          return false;
+        }
+      }
+      options->instrument_configs.push_back(configuration_from(*options, section));
+      continue;
+    }
     const size_t equals = line.find('=');
     if (equals == std::string::npos) {
       *error = plan_error(-1, "--instrument", where + "'" + line + "' is not 'name = value'");
@@ -220,6 +233,20 @@ bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError
       while (comma + 1 < value.size() && blank(value[comma + 1])) {
         value.erase(comma + 1, 1);
       }
+    }
+    if (!options->instrument_configs.empty()) {
+      const std::string expected =
+          set_configuration(key, value, &options->instrument_configs.back());
+      if (!expected.empty()) {
+        const std::string heading = "[" + options->instrument_configs.back().name + "] ";
+        *error = plan_error(-1, "--instrument",
+                            where + heading +
+                                (expected.rfind("unknown key", 0) == 0
+                                     ? expected
+                                     : key + " = '" + value + "' is not " + expected));
+        return false;
+      }
+      continue;
     }
     const std::string name = "--" + key;
     if (!is_instrument_setting(name) || name == "--instrument") {

@@ -192,8 +192,8 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
        "or --plot curves, or leave it out"},
       {{"--curves", "c.csv", "--show-component", "A", "a.pdb"},
        -1,
-       "--show-component chooses what a curves or pr plot draws; this run draws none (give "
-       "--plot curves or pr with --svg), so leave it out"},
+       "--show-component chooses what a curves, pr or simulated plot draws; this run draws none "
+       "(give --plot curves, pr or simulated with --svg), so leave it out"},
       {{"--records", "--conc", "1", "a"},
        -1,
        "--records makes one line per record at 0 and 100 % D2O; leave out --conc"},
@@ -314,12 +314,23 @@ TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
   const Case cases[] = {
       {"flux = 1e7\nfluxx = 2\n",
        "d22.txt line 2: unknown setting 'fluxx'; the settings are flux, aperture, wavelength, "
-       "spread, efficiency, cells, q-min, target, background-h2o, background-d2o"},
+       "spread, efficiency, cells, q-min, target, background-h2o, background-d2o, configs, "
+       "target-high"},
       {"\n\ntarget = 0\n", "d22.txt line 3: target = '0' is not a relative error from 0.1 to 50 %"},
       {"spread 0.1\n", "d22.txt line 1: 'spread 0.1' is not 'name = value'"},
       {"instrument = other.txt\n",
        "d22.txt line 1: unknown setting 'instrument'; the settings are flux, aperture, "
-       "wavelength, spread, efficiency, cells, q-min, target, background-h2o, background-d2o"},
+       "wavelength, spread, efficiency, cells, q-min, target, background-h2o, background-d2o, "
+       "configs, "
+       "target-high"},
+      // A [NAME] section takes the keys of a camera configuration, each in its range.
+      {"[8m]\ndistance = 8\npixell = 5\n",
+       "d22.txt line 3: [8m] unknown key 'pixell'; the keys are wavelength, spread, flux, "
+       "source-aperture, aperture, collimation, distance, detector, pixel"},
+      {"[2m]\ndistance = 80\n",
+       "d22.txt line 2: [2m] distance = '80' is not a sample-to-detector distance from 0.5 to 40 "
+       "m"},
+      {"[4m]\n[4m]\n", "d22.txt line 2: a second section [4m]; name each once"},
   };
   for (const Case& c : cases) {
     EXPECT_FALSE(apply_instrument(c.text, &options, &error)) << c.text;

@@ -1,0 +1,131 @@
+#include "series/configurations.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "text/decimal.h"
+
+namespace {
+
+// One key of a [NAME] section: the field it sets and the values it takes.
+struct ConfigurationKey {
+  const char* key;
+  double Configuration::*field;
+  double low, high;
+  const char* expected;
+};
+
+const ConfigurationKey CONFIGURATION_KEYS[] = {
+    {"wavelength", &Configuration::wavelength, 2, 12, "a wavelength from 2 to 12 A"},
+    {"spread", &Configuration::spread, 0.01, 0.5, "a wavelength spread from 0.01 to 0.5 (FWHM)"},
+    {"flux", &Configuration::flux, 1e2, 1e10, "a flux from 1e2 to 1e10 neutrons per cm^2 per s"},
+    {"source-aperture", &Configuration::source_aperture, 1, 100,
+     "a source aperture diameter from 1 to 100 mm"},
+    {"aperture", &Configuration::sample_aperture, 0.5, 50,
+     "a sample aperture diameter from 0.5 to 50 mm"},
+    {"collimation", &Configuration::collimation, 0.5, 40, "a collimation length from 0.5 to 40 m"},
+    {"distance", &Configuration::distance, 0.5, 40,
+     "a sample-to-detector distance from 0.5 to 40 m"},
+    {"detector", &Configuration::detector, 50, 2000, "a detector side from 50 to 2000 mm"},
+    {"pixel", &Configuration::pixel, 0.5, 50, "a pixel size from 0.5 to 50 mm"},
+};
+
+// Counts with what a long pinhole camera typically has: 8 m before and after the
+// sample, a 50 mm source aperture, a 640 mm detector of 5 mm pixels (the detector of
+// the NIST 8 m SANS instrument, ncnr.nist.gov).
+Configuration typical_configuration(const SeriesOptions& options) {
+  Configuration c = configuration_from(options, "default");
+  c.collimation = 8.0;
+  c.distance = 8.0;
+  c.source_aperture = 50.0;
+  c.detector = 640.0;
+  c.pixel = 5.0;
+  return c;
+}
+
+bool valid_name(const std::string& name) {
+  return !name.empty() && name.size() <= 32 && std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' || c == '_';
+  });
+}
+
+}  // namespace
+
+bool section_name(const std::string& line, std::string* name) {
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') {
+    return false;
+  }
+  *name = line.substr(1, line.size() - 2);
+  return true;
+}
+
+Configuration configuration_from(const SeriesOptions& options, const std::string& name) {
+  Configuration c;
+  c.name = name;
+  c.wavelength = options.wavelength;
+  c.spread = options.spread;
+  c.flux = options.flux;
+  c.sample_aperture = options.aperture;
+  return c;
+}
+
+std::string set_configuration(const std::string& key, const std::string& value, Configuration* c) {
+  std::string keys;
+  for (const ConfigurationKey& row : CONFIGURATION_KEYS) {
+    if (key == row.key) {
+      double x = 0.0;
+      if (!parse_decimal(value, &x) || x < row.low || x > row.high) {
+        return row.expected;
+      }
+      c->*row.field = x;
+      return "";
+    }
+    keys += (keys.empty() ? "" : ", ") + std::string(row.key);
+  }
+  return "unknown key '" + key + "'; the keys are " + keys;
+}
+
+bool resolve_configurations(SeriesOptions* options, PlanError* error) {
+  options->configurations.clear();
+  for (const Configuration& c : options->instrument_configs) {
+    if (!valid_name(c.name)) {
+      *error = plan_error(-1, "--instrument",
+                          "--instrument " + options->instrument_path + ": section [" + c.name +
+                              "] needs a name of letters, digits, '.', '-' or '_' (at most 32)");
+      return false;
+    }
+  }
+  for (const std::string& name : options->config_names) {
+    const auto& file = options->instrument_configs;
+    const auto found = std::find_if(file.begin(), file.end(),
+                                    [&](const Configuration& c) { return c.name == name; });
+    const auto& chosen = options->configurations;
+    const bool twice = std::any_of(chosen.begin(), chosen.end(),
+                                   [&](const Configuration& c) { return c.name == name; });
+    if (found == file.end() || twice) {
+      std::string names;
+      for (const Configuration& c : file) {
+        names += (names.empty() ? "" : ", ") + c.name;
+      }
+      *error = plan_error(
+          -1, "--configs",
+          twice ? "--configs names " + name + " twice; name each configuration once"
+          : options->instrument_path.empty()
+              ? "--configs " + name +
+                    ": configurations are [NAME] sections of an --instrument file; give one"
+              : "--configs " + name + ": no such section in " + options->instrument_path +
+                    (names.empty() ? " (it has none)" : "; it has " + names));
+      error->usage = true;
+      return false;
+    }
+    options->configurations.push_back(*found);
+  }
+  std::stable_sort(options->configurations.begin(), options->configurations.end(),
+                   [](const Configuration& a, const Configuration& b) {
+                     return q_at_radius(a, beam_radius(a)) < q_at_radius(b, beam_radius(b));
+                   });
+  if (options->configurations.empty() && wants_simulation(*options)) {
+    options->configurations.push_back(typical_configuration(*options));
+  }
+  return true;
+}

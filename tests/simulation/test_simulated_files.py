@@ -1,0 +1,140 @@
+"""The simulated measurements through the real program: the q I dI dq files and the
+canSAS 1D XML read back by numpy and ElementTree, the noise's statistics, and two
+arrangements of a complex told apart by --compare where the moved domain is seen and
+not at its match point."""
+import os
+import re
+import subprocess
+import xml.etree.ElementTree as ET
+
+import numpy as np
+import pytest
+
+BIN = os.environ["QUORVANE_BIN"]
+SOURCE = os.environ["QUORVANE_SOURCE"]
+MODEL = "/usr/share/pymol/data/demo/1tii.pdb"  # Debian's pymol-data
+CONFIGS = ["--instrument", os.path.join(SOURCE, "examples/instruments/ng1_8m.txt"),
+           "--configs", "3.6m,2m", "--q-max", "0.19", "--conc", "5"]
+NS = {"c": "urn:cansas1d:1.1"}
+
+pytestmark = pytest.mark.skipif(not os.path.exists(MODEL) and os.environ.get("CI") != "true",
+                                reason="pymol-data is not installed")
+
+
+def series(*args, check=True, cwd=None):
+    run = subprocess.run([os.path.join(BIN, "quorvane-series"), *args], capture_output=True,
+                         text=True, cwd=cwd)
+    if check:
+        assert run.returncode == 0, run.stderr
+    return run
+
+
+def complex_args(model=MODEL):
+    return ["-l", "A", "--chains", "A", model, "-l", "D", "--chains", "D,E,F,G,H", "-d", "75",
+            model]
+
+
+@pytest.fixture(scope="module")
+def moved(tmp_path_factory):
+    """The model with chain A moved 10 A along x."""
+    path = tmp_path_factory.mktemp("models") / "moved.pdb"
+    lines = []
+    for line in open(MODEL):
+        if line.startswith(("ATOM", "HETATM")) and line[21] == "A":
+            line = line[:30] + "%8.3f" % (float(line[30:38]) + 10.0) + line[38:]
+        lines.append(line)
+    path.write_text("".join(lines))
+    return str(path)
+
+
+@pytest.fixture(scope="module")
+def match_a():
+    report = series("--no-shell", "--curves", os.devnull, *complex_args()).stdout
+    return float(re.search(r"^  A +([0-9.]+) % D2O", report, re.M).group(1))
+
+
+def read_dat(path):
+    header = [l for l in open(path) if l.startswith("#")]
+    return header, np.loadtxt(path, comments="#")
+
+
+def test_files_read_back_as_written(tmp_path, match_a):
+    series("--d2o", "0,%.1f,100" % match_a, "--simulate", str(tmp_path), *CONFIGS,
+           *complex_args())
+    dats = sorted(p for p in os.listdir(tmp_path) if p.endswith(".dat"))
+    assert "complex_0.0_3.6m.dat" in dats and "complex_0.0_2m.dat" in dats
+    root = ET.parse(tmp_path / "simulated.xml").getroot()
+    assert root.tag == "{urn:cansas1d:1.1}SASroot" and root.get("version") == "1.1"
+    entries = root.findall("c:SASentry", NS)
+    for entry in entries:
+        names = [child.tag.split("}")[1] for child in entry]
+        assert names[:2] == ["Title", "Run"]
+        assert names[-3:] == ["SASsample", "SASinstrument", "SASprocess"]
+        assert entry.find("c:SASinstrument/c:SASsource/c:radiation", NS).text == "neutron"
+        assert entry.find("c:SASinstrument/c:SASdetector/c:name", NS) is not None
+        assert entry.find("c:SASinstrument/c:SAScollimation", NS) is not None
+        for data in entry.findall("c:SASdata", NS):
+            rows = data.findall("c:Idata", NS)
+            assert rows
+            for row in rows:
+                assert [c.tag.split("}")[1] for c in row] == ["Q", "I", "Idev", "Qdev"]
+                assert [c.get("unit") for c in row] == ["1/A", "1/cm", "1/cm", "1/A"]
+            xml = np.array([[float(c.text) for c in row] for row in rows])
+            name = entry.get("name") + "_" + data.get("name") + ".dat"
+            header, table = read_dat(tmp_path / name)
+            assert header[-1].startswith("# Q (1/A)  I (1/cm)  dI (1/cm)  dQ")
+            np.testing.assert_array_equal(xml, table)
+            assert np.all(np.diff(table[:, 0]) > 0)
+            assert np.all(table[:, 2] > 0) and np.all(table[:, 3] > 0)
+            # dq grows with q: the wavelength's share, q spread / sqrt(6), under it.
+            assert np.all(np.diff(table[:, 3]) > 0)
+            assert np.all(table[:, 3] > table[:, 0] * 0.15 / np.sqrt(6) * 0.999)
+    assert len(dats) == sum(len(e.findall("c:SASdata", NS)) for e in entries)
+
+
+def test_noise_is_poisson_and_reproducible(tmp_path):
+    args = ["--d2o", "0", *CONFIGS, *complex_args()]
+    for name, extra in [("clean", []), ("a", ["--noise", "--seed", "3"]),
+                        ("b", ["--noise", "--seed", "3"]), ("c", ["--noise", "--seed", "4"])]:
+        os.mkdir(tmp_path / name)
+        series("--simulate", str(tmp_path / name), *extra, *args)
+    files = sorted(os.listdir(tmp_path / "clean"))
+    same = all(open(tmp_path / "a" / f).read() == open(tmp_path / "b" / f).read() for f in files)
+    assert same
+    assert open(tmp_path / "a" / files[0]).read() != open(tmp_path / "c" / files[0]).read()
+    pulls = []
+    for f in files:
+        if f.endswith(".dat"):
+            clean, noisy = read_dat(tmp_path / "clean" / f)[1], read_dat(tmp_path / "a" / f)[1]
+            np.testing.assert_array_equal(clean[:, 0], noisy[:, 0])
+            pulls.extend((noisy[:, 1] - clean[:, 1]) / clean[:, 2])
+    pulls = np.array(pulls)
+    assert len(pulls) > 100
+    assert abs(pulls.mean()) < 4 / np.sqrt(len(pulls))
+    assert abs(pulls.std() - 1) < 0.15
+
+
+def test_compare_sees_the_moved_domain_only_where_it_shows(moved, match_a):
+    report = series("--no-shell", "--d2o", "0,%.1f" % match_a, "--compare", moved, *CONFIGS,
+                    *complex_args()).stdout
+    chi2 = [float(x) for x in re.findall(r"chi2 ([0-9.]+)", report)]
+    # A at 0 % (at its match point it has no signal), D at both, the complex at both: a
+    # component alone is the same however placed; the complex differs where A is seen.
+    assert len(chi2) == 5
+    assert chi2[:3] == [1.0, 1.0, 1.0]
+    seen, matched = chi2[3:]
+    assert seen > 10
+    assert 0.95 < matched < 1.1
+
+
+@pytest.mark.parametrize("args,status,message", [
+    (["--simulate", "no/such/folder"], 1, "--simulate no/such/folder: is no folder"),
+    (["--seed", "3", "--simulate", "."], 2, "--seed seeds the counts of --noise"),
+    (["--noise"], 2, "--noise draws the counts of simulated data"),
+    (["--configs", "15m"], 2, "--configs 15m: no such section in"),
+])
+def test_refusals(tmp_path, args, status, message):
+    run = series(*args, *CONFIGS[:2], "--conc", "5", "--d2o", "0", "-l", "A", "--chains", "A",
+                 MODEL, check=False, cwd=tmp_path)
+    assert run.returncode == status and message in run.stderr, run.stderr
+    assert os.listdir(tmp_path) == []  # the run's folder: nothing written into it
