@@ -19,8 +19,7 @@ double compact_protein_rg(double residues);
 
 // I(q) of the line at point i, 1/cm/sr: its curves interpolated on `grid` (the run's q
 // grid), or its Guinier curve.
-double line_intensity(const SeriesLine& line, const std::vector<double>& grid, size_t i,
-                      double q);
+double line_intensity(const SeriesLine& line, const std::vector<double>& grid, size_t i, double q);
 
 // Fills the beamtime of every line; lines from structures take their curves, which
 // must have been added (add_curves).
