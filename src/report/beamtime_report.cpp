@@ -87,7 +87,10 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
       silent += p.signal ? 0 : 1;
     }
     std::string text = "  " + line.label + ": signal from " + source_text(line);
-    if (!b.range) {
+    if (!b.range && !options.configurations.empty()) {
+      text += "; fewer than two rings of its low-q configuration lie below q Rg = 1.3 (q " +
+              fixed(b.q_max, 4) + " 1/A): add a configuration reaching lower q";
+    } else if (!b.range) {
       text += "; no Guinier range above q = " + shortest(options.q_min) +
               " 1/A: lower --q-min for a molecule this large";
     } else {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "series/option_checks.h"
 #include "text/decimal.h"
 
 namespace {
@@ -103,7 +104,7 @@ bool resolve_configurations(SeriesOptions* options, PlanError* error) {
     const bool twice = std::any_of(chosen.begin(), chosen.end(),
                                    [&](const Configuration& c) { return c.name == name; });
     if (found == file.end() || twice) {
-      std::string names;
+      std::string names;  // the file's sections, for the message
       for (const Configuration& c : file) {
         names += (names.empty() ? "" : ", ") + c.name;
       }
@@ -115,6 +116,16 @@ bool resolve_configurations(SeriesOptions* options, PlanError* error) {
                     ": configurations are [NAME] sections of an --instrument file; give one"
               : "--configs " + name + ": no such section in " + options->instrument_path +
                     (names.empty() ? " (it has none)" : "; it has " + names));
+      error->usage = true;
+      return false;
+    }
+    if (configuration_bins(*found).q.size() < 2) {
+      *error = plan_error(-1, "--configs",
+                          "--configs " + name + ": its direct beam (" +
+                              std::to_string(static_cast<int>(beam_radius(*found) + 0.5)) +
+                              " mm in radius) leaves fewer than two rings of pixels on a " +
+                              shortest_text(found->detector) +
+                              " mm detector; give it a longer collimation or smaller apertures");
       error->usage = true;
       return false;
     }

@@ -1,5 +1,7 @@
 #include "series/series_options.h"
 
+#include "series/configurations.h"
+
 #include <string>
 #include <vector>
 
@@ -335,6 +337,44 @@ TEST(ApplyInstrument, FillsWhatTheCommandLineLeft) {
   for (const Case& c : cases) {
     EXPECT_FALSE(apply_instrument(c.text, &options, &error)) << c.text;
     EXPECT_EQ(c.message, error.message);
+  }
+}
+
+// --configs takes sections of the file, each once, each leaving rings outside its beam:
+// a 100 mm source aperture 0.5 m before the sample throws a beam of 50 (8 / 0.5) +
+// 6.35 (8.5 / 0.5) = 908 mm radius at 8 m, more than a 640 mm detector's half.
+TEST(ResolveConfigurations, NamesWhatTheFileHolds) {
+  const struct {
+    const char* names;
+    const char* message;
+  } cases[] = {
+      {"1m,8m", ""},
+      {"8m,15m", "--configs 15m: no such section in d22.txt; it has 8m, 1m, wide"},
+      {"8m,8m", "--configs names 8m twice; name each configuration once"},
+      {"wide",
+       "--configs wide: its direct beam (908 mm in radius) leaves fewer than two rings of "
+       "pixels on a 640 mm detector; give it a longer collimation or smaller apertures"},
+  };
+  for (const auto& c : cases) {
+    SeriesOptions options;
+    PlanError error;
+    options.instrument_path = "d22.txt";
+    ASSERT_TRUE(apply_instrument(
+        "[8m]\n[1m]\ndistance = 1\n[wide]\nsource-aperture = 100\ncollimation = 0.5\n", &options,
+        &error));
+    options.config_names.clear();
+    for (std::string rest = c.names; !rest.empty();) {
+      const size_t comma = rest.find(',');
+      options.config_names.push_back(rest.substr(0, comma));
+      rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    }
+    EXPECT_EQ(*c.message == '\0', resolve_configurations(&options, &error)) << c.names;
+    EXPECT_EQ(c.message, *c.message == '\0' ? "" : error.message);
+    if (*c.message == '\0') {  // the order of their lowest q: 8 m reaches lower
+      ASSERT_EQ(2u, options.configurations.size());
+      EXPECT_EQ("8m", options.configurations[0].name);
+      EXPECT_EQ(1.0, options.configurations[1].distance);
+    }
   }
 }
 
