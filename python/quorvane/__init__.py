@@ -18,6 +18,7 @@ names the component, the setting, the value and what it must be.
 import csv
 import io
 import os
+import re
 import shutil
 import tempfile
 
@@ -152,7 +153,8 @@ def _table(text):
 
 class Result:
     """What a plan gives: series (the CSV's columns), curves, pr and stuhrmann when
-    computed (their files' columns), match_points ({label: (value, low, high)}, None
+    computed (their files' columns), simulated with ``simulate`` ({(label, d2o,
+    configuration): {"q", "I", "dI", "dq"}}), match_points ({label: (value, low, high)}, None
     where there is none), report (the text report), notes and warnings."""
 
     def __init__(self, report, series_csv, files, warnings):
@@ -182,7 +184,8 @@ class Result:
         return pandas.DataFrame(getattr(self, table))
 
 
-def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, **settings):
+def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulate=None,
+         **settings):
     """Plans `components` over the D2O series.
 
     d2o: a list of D2O percentages, or None for from_=, to= and step= (0 to 100 by 10);
@@ -190,6 +193,8 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, **setti
     volumes, sld_unit, exchange, uncertainty); curves: True, or a dict of the curves'
     settings (q_max, q_points, q_log, units, shell_density, no_shell, threads);
     beamtime: True, or a dict of its settings (flux, aperture, wavelength, cells...);
+    simulate: True, or a dict of the simulation's settings (instrument, configs, noise,
+    seed, target_high, compare), for the measured curves in ``result.simulated``;
     any other keyword a setting of the run (conc=, xray=True, ligands=True...).
     """
     if isinstance(components, Component):
@@ -204,14 +209,34 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, **setti
             run.update(beamtime)
     if curves and isinstance(curves, dict):
         run.update(curves)
+    if simulate and isinstance(simulate, dict):
+        run.update(simulate)
     folder = tempfile.mkdtemp(prefix="quorvane-")
     try:
-        return _plan(components, run, bool(curves), folder)
+        return _plan(components, run, bool(curves), folder, bool(simulate))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def _plan(components, run, curves, folder):
+def _simulated(folder):
+    """The --simulate folder's curves: {(label, d2o, configuration): {"q", "I", "dI",
+    "dq"}}, each a numpy array, from the files' headers and columns."""
+    import numpy
+    curves = {}
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith(".dat"):
+            continue
+        path = os.path.join(folder, name)
+        with open(path, encoding="utf-8") as f:
+            first, second = f.readline(), f.readline()
+        label, d2o = re.match(r"# .*?measurement: (.*) at ([0-9.]+) % D2O, ", first).groups()
+        config = re.match(r"# configuration ([^:]+):", second).group(1)
+        table = numpy.loadtxt(path, comments="#", ndmin=2)
+        curves[(label, float(d2o), config)] = dict(zip(("q", "I", "dI", "dq"), table.T))
+    return curves
+
+
+def _plan(components, run, curves, folder, simulate=False):
     outputs = {"report": "report.txt", "series": "series.csv"}
     if any(c.source[0] == "file" and _is_model(c) for c in components):
         outputs["stuhrmann"] = "stuhrmann.csv"
@@ -222,6 +247,10 @@ def _plan(components, run, curves, folder):
     for name in ("stuhrmann", "curves", "pr"):
         if name in outputs:
             args += ["--" + name, os.path.join(folder, outputs[name])]
+    simulated = os.path.join(folder, "simulated")
+    if simulate:
+        os.mkdir(simulated)
+        args += ["--simulate", simulated]
     args += _arguments(run)
     names = []
     for k, c in enumerate(components):
@@ -252,7 +281,10 @@ def _plan(components, run, curves, folder):
     for name, file in outputs.items():
         with open(os.path.join(folder, file), encoding="utf-8") as f:
             files[name] = f.read()
-    return Result(files["report"].replace(folder + os.sep, ""), files["series"], files, warnings)
+    result = Result(files["report"].replace(folder + os.sep, ""), files["series"], files,
+                    warnings)
+    result.simulated = _simulated(simulated) if simulate else None
+    return result
 
 
 def _is_model(component):

@@ -10,6 +10,7 @@ import shutil
 import subprocess
 import sys
 
+import numpy as np
 import pytest
 
 import quorvane
@@ -158,6 +159,22 @@ def test_error_attributes(call, component, setting, value, expected):
     assert (error.component, error.setting, error.value) == (component, setting, value)
     if expected is not None:
         assert error.expected == expected
+
+
+def test_simulated_curves_are_the_commands(tmp_path):
+    """simulate= gives the curves the command writes with --simulate, noise and all."""
+    source = os.path.join(GOLDEN, "..", "..", "examples", "lysozyme_3.DAT")
+    result = quorvane.plan([quorvane.protein(file=source, label="lysozyme")], d2o=[0, 100],
+                           conc=5, simulate={"noise": True, "seed": 2})
+    subprocess.run([SERIES, "--conc", "5", "--d2o", "0,100", "--simulate", str(tmp_path),
+                    "--noise", "--seed", "2", "-l", "lysozyme", source], check=True,
+                   capture_output=True)
+    assert sorted(result.simulated) == [("lysozyme", 0.0, "default"),
+                                        ("lysozyme", 100.0, "default")]
+    for (label, d2o, config), curve in result.simulated.items():
+        table = np.loadtxt(tmp_path / ("%s_%.1f_%s.dat" % (label, d2o, config)))
+        for k, column in enumerate(("q", "I", "dI", "dq")):
+            np.testing.assert_array_equal(table[:, k], curve[column])
 
 
 def test_pandas_frame():
