@@ -1,6 +1,7 @@
 // --- Calculate.
 const PLOTS = [["contrast", "contrast"], ["sld", "SLD"], ["i0", "I(0)"], ["stuhrmann", "Stuhrmann"],
-               ["curves", "predicted curves"], ["pr", "P(r)"], ["time", "counting time"]];
+               ["curves", "predicted curves"], ["pr", "P(r)"], ["time", "counting time"],
+               ["simulated", "simulated data"]];
 // The form as last calculated, which a change of plot draws again; the results of
 // the command lines run so far, so that a plot seen before is not computed again.
 let lastForm = null;
@@ -86,7 +87,7 @@ async function calculate(plot, fromForm = true) {
   const kinds = document.getElementById("plot-kind");
   const available = PLOTS.filter(([k]) => !(k === "i0" && value("conc") === "") &&
     !(k === "stuhrmann" && !files["stuhrmann.csv"]) && !(["curves", "pr"].includes(k) && !files["curves.csv"]) &&
-    !(k === "time" && !checked("beamtime")));
+    !(["time", "simulated"].includes(k) && !checked("beamtime")));
   kinds.replaceChildren(...available.map(([k, text]) => new Option(text, k)));
   kinds.value = plot.kind;
   const curvesPlot = ["curves", "pr"].includes(plot.kind);
