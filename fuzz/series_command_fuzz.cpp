@@ -1,6 +1,6 @@
 // Fuzzes the planner's command line: the input, split at line ends, is its arguments
-// (up to 24), run in a private directory that holds a FASTA file, a three-letter file
-// and a model. Path separators are replaced, so that no run reads or writes outside
+// (up to 24), run in a private directory that holds a FASTA file, a three-letter file,
+// a model and an instrument file with two configurations. Path separators are replaced, so that no run reads or writes outside
 // that directory. Every run ends with status 0, 1 or 2, says why on its error stream
 // when it is not 0, and leaves no temporary file.
 #include <unistd.h>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 char private_directory[] = "/tmp/quorvane-series-fuzz-XXXXXX";
-const char* const INPUTS[] = {"a.fasta", "b.DAT", "m.pdb"};
+const char* const INPUTS[] = {"a.fasta", "b.DAT", "m.pdb", "i.txt"};
 
 void check(bool condition, const char* what, const std::string& detail = "") {
   if (!condition) {
@@ -78,6 +79,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         "ATOM      4  P    DA B   1      10.000   0.000   0.000  1.00 20.00           P\n"
         "HETATM    5  S   SO4 A 101       5.000   5.000   5.000  1.00 20.00           S\n"
         "END\n");
+  write(INPUTS[3], "flux = 1e6\n[near]\ndistance = 2\ncollimation = 4\n[far]\npixel = 8\n");
   return 0;
 }
 
@@ -127,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(!temporary || std::any_of(words.begin(), words.end(),
                                     [&](const std::string& word) { return names(word, name); }),
           "a temporary file was left", name);
-    if (name != INPUTS[0] && name != INPUTS[1] && name != INPUTS[2]) {
+    if (std::none_of(std::begin(INPUTS), std::end(INPUTS),
+                     [&](const char* input) { return name == input; })) {
       std::error_code ignored;
       fs::remove_all(entry.path(), ignored);
     }

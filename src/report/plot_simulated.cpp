@@ -1,36 +1,17 @@
 // The simulated measurements of one sample: I against q on log axes with error bars,
 // one colour per chosen D2O point, each configuration's points of that colour; the
-// points that are not above 0 (beside a match point) are left out of the log axis.
+// points that are not above 0 (beside a match point) are left out of the log axis. The
+// sample is --show-component's, else the complex, else the first simulated.
 #include <cmath>
 
 #include "report/plots.h"
 #include "text/text_format.h"
 
-namespace {
-
-// The line the plot draws: --show-component, else the complex, else the first line
-// with simulated data.
-const SeriesLine* simulated_line(const std::vector<SeriesLine>& lines,
-                                 const SeriesOptions& options) {
-  const SeriesLine* shown = nullptr;
-  for (const SeriesLine& line : lines) {
-    if (line.simulation.points.empty()) {
-      continue;
-    }
-    if (options.show_component.empty() ? shown == nullptr || line.is_complex
-                                       : line.label == options.show_component) {
-      shown = &line;
-    }
-  }
-  return shown;
-}
-
-}  // namespace
-
 std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Chart chart;
   chart.narrow = options.narrow_plot;
-  const SeriesLine* line = simulated_line(lines, options);
+  const SeriesLine* line = line_to_show(
+      lines, options, [](const SeriesLine& l) { return !l.simulation.points.empty(); });
   std::vector<size_t> points;
   double q_low = INFINITY, q_high = 0.0, low = INFINITY, high = 0.0;
   if (line != nullptr) {

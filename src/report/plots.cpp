@@ -32,9 +32,15 @@ double d2o_step(double span) {
 }  // namespace
 
 const SeriesLine* shown_line(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  return line_to_show(lines, options,
+                      [](const SeriesLine& line) { return !line.curves.intensity.empty(); });
+}
+
+const SeriesLine* line_to_show(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                               bool (*drawn)(const SeriesLine&)) {
   const SeriesLine* shown = nullptr;
   for (const SeriesLine& line : lines) {
-    if (line.curves.intensity.empty()) {
+    if (!drawn(line)) {
       continue;
     }
     if (options.show_component.empty() ? shown == nullptr || line.is_complex

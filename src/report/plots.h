@@ -39,6 +39,9 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
 // first with curves), or null when none has curves; and the points it draws
 // (--show-d2o, else up to five spread over the series).
 const SeriesLine* shown_line(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+// The same choice among the lines for which `drawn` holds.
+const SeriesLine* line_to_show(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                               bool (*drawn)(const SeriesLine&));
 std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& options);
 
 // One drawing function per plot kind, each in its own file.

@@ -248,21 +248,26 @@ bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* i
   return loaded;
 }
 
-// The line a curves or P(r) plot was asked to show must be one that has curves.
+// The line a curves, P(r) or simulated plot was asked to show must be one it can draw.
 bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        PlanError* error) {
-  if (options.show_component.empty() || shown_line(lines, options) != nullptr) {
+  const bool simulated = options.plot == PlotKind::kSimulated;
+  const auto drawn = simulated ? [](const SeriesLine& l) { return !l.simulation.points.empty(); }
+                               : [](const SeriesLine& l) { return !l.curves.intensity.empty(); };
+  if (options.show_component.empty() || line_to_show(lines, options, drawn) != nullptr) {
     return true;
   }
   std::string labels;
   for (const SeriesLine& line : lines) {
-    if (!line.curves.intensity.empty()) {
+    if (drawn(line)) {
       labels += (labels.empty() ? "" : ", ") + line.label;
     }
   }
   *error = plan_error(-1, "--show-component",
                       "--show-component " + options.show_component +
-                          " names no line with a model; the lines with curves are " + labels);
+                          (simulated ? " names no simulated line; the lines simulated are "
+                                     : " names no line with a model; the lines with curves are ") +
+                          labels);
   error->value = options.show_component;
   error->expected = labels;
   error->usage = true;
