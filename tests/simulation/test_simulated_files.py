@@ -138,3 +138,16 @@ def test_refusals(tmp_path, args, status, message):
                  MODEL, check=False, cwd=tmp_path)
     assert run.returncode == status and message in run.stderr, run.stderr
     assert os.listdir(tmp_path) == []  # the run's folder: nothing written into it
+
+
+@pytest.mark.parametrize("name", sorted(os.listdir(os.path.join(SOURCE, "examples/instruments"))))
+def test_example_instruments_are_usable(name):
+    """Every example file's sections are configurations the planner counts with."""
+    path = os.path.join(SOURCE, "examples/instruments", name)
+    sections = re.findall(r"^\[(.+)\]$", open(path).read(), re.M)
+    assert len(sections) >= 2
+    report = series("--conc", "5", "--d2o", "0", "--instrument", path, "--configs",
+                    ",".join(sections), "-l", "A", "--chains", "A", MODEL).stdout
+    for section in sections:
+        assert re.search(r"^  %s: wavelength .* q 0\.0\d+ to 0\.\d+ 1/A$" % re.escape(section),
+                         report, re.M), section
