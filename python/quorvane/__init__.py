@@ -220,7 +220,8 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulat
 
 def _simulated(folder):
     """The --simulate folder's curves: {(label, d2o, configuration): {"q", "I", "dI",
-    "dq"}}, each a numpy array, from the files' headers and columns."""
+    "dq"} as numpy arrays, and "time", the sample's counting time in seconds}, from the
+    files' headers and columns."""
     import numpy
     curves = {}
     for name in sorted(os.listdir(folder)):
@@ -228,11 +229,14 @@ def _simulated(folder):
             continue
         path = os.path.join(folder, name)
         with open(path, encoding="utf-8") as f:
-            first, second = f.readline(), f.readline()
+            first, second, third = f.readline(), f.readline(), f.readline()
         label, d2o = re.match(r"# .*?measurement: (.*) at ([0-9.]+) % D2O, ", first).groups()
         config = re.match(r"# configuration ([^:]+):", second).group(1)
+        seconds = float(re.match(r"# counted .*? \(([0-9.e+]+) s;", third).group(1))
         table = numpy.loadtxt(path, comments="#", ndmin=2)
-        curves[(label, float(d2o), config)] = dict(zip(("q", "I", "dI", "dq"), table.T))
+        curve = dict(zip(("q", "I", "dI", "dq"), table.T))
+        curve["time"] = seconds
+        curves[(label, float(d2o), config)] = curve
     return curves
 
 

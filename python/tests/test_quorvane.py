@@ -175,6 +175,10 @@ def test_simulated_curves_are_the_commands(tmp_path):
         table = np.loadtxt(tmp_path / ("%s_%.1f_%s.dat" % (label, d2o, config)))
         for k, column in enumerate(("q", "I", "dI", "dq")):
             np.testing.assert_array_equal(table[:, k], curve[column])
+    # The times are the beamtime column's: the low-q configuration counts for I(0).
+    times = result.series["time_s"][~np.isnan(result.series["time_s"])]
+    assert sorted(c["time"] for c in result.simulated.values()) == pytest.approx(sorted(times),
+                                                                                rel=1e-5)
 
 
 def test_pandas_frame():
