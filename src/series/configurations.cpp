@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "series/option_checks.h"
 #include "text/decimal.h"
@@ -122,7 +123,7 @@ bool resolve_configurations(SeriesOptions* options, PlanError* error) {
     if (configuration_bins(*found).q.size() < 2) {
       *error = plan_error(-1, "--configs",
                           "--configs " + name + ": its direct beam (" +
-                              std::to_string(static_cast<int>(beam_radius(*found) + 0.5)) +
+                              std::to_string(std::lround(beam_radius(*found))) +
                               " mm in radius) leaves fewer than two rings of pixels on a " +
                               shortest_text(found->detector) +
                               " mm detector; give it a longer collimation or smaller apertures");
