@@ -1,8 +1,8 @@
 // Fuzzes the planner's command line: the input, split at line ends, is its arguments
 // (up to 24), run in a private directory that holds a FASTA file, a three-letter file,
-// a model and an instrument file with two configurations. Path separators are replaced, so that no run reads or writes outside
-// that directory. Every run ends with status 0, 1 or 2, says why on its error stream
-// when it is not 0, and leaves no temporary file.
+// a model and an instrument file with two configurations. Path separators are replaced, so that no
+// run reads or writes outside that directory. Every run ends with status 0, 1 or 2, says why on its
+// error stream when it is not 0, and leaves no temporary file.
 #include <unistd.h>
 
 #include <algorithm>
