@@ -35,5 +35,8 @@ wineboot -i </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 echo "Wine ready after $(($(date +%s) - started)) s (build included)"
 
-ctest --test-dir "$build" --output-on-failure --timeout 120
+# Wine now and then fails to start a process at all (the test then fails at once with
+# no output); a test runs again once after a failure, so that only one that fails twice
+# fails the stage.
+ctest --test-dir "$build" --output-on-failure --timeout 120 --repeat until-pass:2
 echo "Windows stage: $(($(date +%s) - started)) s"
