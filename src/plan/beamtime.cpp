@@ -76,6 +76,27 @@ void choose_source(const SeriesLine& line, const std::vector<Component>& compone
   }
 }
 
+// With configurations, the rings of the line's low-q configuration within its Guinier
+// range, and that configuration's instrument; without, no rings.
+ConfigurationBins low_q_rings(const SeriesOptions& options, const LineBeamtime& b,
+                              Instrument* instrument) {
+  ConfigurationBins rings;
+  if (options.configurations.empty()) {
+    return rings;
+  }
+  bool covered = false;
+  const Configuration& low = options.configurations[needed_configurations(
+      options.configurations, b.rg, options.q_max, &covered)[0]];
+  *instrument = configuration_instrument(low, options);
+  const ConfigurationBins all = configuration_bins(low);
+  for (size_t k = 0; k < all.q.size() && all.q[k] <= b.q_max; ++k) {
+    rings.q.push_back(all.q[k]);
+    rings.width.push_back(all.width[k]);
+    rings.sigma.push_back(all.sigma[k]);
+  }
+  return rings;
+}
+
 void line_beamtime(const std::vector<Component>& components, const SeriesOptions& options,
                    const Solvent& solvent, const HydrogenFigures& atoms, SeriesLine* line) {
   LineBeamtime& b = line->beamtime;
@@ -87,19 +108,8 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
   }
   Instrument instrument{flux_of(options), options.aperture, options.wavelength, options.efficiency};
   b.range = b.q_max > options.q_min;
-  // With configurations, the low-q one's rings within the Guinier range, smeared.
-  ConfigurationBins rings;
+  const ConfigurationBins rings = low_q_rings(options, b, &instrument);
   if (!options.configurations.empty()) {
-    bool covered = false;
-    const Configuration& low = options.configurations[needed_configurations(
-        options.configurations, b.rg, options.q_max, &covered)[0]];
-    instrument = configuration_instrument(low, options);
-    const ConfigurationBins all = configuration_bins(low);
-    for (size_t k = 0; k < all.q.size() && all.q[k] <= b.q_max; ++k) {
-      rings.q.push_back(all.q[k]);
-      rings.width.push_back(all.width[k]);
-      rings.sigma.push_back(all.sigma[k]);
-    }
     b.range = rings.q.size() >= 2;
   }
   // Molecules per cm^3 of the line's sample, from its share of the concentration.

@@ -366,6 +366,25 @@ bool compare_lines(const SeriesOptions& options, const Solvent& solvent, std::FI
   return true;
 }
 
+// With --compare, the comparison of every simulated point with the second model; its
+// warnings are printed as they come.
+bool compare_if_asked(const SeriesOptions& options, const Solvent& solvent, const Streams& streams,
+                      std::vector<SeriesLine>* lines, PlanError* error) {
+  if (options.compare_path.empty()) {
+    return true;
+  }
+  std::vector<SeriesLine> second;
+  std::vector<std::string> warnings;
+  const bool compared = compare_lines(options, solvent, streams.in, &second, &warnings, error);
+  for (const std::string& warning : warnings) {
+    std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
+  }
+  if (compared) {
+    add_comparison(second, options, lines);
+  }
+  return compared;
+}
+
 bool write_series(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
                   const SeriesOptions& options, const Solvent& solvent,
                   const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
@@ -471,19 +490,8 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
-  if (!options.compare_path.empty()) {
-    std::vector<SeriesLine> second;
-    warnings.clear();
-    const bool compared = compare_lines(options, solvent, streams.in, &second, &warnings, &error);
-    for (const std::string& warning : warnings) {
-      std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
-    }
-    if (!compared) {
-      return failed(streams, error, error_out);
-    }
-    add_comparison(second, options, &lines);
-  }
-  if (!shown_line_exists(lines, options, &error) ||
+  if (!compare_if_asked(options, solvent, streams, &lines, &error) ||
+      !shown_line_exists(lines, options, &error) ||
       !plan_simulation_outputs(lines, options, &outputs, &error)) {
     return failed(streams, error, error_out);
   }

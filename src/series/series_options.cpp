@@ -146,6 +146,95 @@ ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse)
   return ParseResult::kRun;
 }
 
+bool is_blank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// `text` without blanks at its ends.
+std::string trimmed(std::string text) {
+  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), is_blank));
+  text.erase(std::find_if_not(text.rbegin(), text.rend(), is_blank).base(), text.end());
+  return text;
+}
+
+// "key = value" into its parts; a file may space a list as people write it (1, 2),
+// which the command line may not. False without an '='.
+bool split_setting(const std::string& line, std::string* key, std::string* value) {
+  const size_t equals = line.find('=');
+  if (equals == std::string::npos) {
+    return false;
+  }
+  *key = trimmed(line.substr(0, equals));
+  *value = trimmed(line.substr(equals + 1));
+  for (size_t comma = value->find(','); comma != std::string::npos;
+       comma = value->find(',', comma + 1)) {
+    while (comma > 0 && is_blank((*value)[comma - 1])) {
+      value->erase(--comma, 1);
+    }
+    while (comma + 1 < value->size() && is_blank((*value)[comma + 1])) {
+      value->erase(comma + 1, 1);
+    }
+  }
+  return true;
+}
+
+// A [NAME] line: a configuration of its own name, starting from the settings so far.
+bool open_section(const std::string& section, const std::string& where, SeriesOptions* options,
+                  PlanError* error) {
+  for (const Configuration& earlier : options->instrument_configs) {
+    if (earlier.name == section) {
+      *error = plan_error(-1, "--instrument",
+                          where + "a second section [" + section + "]; name each once");
+      return false;
+    }
+  }
+  options->instrument_configs.push_back(configuration_from(*options, section));
+  return true;
+}
+
+// A key of the last section.
+bool apply_section_setting(const std::string& key, const std::string& value,
+                           const std::string& where, SeriesOptions* options, PlanError* error) {
+  Configuration& c = options->instrument_configs.back();
+  const std::string expected = set_configuration(key, value, &c);
+  if (expected.empty()) {
+    return true;
+  }
+  *error = plan_error(
+      -1, "--instrument",
+      where + "[" + c.name + "] " +
+          (expected.rfind("unknown key", 0) == 0 ? expected
+                                                 : key + " = '" + value + "' is not " + expected));
+  return false;
+}
+
+// A setting of the run, before any section; the command line's own value stands.
+bool apply_run_setting(const std::string& key, const std::string& value, const std::string& where,
+                       SeriesOptions* options, PlanError* error) {
+  const std::string name = "--" + key;
+  if (!is_instrument_setting(name) || name == "--instrument") {
+    std::string keys;
+    for (const std::string& setting : instrument_setting_names()) {
+      keys += setting == "--instrument" ? "" : (keys.empty() ? "" : ", ") + setting.substr(2);
+    }
+    *error = plan_error(-1, "--instrument",
+                        where + "unknown setting '" + key + "'; the settings are " + keys);
+    return false;
+  }
+  const auto& given = options->given;
+  if (std::find(given.begin(), given.end(), name) != given.end()) {
+    return true;
+  }
+  const std::string expected = find_row(name)->set(value, options, nullptr);
+  if (!expected.empty()) {
+    *error = plan_error(-1, "--instrument", where + key + " = '" + value + "' is not " + expected);
+    error->value = value;
+    error->expected = expected;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
@@ -189,85 +278,32 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
 }
 
 bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError* error) {
-  const std::string& path = options->instrument_path;
   size_t number = 0;
   for (size_t start = 0; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
-    std::string line = text.substr(start, end - start);
+    const std::string raw = text.substr(start, end - start);
+    const std::string line = trimmed(raw.substr(0, raw.find('#')));
     start = end + 1;
     ++number;
-    line = line.substr(0, line.find('#'));
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    line.erase(line.begin(), std::find_if_not(line.begin(), line.end(), blank));
-    line.erase(std::find_if_not(line.rbegin(), line.rend(), blank).base(), line.end());
     if (line.empty()) {
       continue;
     }
-    const std::string where = path + " line " + std::to_string(number) + ": ";
-    std::string section;
+    const std::string where = options->instrument_path + " line " + std::to_string(number) + ": ";
+    std::string section, key, value;
     if (section_name(line, &section)) {
-      for (const Configuration& earlier : options->instrument_configs) {
-        if (earlier.name == section) {
-          *error = plan_error(-1, "--instrument",
-                              where + "a second section [" + section + "]; name each once");
-          return false;
-        }
-      }
-      options->instrument_configs.push_back(configuration_from(*options, section));
-      continue;
-    }
-    const size_t equals = line.find('=');
-    if (equals == std::string::npos) {
-      *error = plan_error(-1, "--instrument", where + "'" + line + "' is not 'name = value'");
-      return false;
-    }
-    std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-    key.erase(std::find_if_not(key.rbegin(), key.rend(), blank).base(), key.end());
-    value.erase(value.begin(), std::find_if_not(value.begin(), value.end(), blank));
-    // A file may space a list as people write it (1, 2); the command line may not.
-    for (size_t comma = value.find(','); comma != std::string::npos;
-         comma = value.find(',', comma + 1)) {
-      while (comma > 0 && blank(value[comma - 1])) {
-        value.erase(--comma, 1);
-      }
-      while (comma + 1 < value.size() && blank(value[comma + 1])) {
-        value.erase(comma + 1, 1);
-      }
-    }
-    if (!options->instrument_configs.empty()) {
-      const std::string expected =
-          set_configuration(key, value, &options->instrument_configs.back());
-      if (!expected.empty()) {
-        const std::string heading = "[" + options->instrument_configs.back().name + "] ";
-        *error = plan_error(-1, "--instrument",
-                            where + heading +
-                                (expected.rfind("unknown key", 0) == 0
-                                     ? expected
-                                     : key + " = '" + value + "' is not " + expected));
+      if (!open_section(section, where, options, error)) {
         return false;
       }
       continue;
     }
-    const std::string name = "--" + key;
-    if (!is_instrument_setting(name) || name == "--instrument") {
-      std::string keys;
-      for (const std::string& setting : instrument_setting_names()) {
-        keys += setting == "--instrument" ? "" : (keys.empty() ? "" : ", ") + setting.substr(2);
-      }
-      *error = plan_error(-1, "--instrument",
-                          where + "unknown setting '" + key + "'; the settings are " + keys);
+    if (!split_setting(line, &key, &value)) {
+      *error = plan_error(-1, "--instrument", where + "'" + line + "' is not 'name = value'");
       return false;
     }
-    const auto& given = options->given;
-    if (std::find(given.begin(), given.end(), name) != given.end()) {
-      continue;  // the command line's own value stands
-    }
-    const std::string expected = find_row(name)->set(value, options, nullptr);
-    if (!expected.empty()) {
-      *error =
-          plan_error(-1, "--instrument", where + key + " = '" + value + "' is not " + expected);
-      error->value = value;
-      error->expected = expected;
+    const bool applied = options->instrument_configs.empty()
+                             ? apply_run_setting(key, value, where, options, error)
+                             : apply_section_setting(key, value, where, options, error);
+    if (!applied) {
       return false;
     }
   }
