@@ -56,29 +56,55 @@ bool simulate_folder_ready(const SeriesOptions& options, PlanError* error) {
   return false;
 }
 
-// The files of the --simulate folder, each an output of its own.
-bool plan_simulation_outputs(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-                             std::vector<PlannedOutput>* outputs, PlanError* error) {
-  if (options.simulate_dir.empty()) {
-    return true;
+// One output, checked: it may not be a directory, name an input, or name the same file
+// as an earlier output, and its folder must take a new file.
+bool check_output(const char* option, const std::string& path, const SeriesOptions& options,
+                  const std::vector<PlannedOutput>& earlier, PlannedOutput* output,
+                  PlanError* error) {
+  const auto refuse = [&](const std::string& message, int input = -1) {
+    *error = plan_error(input, option, std::string(option) + " " + path + message);
+    error->usage = true;
+    return false;
+  };
+  const OutputCheck check = resolve_output(path, &output->where);
+  if (check != OutputCheck::kOk) {
+    return refuse(check == OutputCheck::kDirectory
+                      ? ": is a directory; name a file in it"
+                      : ": is a loop of symbolic links; name another file");
   }
-  for (auto& [name, bytes] : simulation_files(lines, options)) {
-    PlannedOutput output{"--simulate", {}, std::move(bytes)};
-    const std::string path = (std::filesystem::path(options.simulate_dir) / name).string();
-    if (resolve_output(path, &output.where) != OutputCheck::kOk) {
-      *error = plan_error(-1, "--simulate",
-                          "--simulate " + path +
-                              ": is a directory or a loop of links; remove "
-                              "it or name another folder");
-      return false;
+  for (size_t i = 0; i <= options.components.size(); ++i) {
+    const bool instrument = i == options.components.size();
+    const std::string& input = instrument ? options.instrument_path : options.components[i].path;
+    if (!input.empty() && input != "-" && same_file(path, input)) {
+      return refuse(" names the input file " + input +
+                        ", which it would overwrite; choose "
+                        "another name",
+                    instrument ? -1 : static_cast<int>(i));
     }
-    outputs->push_back(std::move(output));
+  }
+  for (const PlannedOutput& other : earlier) {
+    if (same_file(path, other.where.path)) {
+      return refuse(
+          " and " + std::string(other.option) + " " + other.where.path +
+          " name the same file; give each output its own" +
+          (path == "-" ? " (the report goes to standard output unless -o names a file)" : ""));
+    }
+  }
+  if (std::string(option) == "--svg" && output->where.kind == OutputKind::kReplace &&
+      lower_extension(path) != ".svg") {
+    return refuse(
+        ": a plot is an SVG file; name it with .svg, so that what opens it knows "
+        "what it holds");
+  }
+  const std::string folder = output_folder_problem(output->where);
+  if (!folder.empty()) {
+    *error = plan_error(-1, option, std::string(option) + " " + path + ": " + folder);
+    return false;
   }
   return true;
 }
 
-// Every output of the run, checked before anything is read or written: none may be a
-// directory, name an input, or name the same file as another output.
+// Every output of the run, checked before anything is read or written.
 bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outputs,
                   PlanError* error) {
   const std::pair<const char*, const std::string*> named[] = {
@@ -87,60 +113,31 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
       {"--curves", &options.curves_path}, {"--pr", &options.pr_path},
   };
   for (const auto& [option, path] : named) {
-    if (path->empty()) {
-      continue;
-    }
     PlannedOutput output{option, {}, {}};
-    const OutputCheck check = resolve_output(*path, &output.where);
-    if (check != OutputCheck::kOk) {
-      *error = plan_error(-1, option,
-                          std::string(option) + " " + *path +
-                              (check == OutputCheck::kDirectory
-                                   ? ": is a directory; name a file in it"
-                                   : ": is a loop of symbolic links; name another file"));
-      error->usage = true;
-      return false;
-    }
-    for (size_t i = 0; i <= options.components.size(); ++i) {
-      const bool instrument = i == options.components.size();
-      const std::string& input = instrument ? options.instrument_path : options.components[i].path;
-      if (!input.empty() && input != "-" && same_file(*path, input)) {
-        *error = plan_error(instrument ? -1 : static_cast<int>(i), option,
-                            std::string(option) + " " + *path + " names the input file " + input +
-                                ", which it would overwrite; choose another name");
-        error->usage = true;
+    if (!path->empty()) {
+      if (!check_output(option, *path, options, *outputs, &output, error)) {
         return false;
       }
+      outputs->push_back(output);
     }
-    for (const PlannedOutput& earlier : *outputs) {
-      if (same_file(*path, earlier.where.path)) {
-        *error =
-            plan_error(-1, option,
-                       std::string(option) + " " + *path + " and " + earlier.option + " " +
-                           earlier.where.path + " name the same file; give each output its own" +
-                           (*path == "-" ? " (the report goes to standard output unless -o "
-                                           "names a file)"
-                                         : ""));
-        error->usage = true;
-        return false;
-      }
-    }
-    const std::string extension = lower_extension(*path);
-    if (std::string(option) == "--svg" && output.where.kind == OutputKind::kReplace &&
-        extension != ".svg") {
-      *error = plan_error(-1, option,
-                          "--svg " + *path +
-                              ": a plot is an SVG file; name it with .svg, so that what opens "
-                              "it knows what it holds");
-      error->usage = true;
+  }
+  return true;
+}
+
+// The files of the --simulate folder, each an output of its own, checked as every other
+// output is: none may replace an input or another output.
+bool plan_simulation_outputs(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                             std::vector<PlannedOutput>* outputs, PlanError* error) {
+  if (options.simulate_dir.empty()) {
+    return true;
+  }
+  for (auto& [name, bytes] : simulation_files(lines, options)) {
+    PlannedOutput output{"--simulate", {}, std::move(bytes)};
+    const std::string path = (std::filesystem::path(options.simulate_dir) / name).string();
+    if (!check_output("--simulate", path, options, *outputs, &output, error)) {
       return false;
     }
-    const std::string folder = output_folder_problem(output.where);
-    if (!folder.empty()) {
-      *error = plan_error(-1, option, std::string(option) + " " + *path + ": " + folder);
-      return false;
-    }
-    outputs->push_back(output);
+    outputs->push_back(std::move(output));
   }
   return true;
 }

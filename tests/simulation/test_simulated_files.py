@@ -4,6 +4,7 @@ arrangements of a complex told apart by --compare where the moved domain is seen
 not at its match point."""
 import os
 import re
+import shutil
 import subprocess
 import xml.etree.ElementTree as ET
 
@@ -151,3 +152,19 @@ def test_example_instruments_are_usable(name):
     for section in sections:
         assert re.search(r"^  %s: wavelength .* q 0\.0\d+ to 0\.\d+ 1/A$" % re.escape(section),
                          report, re.M), section
+
+
+def test_simulated_files_replace_no_input_and_no_other_output(tmp_path):
+    """A simulated file named like an input, or like another output, stops the run before
+    anything is written."""
+    source = os.path.join(SOURCE, "examples", "lysozyme_3.DAT")
+    sequence = tmp_path / "lysozyme_0.0_default.dat"
+    shutil.copy(source, sequence)
+    for extra, input_, message in [
+            ([], str(sequence), "names the input file"),
+            (["-o", str(tmp_path / "simulated.xml")], source, "name the same file")]:
+        run = series("--conc", "5", "--d2o", "0", "--simulate", str(tmp_path), *extra, "-l",
+                     "lysozyme", input_, check=False)
+        assert run.returncode == 2 and message in run.stderr, run.stderr
+        assert sorted(os.listdir(tmp_path)) == ["lysozyme_0.0_default.dat"]
+        assert open(sequence).read() == open(source).read()
