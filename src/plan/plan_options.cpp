@@ -66,8 +66,12 @@ std::vector<double> series_percentages(const SeriesOptions& options) {
                              : options.d2o;
 }
 
+double typical_flux(double spread) {
+  return DEFAULT_FLUX * spread / DEFAULT_SPREAD;
+}
+
 double flux_of(const SeriesOptions& options) {
-  return options.flux > 0.0 ? options.flux : DEFAULT_FLUX * options.spread / DEFAULT_SPREAD;
+  return options.flux > 0.0 ? options.flux : typical_flux(options.spread);
 }
 
 bool wants_simulation(const SeriesOptions& options) {

@@ -163,7 +163,10 @@ constexpr double MIN_DENSITY = 0.5;
 constexpr double MAX_DENSITY = 3.0;
 constexpr double DEFAULT_SPREAD = 0.115;
 
-// The flux at the sample: --flux, or DEFAULT_FLUX times spread / DEFAULT_SPREAD.
+// The typical flux at a wavelength spread: DEFAULT_FLUX times spread / DEFAULT_SPREAD.
+double typical_flux(double spread);
+
+// The flux at the sample: --flux, or the typical flux at --spread.
 double flux_of(const SeriesOptions& options);
 
 // The most q points a curve takes, and the most threads.

@@ -127,7 +127,7 @@ std::vector<size_t> needed_configurations(const std::vector<Configuration>& conf
 Instrument configuration_instrument(const Configuration& c, const SeriesOptions& options) {
   const double flux = c.flux > 0.0         ? c.flux
                       : options.flux > 0.0 ? options.flux
-                                           : DEFAULT_FLUX * c.spread / DEFAULT_SPREAD;
+                                           : typical_flux(c.spread);
   return {flux, c.sample_aperture, c.wavelength, options.efficiency};
 }
 

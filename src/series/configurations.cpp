@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "series/option_checks.h"
+#include "series/option_table.h"
 #include "text/decimal.h"
 
 namespace {
@@ -13,23 +14,25 @@ namespace {
 struct ConfigurationKey {
   const char* key;
   double Configuration::*field;
-  double low, high;
-  const char* expected;
+  const Range* range;
 };
 
+const Range SOURCE_APERTURE{1, 100, false, false, "a source aperture diameter from 1 to 100 mm"};
+const Range LENGTH{0.5, 40, false, false, "a collimation length from 0.5 to 40 m"};
+const Range DISTANCE{0.5, 40, false, false, "a sample-to-detector distance from 0.5 to 40 m"};
+const Range DETECTOR{50, 2000, false, false, "a detector side from 50 to 2000 mm"};
+const Range PIXEL{0.5, 50, false, false, "a pixel size from 0.5 to 50 mm"};
+
 const ConfigurationKey CONFIGURATION_KEYS[] = {
-    {"wavelength", &Configuration::wavelength, 2, 12, "a wavelength from 2 to 12 A"},
-    {"spread", &Configuration::spread, 0.01, 0.5, "a wavelength spread from 0.01 to 0.5 (FWHM)"},
-    {"flux", &Configuration::flux, 1e2, 1e10, "a flux from 1e2 to 1e10 neutrons per cm^2 per s"},
-    {"source-aperture", &Configuration::source_aperture, 1, 100,
-     "a source aperture diameter from 1 to 100 mm"},
-    {"aperture", &Configuration::sample_aperture, 0.5, 50,
-     "a sample aperture diameter from 0.5 to 50 mm"},
-    {"collimation", &Configuration::collimation, 0.5, 40, "a collimation length from 0.5 to 40 m"},
-    {"distance", &Configuration::distance, 0.5, 40,
-     "a sample-to-detector distance from 0.5 to 40 m"},
-    {"detector", &Configuration::detector, 50, 2000, "a detector side from 50 to 2000 mm"},
-    {"pixel", &Configuration::pixel, 0.5, 50, "a pixel size from 0.5 to 50 mm"},
+    {"wavelength", &Configuration::wavelength, &WAVELENGTH},
+    {"spread", &Configuration::spread, &SPREAD},
+    {"flux", &Configuration::flux, &FLUX},
+    {"source-aperture", &Configuration::source_aperture, &SOURCE_APERTURE},
+    {"aperture", &Configuration::sample_aperture, &APERTURE},
+    {"collimation", &Configuration::collimation, &LENGTH},
+    {"distance", &Configuration::distance, &DISTANCE},
+    {"detector", &Configuration::detector, &DETECTOR},
+    {"pixel", &Configuration::pixel, &PIXEL},
 };
 
 // Counts with what a long pinhole camera typically has: 8 m before and after the
@@ -76,8 +79,8 @@ std::string set_configuration(const std::string& key, const std::string& value, 
   for (const ConfigurationKey& row : CONFIGURATION_KEYS) {
     if (key == row.key) {
       double x = 0.0;
-      if (!parse_decimal(value, &x) || x < row.low || x > row.high) {
-        return row.expected;
+      if (!parse_decimal(value, &x) || !row.range->contains(x)) {
+        return row.range->expected;
       }
       c->*row.field = x;
       return "";

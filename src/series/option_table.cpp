@@ -9,23 +9,21 @@
 #include "scattering/water.h"
 #include "text/decimal.h"
 
+// The ranges the command line and an instrument file's sections share.
+const Range FLUX{1e2, 1e10, false, false, "a flux from 1e2 to 1e10 neutrons per cm^2 per s"};
+const Range APERTURE{0.5, 50, false, false, "a diameter from 0.5 to 50 mm"};
+const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
+const Range SPREAD{0.01, 0.5, false, false, "a wavelength spread from 0.01 to 0.5 (FWHM)"};
+
+bool Range::contains(double v) const {
+  return (above_low ? v > low : v >= low) && v <= high && (!whole || v == std::floor(v));
+}
+
 namespace {
 
 bool parse_number(const std::string& text, double* value) {
   return parse_decimal(text, value);
 }
-
-// The values an option takes, and how a message names them.
-struct Range {
-  double low, high;
-  bool above_low;  // low itself is refused
-  bool whole;
-  const char* expected;
-
-  bool contains(double v) const {
-    return (above_low ? v > low : v >= low) && v <= high && (!whole || v == std::floor(v));
-  }
-};
 
 const Range PERCENT{0, 100, false, false, "a percentage from 0 to 100"};
 const Range D2O_PERCENT{0, 100, false, false, "a D2O percentage from 0 to 100"};
@@ -45,10 +43,6 @@ const Range PURITY{0, 100, true, false, "a percentage above 0 and up to 100"};
 const Range Q_MAX{0.01, 3, false, false, "a q from 0.01 to 3 1/A"};
 const Range Q_POINTS{2, MAX_Q_POINTS, false, true, "a whole number of points from 2 to 10001"};
 const Range THREADS{1, MAX_THREADS, false, true, "a whole number of threads from 1 to 64"};
-const Range FLUX{1e2, 1e10, false, false, "a flux from 1e2 to 1e10 neutrons per cm^2 per s"};
-const Range APERTURE{0.5, 50, false, false, "a diameter from 0.5 to 50 mm"};
-const Range WAVELENGTH{2, 12, false, false, "a wavelength from 2 to 12 A"};
-const Range SPREAD{0.01, 0.5, false, false, "a wavelength spread from 0.01 to 0.5 (FWHM)"};
 const Range EFFICIENCY{0.05, 1, false, false, "an efficiency from 0.05 to 1"};
 const Range CELL{0.1, 20, false, false, "path lengths from 0.1 to 20 mm, each once, such as 1,2"};
 const Range D2O_LIST{0, 100, false, false,

@@ -9,6 +9,19 @@
 
 #include "plan/plan_options.h"
 
+// The values an option takes, and how a message names them.
+struct Range {
+  double low, high;
+  bool above_low;  // low itself is refused
+  bool whole;
+  const char* expected;
+
+  bool contains(double v) const;
+};
+
+// The ranges an instrument file's sections take as the command line does.
+extern const Range FLUX, APERTURE, WAVELENGTH, SPREAD;
+
 // Sets the option's field from `value` ("" for a flag). Returns "" when it fits, else
 // what the value must be.
 using Setter =
