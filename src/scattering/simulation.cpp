@@ -93,8 +93,10 @@ std::vector<SimulatedPoint> simulate_measurement(const Counting& counting,
           poisson(per_sample * (smeared[k] + counting.sample.background), random);
       const double n_buffer = poisson(per_buffer * counting.buffer.background, random);
       p.intensity = n_sample / per_sample - n_buffer / per_buffer - flat;
-      p.error =
-          std::sqrt(n_sample / (per_sample * per_sample) + n_buffer / (per_buffer * per_buffer));
+      // A bin that counted nothing still has the error of one count, as reductions give
+      // it: an error of 0 would take an infinite weight in a fit.
+      p.error = std::sqrt(std::fmax(n_sample, 1.0) / (per_sample * per_sample) +
+                          std::fmax(n_buffer, 1.0) / (per_buffer * per_buffer));
     }
     points.push_back(p);
   }

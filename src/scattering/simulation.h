@@ -39,7 +39,7 @@ struct Counting {
 // their backgrounds, taken as known, removed. `smeared` is I(q) at the rings' q, smeared
 // by their resolution. With `random` null the expected values and their standard
 // deviations; otherwise Poisson counts, and errors from the counts as a reduction would
-// give them.
+// give them (a count of 0 taken as 1 for its error).
 std::vector<SimulatedPoint> simulate_measurement(const Counting& counting,
                                                  const ConfigurationBins& bins,
                                                  const std::vector<double>& smeared,

@@ -109,4 +109,12 @@ TEST(Simulation, ExpectedValuesAreTheCurve) {
     EXPECT_NEAR(0.5, long_run[k].error / short_run[k].error, 1e-12);
     EXPECT_EQ(bins.sigma[k], long_run[k].resolution);
   }
+  // Counted far too briefly, most rings count nothing; each keeps the error of one count
+  // of the sample and one of the buffer, never 0.
+  counting.time = 1e-6;
+  std::mt19937_64 random(3);
+  for (const SimulatedPoint& p : simulate_measurement(counting, bins, curve, &random)) {
+    EXPECT_GT(p.error, 0.0);
+    EXPECT_TRUE(std::isfinite(p.error));
+  }
 }
