@@ -37,7 +37,8 @@ struct ConfigurationBins {
 ConfigurationBins configuration_bins(const Configuration& c);
 
 // The standard deviation of q at `q`: the geometric terms of D. F. R. Mildner and
-// J. M. Carpenter, J. Appl. Cryst. 17, 249 (1984), each the variance of a uniformly lit
+// J. M. Carpenter, J. Appl. Cryst. 17, 249-256 (1984), in the small-angle form (the full
+// geometry's cos(2 theta) and cos(theta) taken as 1), each the variance of a uniformly lit
 // disc (radius^2 / 4) or pixel (width^2 / 12) seen from the sample, and the wavelength's
 // of a triangular distribution (FWHM^2 / 6):
 //   sigma^2 = k^2 [R1^2 / (4 L1^2) + R2^2 (1/L1 + 1/L2)^2 / 4 + p^2 / (12 L2^2)]
