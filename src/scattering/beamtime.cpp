@@ -99,15 +99,19 @@ SolutionFigures sample_figures(const SolutionFigures& buffer, const HydrogenFigu
               hydrogens.d * atoms.d_background};
 }
 
+double ring_rate(const Instrument& instrument, double path, double q, double width) {
+  const double area = PI * 0.25 * instrument.aperture * instrument.aperture / 100.0;  // cm^2
+  const double lambda2 = instrument.wavelength * instrument.wavelength;
+  const double beam = instrument.flux * area * instrument.efficiency * path;
+  return beam * (lambda2 * q * width / (2.0 * PI));
+}
+
 CountingTime counting_time(const Instrument& instrument, double path, const SolutionFigures& sample,
                            const SolutionFigures& buffer, const CountedRange& range,
                            double target) {
   CountingTime result{false, 0.0, 0.0};
-  const double area = PI * 0.25 * instrument.aperture * instrument.aperture / 100.0;  // cm^2
-  const double beam = instrument.flux * area * instrument.efficiency * path;
   const double t_sample = std::exp(-sample.attenuation * path);
   const double t_buffer = std::exp(-buffer.attenuation * path);
-  const double lambda2 = instrument.wavelength * instrument.wavelength;
   double buffer_rate = 0.0;
   // The sums of the weighted least squares of ln I against u = q^2, for one second.
   double sw = 0.0, swu = 0.0, swuu = 0.0;
@@ -115,8 +119,7 @@ CountingTime counting_time(const Instrument& instrument, double path, const Solu
   for (size_t k = 0; k < range.q.size(); ++k) {
     const double q = range.q[k], intensity = range.intensity[k];
     const double width = range.widths.empty() ? range.width : range.widths[k];
-    const double solid_angle = lambda2 * q * width / (2.0 * PI);
-    const double counted = beam * solid_angle;
+    const double counted = ring_rate(instrument, path, q, width);
     result.signal_rate += counted * t_sample * intensity;
     buffer_rate += counted * t_buffer * buffer.background;
     if (!(intensity > 0.0)) {

@@ -90,6 +90,11 @@ struct CountingTime {
   double time;         // s, for the sample; the buffer takes as long again
 };
 
+// Neutrons counted per second per 1/cm/sr in the ring of centre `q` and width `width`
+// (1/angstrom) from a cell of `path` cm, before transmission: flux A efficiency path
+// dOmega, with dOmega = lambda^2 q dq / (2 pi) the whole ring's solid angle.
+double ring_rate(const Instrument& instrument, double path, double q, double width);
+
 // Counting a cell of `path` cm of the sample (transmission and background of
 // `sample`) and of its buffer for the same time t: every q bin of solid angle
 // lambda^2 q dq / (2 pi) (a whole ring of the detector) counts

@@ -4,20 +4,14 @@
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
-
 double uniform(std::mt19937_64* random) {
   return static_cast<double>((*random)() >> 11) * (1.0 / 9007199254740992.0);
 }
 
-// Counts per second per 1/cm/sr in each ring of the sample's cell, before transmission.
 std::vector<double> ring_rates(const Counting& counting, const ConfigurationBins& bins) {
-  const Instrument& in = counting.instrument;
-  const double area = PI * 0.25 * in.aperture * in.aperture / 100.0;  // cm^2
-  const double beam = in.flux * area * in.efficiency * counting.path;
   std::vector<double> rates;
   for (size_t k = 0; k < bins.q.size(); ++k) {
-    rates.push_back(beam * in.wavelength * in.wavelength * bins.q[k] * bins.width[k] / (2.0 * PI));
+    rates.push_back(ring_rate(counting.instrument, counting.path, bins.q[k], bins.width[k]));
   }
   return rates;
 }
