@@ -220,16 +220,16 @@ constexpr double LIGAND_PSV = 0.73;  // cm^3/g, a ligand's volume from its mass
 // How a ligand of the model is counted.
 enum class LigandSource { kGlycan, kGiven, kDictionary, kModelled, kModelledWithoutH };
 
-// A ligand's unit: the formula given with --ligand, else the dictionary's formula of
-// a common ligand, else its modelled atoms (hydrogens only where modelled, none labile).
-// Formulas take their volume from the mass as weighed at 0.73 cm^3/g, as modelled
-// ligands do.
 // A ligand formula's volume: its mass as weighed (labile H as H) at LIGAND_PSV.
 double formula_volume(const Unit& unit) {
   return (unit.mass - unit.exchangeable_h * element_steps().mass) * LIGAND_PSV *
          ANGSTROM3_PER_CM3_MOL;
 }
 
+// A ligand's unit: the formula given with --ligand, else the dictionary's formula of
+// a common ligand, else its modelled atoms (hydrogens only where modelled, none labile).
+// Formulas take their volume from the mass as weighed at 0.73 cm^3/g, as modelled
+// ligands do.
 LigandSource ligand_unit_of(const LigandSite& ligand, const SeriesOptions& options, Unit* unit) {
   if (ligand.glycan) {
     *unit = ligand.unit;

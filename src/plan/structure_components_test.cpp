@@ -258,6 +258,9 @@ TEST(LoadStructureComponents, LigandsGetTheirHydrogens) {
     EXPECT_NEAR(k.gol_mass, gol.mass - gol.exchangeable_h * 1.006162, 1e-6);
     EXPECT_EQ(3.0, gol.exchangeable_h);
     EXPECT_NEAR(k.xyz_mass, xyz.mass - xyz.exchangeable_h * 1.006162, 1e-6);
+    // Volumes from the masses as weighed at 0.73 cm^3/g: 1 g/mol is 1/0.602214076 A^3.
+    EXPECT_NEAR(k.gol_mass * 0.73 / 0.602214076, gol.volume, 1e-6);
+    EXPECT_NEAR(k.xyz_mass * 0.73 / 0.602214076, xyz.volume, 1e-6);
     EXPECT_EQ(k.warnings, warnings.size());
     if (k.warnings == 1 && !warnings.empty()) {
       EXPECT_EQ(

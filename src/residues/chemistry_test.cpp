@@ -88,6 +88,12 @@ TEST(ElementTable, AsPublished) {
     EXPECT_EQ(r.sigma_inc, e->incoherent) << r.symbol;
     EXPECT_EQ(r.sigma_abs, e->absorption) << r.symbol;
   }
+  // Selenomethionine and selenocysteine: Se for S, 46.895 g/mol, 5.123 fm, 18 electrons.
+  const Unit se = selenium_for_sulfur();
+  EXPECT_EQ(78.96 - 32.065, se.mass);
+  EXPECT_EQ(7.97 - 2.847, se.length);
+  EXPECT_EQ(18.0, se.electrons);
+  EXPECT_EQ(0.0, se.volume + se.exchangeable_h + se.nonexchangeable_h);
 }
 
 TEST(ParseFormula, ElementsCountsAndCharges) {
