@@ -18,6 +18,7 @@ fit for D2O), typed here again: verify checks them against the IAPWS formulation
 Only the options the golden cases use are understood.
 """
 import gzip
+import itertools
 import math
 import os
 import sys
@@ -92,17 +93,18 @@ class Unit:
         self.labile, self.nonlabile = labile, nonlabile
         self.electrons, self.volume = electrons, volume
 
+    def add(self, symbol, n=1):
+        self.mass_h += n * mass(symbol)
+        self.length_h += n * b(symbol)
+        self.electrons += n * element(symbol).number
+
 
 def formula_unit(formula, labile, volume=0.0):
     counts, charge = parse(formula)
-    u = Unit(volume=volume)
+    u = Unit(volume=volume, electrons=-charge)
     for symbol, n in counts.items():
-        u.mass_h += n * mass(symbol)
-        u.length_h += n * b(symbol)
-        u.electrons += n * element(symbol).number
-    u.electrons -= charge
-    hydrogens = counts.get("H", 0)
-    u.labile, u.nonlabile = labile, hydrogens - labile
+        u.add(symbol, n)
+    u.labile, u.nonlabile = labile, counts.get("H", 0) - labile
     return u
 
 
@@ -117,21 +119,13 @@ def amino_acid(code, volumes):
     """A residue from periodictable's composition (labile H written H[1]); cysteine
     with its thiol hydrogen, as the planner counts it before --disulfides."""
     m = fasta.AMINO_ACID_CODES[code]
-    u = Unit()
+    u = Unit(electrons=-m.charge)
     for atom, n in m.formula.atoms.items():
-        symbol = "H" if atom is pt.H[1] else atom.symbol
-        u.mass_h += n * mass(symbol)
-        u.length_h += n * b(symbol)
-        u.electrons += n * atom.number
-        if atom is pt.H[1]:
-            u.labile += n
-        elif atom is pt.H:
-            u.nonlabile += n
-    u.electrons -= m.charge
+        u.add("H" if atom is pt.H[1] else atom.symbol, n)
+        u.labile += n if atom is pt.H[1] else 0
+        u.nonlabile += n if atom is pt.H else 0
     if code == "C":
-        u.mass_h += mass("H")
-        u.length_h += b("H")
-        u.electrons += 1
+        u.add("H")
         u.labile += 1
     u.volume = float(np.float32(TABLE_VOLUMES[code])) if volumes == "table" else m.cell_volume
     return u
@@ -281,21 +275,15 @@ def shifted(c, de, dv, dd):
     for count, u, d in c.parts:
         moved = Unit(u.mass_h, u.length_h, u.labile, u.nonlabile, u.electrons, u.volume * (1 + dv))
         parts.append((count, moved, min(1.0, max(0.0, d + dd)) if d > 0 else d))
-    out = Component(c.label, parts, min(1.0, max(0.0, c.exchange + de)), c.water,
-                    c.volume * (1 + dv), c.copies, c.residues)
-    return out
+    return Component(c.label, parts, min(1.0, max(0.0, c.exchange + de)), c.water,
+                     c.volume * (1 + dv), c.copies, c.residues)
 
 
 def match_range(components, solvent, unc):
-    found = []
-    for e in (-1, 1):
-        for v in (-1, 1):
-            for d in (-1, 1):
-                moved = [(shifted(c, e * unc[0] / 100, v * unc[1] / 100, d * unc[2] / 100), n)
-                         for c, n in components]
-                m = match(moved, solvent)
-                if m is not None:
-                    found.append(m)
+    found = [match([(shifted(c, e * unc[0] / 100, v * unc[1] / 100, d * unc[2] / 100), n)
+                    for c, n in components], solvent)
+             for e, v, d in itertools.product((-1, 1), repeat=3)]
+    found = [m for m in found if m is not None]
     return (min(found), max(found)) if found else None
 
 
@@ -452,11 +440,8 @@ def centre(atoms):
 def ligand_unit(atoms):
     u = Unit()
     for _, symbol, *_ in atoms:
-        symbol = symbol.capitalize()
-        u.mass_h += mass(symbol)
-        u.length_h += b(symbol)
-        u.electrons += element(symbol).number
-        u.nonlabile += 1 if symbol == "H" else 0
+        u.add(symbol.capitalize())
+        u.nonlabile += 1 if symbol.capitalize() == "H" else 0
     u.volume = u.mass_h * 0.73 * 1e24 / N_A
     return u
 
@@ -590,76 +575,58 @@ def formula_component(spec, options):
     return c
 
 
+# Options with a value: the run's (name, conversion) and a component's.
+RUN_VALUES = {"--from": ("from", float), "--to": ("to", float), "--step": ("step", float),
+              "--conc": ("conc", float), "--temperature": ("temperature", float),
+              "--d2o-purity": ("purity", float), "--volumes": ("volumes", str),
+              "--sld-unit": ("unit", str), "--stuhrmann": ("stuhrmann", str)}
+COMPONENT_VALUES = {"-d": ("d", float), "--deuteration": ("d", float), "-n": ("copies", int),
+                    "--copies": ("copies", int), "--disulfides": ("disulfides", int),
+                    "--psv": ("psv", float), "--labile": ("labile", float),
+                    "--volume": ("volume", float), "--density": ("density", float),
+                    "--match-at": ("match_at", float), "-t": ("type", str),
+                    "--type": ("type", str), "-c": ("code", str), "--code": ("code", str),
+                    "-l": ("label", str), "--label": ("label", str),
+                    "--chains": ("chains", lambda v: v.split(","))}
+
+
 def parse_args(args, directory):
     options = {"exchange": 100.0, "from": 0.0, "to": 100.0, "step": 10.0, "conc": 0.0,
                "xray": False, "csv": False, "ligands": False, "records": False, "temperature": 20.0,
                "purity": 100.0, "buffer": [], "volumes": "table", "unit": "1e-6/A2",
                "uncertainty": [5.0, 2.0, 2.0], "stuhrmann": None, "allow_unknown": False}
     specs, spec = [], {}
-    i = 0
-    value_of = lambda: args[i + 1]
-    while i < len(args):
-        a = args[i]
-        run = {"--from": "from", "--to": "to", "--step": "step", "--conc": "conc",
-               "--temperature": "temperature", "--d2o-purity": "purity"}
-        if a in run:
-            options[run[a]] = float(value_of())
-            i += 1
-        elif a in ("-x", "--exchange"):
-            if specs:
-                spec["exchange"] = float(value_of())
-            else:
-                options["exchange"] = float(value_of())
-            i += 1
-        elif a in ("--xray", "--csv", "--ligands", "--records", "--allow-unknown"):
+    words = iter(args)
+    for a in words:
+        if a in ("--xray", "--csv", "--ligands", "--records", "--allow-unknown"):
             options[a[2:].replace("-", "_")] = True
+        elif not a.startswith("-"):
+            specs.append(dict(spec, path=os.path.join(directory, a), name=a))
+            spec = {}
+            continue
+        elif a in RUN_VALUES:
+            key, convert = RUN_VALUES[a]
+            options[key] = convert(next(words))
+        elif a in COMPONENT_VALUES:
+            key, convert = COMPONENT_VALUES[a]
+            spec[key] = convert(next(words))
+        elif a in ("-x", "--exchange"):
+            (spec if specs else options)["exchange"] = float(next(words))
         elif a == "--buffer":
-            options["buffer"].append(value_of())
-            i += 1
-        elif a == "--volumes":
-            options["volumes"] = value_of()
-            i += 1
-        elif a == "--sld-unit":
-            options["unit"] = value_of()
-            i += 1
-        elif a == "--stuhrmann":
-            options["stuhrmann"] = value_of()
-            i += 1
+            options["buffer"].append(next(words))
         elif a == "--uncertainty":
-            for item in value_of().split(","):
+            for item in next(words).split(","):
                 name, value = item.split("=")
                 options["uncertainty"][["exchange", "volume", "deuteration"].index(name)] = \
                     float(value)
-            i += 1
-        elif a in ("-d", "--deuteration", "-n", "--copies", "--disulfides", "--psv", "--labile",
-                   "--volume", "--density", "--match-at"):
-            key = {"-d": "d", "--deuteration": "d", "-n": "copies", "--copies": "copies",
-                   "--disulfides": "disulfides", "--psv": "psv", "--labile": "labile",
-                   "--volume": "volume", "--density": "density", "--match-at": "match_at"}[a]
-            spec[key] = float(value_of()) if key not in ("copies", "disulfides") else int(value_of())
-            i += 1
-        elif a in ("-t", "--type", "-c", "--code", "-l", "--label", "--chains"):
-            key = {"-t": "type", "--type": "type", "-c": "code", "--code": "code", "-l": "label",
-                   "--label": "label", "--chains": "chains"}[a]
-            spec[key] = value_of().split(",") if key == "chains" else value_of()
-            i += 1
         elif a == "--deuterate":
-            kinds, percent = value_of().split("=")
+            kinds, percent = next(words).split("=")
             spec.setdefault("deuterate", []).append((kinds.split(","), float(percent)))
-            i += 1
         elif a == "--formula":
-            spec["formula"] = value_of()
-            specs.append(spec)
+            specs.append(dict(spec, formula=next(words)))
             spec = {}
-            i += 1
-        elif a.startswith("-"):
-            raise SystemExit("oracle: option %s is not understood here" % a)
         else:
-            spec["path"] = os.path.join(directory, a)
-            spec["name"] = a
-            specs.append(spec)
-            spec = {}
-        i += 1
+            raise SystemExit("oracle: option %s is not understood here" % a)
     return options, specs
 
 
