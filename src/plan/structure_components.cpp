@@ -222,8 +222,7 @@ enum class LigandSource { kGlycan, kGiven, kDictionary, kModelled, kModelledWith
 
 // A ligand formula's volume: its mass as weighed (labile H as H) at LIGAND_PSV.
 double formula_volume(const Unit& unit) {
-  return (unit.mass - unit.exchangeable_h * element_steps().mass) * LIGAND_PSV *
-         ANGSTROM3_PER_CM3_MOL;
+  return unit_weighed_mass(unit) * LIGAND_PSV * ANGSTROM3_PER_CM3_MOL;
 }
 
 // A ligand's unit: the formula given with --ligand, else the dictionary's formula of

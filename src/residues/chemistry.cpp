@@ -288,6 +288,10 @@ HydrogenSteps element_steps() {
   return {d.length - h.length, d.mass - h.mass};
 }
 
+double unit_weighed_mass(const Unit& unit) {
+  return unit.mass - unit.exchangeable_h * element_steps().mass;
+}
+
 Unit selenium_for_sulfur() {
   const Element& se = *find_element("Se");
   const Element& s = *find_element("S");

@@ -52,6 +52,9 @@ struct HydrogenSteps {
 // The steps of the element table (D - H): 10.4149 fm, 1.006162 g/mol.
 HydrogenSteps element_steps();
 
+// The mass of a unit as weighed: its labile hydrogens as H.
+double unit_weighed_mass(const Unit& unit);
+
 // A non-hydrogen atom of a model where it sits, in angstrom, by its element symbol.
 struct AtomPoint {
   char element[3];

@@ -18,11 +18,6 @@ double molecules(double density, double mass) {
   return density * AVOGADRO / mass * 1e-24;
 }
 
-// The mass of a unit as weighed: its labile hydrogens as H.
-double weighed_mass(const Unit& unit) {
-  return unit.mass - unit.exchangeable_h * element_steps().mass;
-}
-
 // A number with a unit after it: 150mM, 1.5M, 10%v/v.
 bool split_number(const std::string& text, double* value, std::string* unit) {
   const size_t length = decimal_length(text.c_str());
@@ -47,9 +42,9 @@ bool read_concentration(const std::string& text, double liquid_density, BufferSo
   } else if (unit == "mM") {
     s->molar = value / 1000.0;
   } else if (unit == "%w/v") {
-    s->molar = value * 10.0 / weighed_mass(s->unit);  // grams per 100 mL to mol/L
+    s->molar = value * 10.0 / unit_weighed_mass(s->unit);  // grams per 100 mL to mol/L
   } else if (unit == "%v/v" && liquid_density > 0.0) {
-    s->molar = value * liquid_density * 10.0 / weighed_mass(s->unit);
+    s->molar = value * liquid_density * 10.0 / unit_weighed_mass(s->unit);
   } else if (unit == "%v/v") {
     *error =
         "%v/v needs the density of the pure liquid, which the planner has for glycerol "

@@ -330,8 +330,7 @@ Problem check_component(const ComponentSpec& c) {
 // A formula's --volume implies a density; one outside what molecules have was given in
 // another unit (nm^3, cm^3/mol) or belongs to another molecule.
 Problem check_implied_density(const ComponentSpec& c) {
-  const double weighed = c.formula_unit.mass - c.formula_unit.exchangeable_h * element_steps().mass;
-  const double density = weighed / AVOGADRO / (c.volume * 1e-24);
+  const double density = unit_weighed_mass(c.formula_unit) / AVOGADRO / (c.volume * 1e-24);
   if (density >= MIN_DENSITY && density <= MAX_DENSITY) {
     return {};
   }
