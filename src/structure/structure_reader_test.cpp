@@ -140,11 +140,13 @@ TEST(ReadStructure, CutFilesNeverPassSilently) {
     EXPECT_NE(std::string::npos, error.find("holds a zero byte")) << error;
   }
   EXPECT_LE(12, cuts);
-  // Cuts that only the file's structure shows: a MODEL left open; a gemmi-written
-  // mmCIF (no closing "#") cut inside its last row, with and without a line end after
-  // (the parser names the line of the loop, 79).
+  // Cuts that only the file's structure shows: a MODEL left open (but not one closed); a
+  // gemmi-written mmCIF (no closing "#") cut inside its last row, with and without a line
+  // end after (the parser names the line of the loop, 79).
   const std::string gemmi = fixtures.at("gemmi.cif");
   const std::string last_row = gemmi.substr(0, gemmi.size() - 4);  // "... 301 C 1\n" less " 1\n"
+  const std::string pdb = fixtures.at("model.pdb");
+  const std::string opened = "MODEL        1\n" + pdb.substr(0, pdb.rfind("\nEND") + 1);
   struct Case {
     const char* name;
     std::string text;
@@ -152,8 +154,9 @@ TEST(ReadStructure, CutFilesNeverPassSilently) {
     bool read;
   };
   const Case cases[] = {
-      {"m.pdb", "MODEL        1\n" + fixtures.at("model.pdb"),
+      {"m.pdb", opened + "END\n",
        "m.pdb: a MODEL has no ENDMDL after it; the file may be cut short", true},
+      {"m.pdb", opened + "ENDMDL\nEND\n", "", true},
       {"g.cif", last_row,
        "g.cif: its last line has no line end: the file looks cut short; copy it again", false},
       {"g.cif", last_row + "\n",
