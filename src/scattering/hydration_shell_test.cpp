@@ -1,6 +1,7 @@
 #include "scattering/hydration_shell.h"
 
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,4 +21,31 @@ TEST(HydrationShell, AroundOneUnitByHand) {
   }
   EXPECT_DOUBLE_EQ(24 * 27.0, volume);
   EXPECT_NEAR(0.0, std::hypot(x, y, z), 1e-9);
+}
+
+// Water does not reach a cavity, so a cavity holds no layer: 26 units of radius 3 A on
+// the outside of a 3 x 3 x 3 lattice of 6 A (envelopes of 4.4 A, which overlap across
+// every face diagonal, 8.5 A) have the layer of the same 27 units with the centre
+// filled.
+TEST(HydrationShell, CavitiesHoldNoLayer) {
+  std::vector<Sphere> hollow, solid;
+  for (int i = -1; i <= 1; ++i) {
+    for (int j = -1; j <= 1; ++j) {
+      for (int k = -1; k <= 1; ++k) {
+        solid.push_back({6.0 * i, 6.0 * j, 6.0 * k, 3.0});
+        if (i != 0 || j != 0 || k != 0) {
+          hollow.push_back(solid.back());
+        }
+      }
+    }
+  }
+  const auto volume = [](const std::vector<Sphere>& units) {
+    double sum = 0.0;
+    for (const ShellPiece& piece : hydration_shell(units)) {
+      sum += piece.volume;
+    }
+    return sum;
+  };
+  EXPECT_GT(volume(solid), 0.0);
+  EXPECT_EQ(volume(solid), volume(hollow));
 }
