@@ -93,6 +93,24 @@ def test_files_read_back_as_written(tmp_path, match_a):
     assert len(dats) == sum(len(e.findall("c:SASdata", NS)) for e in entries)
 
 
+SECONDS = {"s": 1, "min": 60, "h": 3600, "d": 86400}
+
+
+def test_total_time_is_sample_and_buffer(tmp_path):
+    """The plan's total is twice (sample, then buffer) the sum of every configuration's time
+    at every contrast, to the printed digits."""
+    report = series("--d2o", "0,30,100", "--simulate", str(tmp_path), *CONFIGS,
+                    *complex_args()).stdout
+    seconds = lambda text: sum(float(v) * SECONDS[u] for v, u in
+                               re.findall(r"([0-9.]+) (s|min|h|d)\b", text))
+    blocks = re.findall(r"total ([0-9.]+ \w+) \(sample and buffer\)\n((?: +[0-9.]+ % D2O:.*\n)+)",
+                        report)
+    assert len(blocks) == 2  # D and the complex; A, near its match point at 30 %, is not feasible
+    for total, points in blocks:
+        counted = sum(seconds(line.split(":", 1)[1]) for line in points.splitlines())
+        assert seconds(total) == pytest.approx(2 * counted, rel=0.01), (total, points)
+
+
 def test_noise_is_poisson_and_reproducible(tmp_path):
     args = ["--d2o", "0", *CONFIGS, *complex_args()]
     for name, extra in [("clean", []), ("a", ["--noise", "--seed", "3"]),
