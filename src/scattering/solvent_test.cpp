@@ -107,6 +107,7 @@ TEST(ParseBufferSolute, Refusals) {
        "glycerol, sucrose, glucose, urea, ammonium-sulfate, ethanol); give others as "
        "FORMULA=CONC:VOLUME_A3:LABILE"},
       {"NaCl=150", "'150' is not a concentration such as 150mM, 1M, 5%w/v or 10%v/v"},
+      {"NaCl=-5mM", "'-5mM' is not a concentration such as 150mM, 1M, 5%w/v or 10%v/v"},
       {"sucrose=5%v/v",
        "%v/v needs the density of the pure liquid, which the planner has for glycerol and "
        "ethanol only; give M, mM or %w/v"},
@@ -126,6 +127,9 @@ TEST(ParseBufferSolute, Refusals) {
   EXPECT_EQ(0.02, hepes.molar);
   EXPECT_EQ(250.0, hepes.volume);
   EXPECT_EQ(2.0, hepes.unit.exchangeable_h);
+  BufferSolute dilute;  // below 0.1 of its unit
+  ASSERT_TRUE(parse_buffer_solute("NaCl=0.05M", &dilute, &error)) << error;
+  EXPECT_EQ(0.05, dilute.molar);
 }
 
 // The box of uncertainties by hand for GLY (C2H3NO, one labile H, 66.4 A^3) at 20 C:
