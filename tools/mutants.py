@@ -12,7 +12,8 @@ each of those is a test to write or an equivalent change to pass over.
 
 It edits the files under src/ in place and puts each back before the next, so run it in a
 checkout of its own (git worktree add ../mutants), configured with `cmake --preset test`;
-it refuses to start where src/ has changes. A fault takes a rebuild and a run of the
+it refuses to start where src/ has changes. With the same seed and log, a run
+goes on where a stopped one stopped. A fault takes a rebuild and a run of the
 suite, about twenty seconds on two cores.
 """
 import argparse
@@ -52,21 +53,28 @@ def run(args):
     sites = [(f, n, changed) for f in sources for n, line in enumerate(open(f))
              for changed in faults_of(line)]
     random.Random(args.seed).shuffle(sites)
+    # A run stopped part way goes on where it stopped: faults already in the log count.
+    logged = set()
+    if os.path.exists(args.log):
+        logged = {(f["file"], f["line"], f["now"]) for f in map(json.loads, open(args.log))}
     built = 0
     with open(args.log, "a") as log:
         for path, n, changed in sites:
             if built >= args.count:
                 break
+            if (path, n + 1, changed.strip()) in logged:
+                built += 1
+                continue
             lines = open(path).readlines()
             original, lines[n] = lines[n], changed
             open(path, "w").writelines(lines)
             try:
                 build = subprocess.run(["cmake", "--build", "--preset", "test"],
-                                       capture_output=True, text=True)
+                                       capture_output=True, text=True, errors="replace")
                 if build.returncode != 0:
                     continue
                 tests = subprocess.run(["ctest", "--preset", "test", "-j2", "--timeout", "120"],
-                                       capture_output=True, text=True)
+                                       capture_output=True, text=True, errors="replace")
                 built += 1
                 failed = re.findall(r"^\s+\d+ - (\S+) \(", tests.stdout, re.M)
                 log.write(json.dumps({"file": path, "line": n + 1, "was": original.strip(),
