@@ -65,6 +65,7 @@ TEST(ChainUnit, ComposedUnitsAgreeWithTheConsoleTable) {
     EXPECT_NEAR(stored.length, composed.length, 1e-3) << name;
     EXPECT_EQ(stored.exchangeable_h, composed.exchangeable_h) << name;
     EXPECT_EQ(stored.nonexchangeable_h, composed.nonexchangeable_h) << name;
+    EXPECT_EQ(stored.electrons, composed.electrons) << name;
     EXPECT_EQ(stored.volume, composed.volume) << name;
     EXPECT_EQ(perkins_residue(name)->volume,
               chain_unit(ChainKind::kProtein, row, UnitSet::kPerkins).volume)
