@@ -121,7 +121,8 @@ TEST(ParseFormula, ElementsCountsAndCharges) {
       {"Co(NH3)6+3", 0, true, 161.11632, 84, ""},
       {"Ca(OH", 0, false, 0, 0, "a '(' without its ')' or with nothing inside"},
       {"()2", 0, false, 0, 0, "a '(' without its ')' or with nothing inside"},
-      {"Ca(OH)0", 0, false, 0, 0, "the count after ')' is not a whole number from 1 to 1000000"},
+      {"Ca(OH)1000001", 0, false, 0, 0,
+       "the count after ')' is not a whole number from 1 to 1000000"},
       {"(((((((((H)))))))))", 0, false, 0, 0, "groups nest more than 8 deep"},
       {"((H1000000)1000000)2", 0, false, 0, 0, "more than 1e9 atoms of H"},
   };

@@ -87,3 +87,24 @@ TEST(ReadRecords, NamesInAnyCaseAndNumbers) {
   EXPECT_EQ(3, numbers.unknown);
   EXPECT_EQ("20", numbers.first_unknown);
 }
+
+// The IUPAC nucleotide codes: each shares one residue among the bases it stands for.
+TEST(ReadRecords, NucleotideCodesShareAResidue) {
+  const struct {
+    char letter;
+    std::string bases;
+  } codes[] = {{'R', "AG"},  {'Y', "CT"},  {'K', "GT"},  {'M', "AC"},  {'S', "CG"},  {'W', "AT"},
+               {'B', "CGT"}, {'D', "AGT"}, {'H', "ACT"}, {'V', "ACG"}, {'N', "ACGT"}};
+  for (const auto& c : codes) {
+    const Composition comp =
+        read_text(std::string(1, c.letter), DataCode::kOneLetter, ChainKind::kDna)
+            .records.at(0)
+            .composition;
+    std::vector<double> rows(RESIDUE_ROWS, 0.0);
+    for (char base : c.bases) {
+      rows[std::string("ACGT").find(base)] = 1.0 / static_cast<double>(c.bases.size());
+    }
+    EXPECT_EQ(rows, std::vector<double>(comp.rows, comp.rows + RESIDUE_ROWS)) << c.letter;
+    EXPECT_EQ(1, comp.residues) << c.letter;
+  }
+}

@@ -1,0 +1,69 @@
+#include "report/plots.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A line with points at `percents` % D2O.
+SeriesLine line_at(std::vector<double> percents, const char* label = "", bool complex = false) {
+  SeriesLine line;
+  line.label = label;
+  line.is_complex = complex;
+  for (double percent : percents) {
+    line.points.push_back(SeriesPoint{});
+    line.points.back().d2o_fraction = percent / 100.0;
+  }
+  return line;
+}
+
+}  // namespace
+
+// A curves or P(r) plot draws five points spread over the series (k (n - 1) / 4, each
+// once), or exactly the --show-d2o ones, which must lie on the series.
+TEST(ShownPoints, SpreadOrChosen) {
+  const struct {
+    int points;
+    std::vector<double> show;
+    std::vector<size_t> shown;
+  } cases[] = {
+      {11, {}, {0, 2, 5, 7, 10}}, {3, {}, {0, 1, 2}}, {1, {}, {0}},
+      {11, {40, 100}, {4, 10}},   {11, {45, 0}, {0}}, {0, {}, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<double> percents;
+    for (int i = 0; i < c.points; ++i) {
+      percents.push_back(10.0 * i);
+    }
+    SeriesOptions options;
+    options.show_d2o = c.show;
+    EXPECT_EQ(c.shown, shown_points(line_at(percents), options)) << c.points;
+  }
+}
+
+// Without --show-component the complex is drawn, else the first line with curves.
+TEST(ShownLine, ComplexFirstLineOrNamed) {
+  const std::vector<SeriesLine> lines = {line_at({0}, "A"), line_at({}, "B"),
+                                         line_at({0}, "A+B", true)};
+  const auto drawn = [](const SeriesLine& line) { return !line.points.empty(); };
+  SeriesOptions options;
+  EXPECT_EQ(&lines[2], line_to_show(lines, options, drawn));
+  const std::vector<SeriesLine> parts = {lines[1], lines[0], line_at({0}, "C")};
+  EXPECT_EQ(&parts[1], line_to_show(parts, options, drawn));
+  options.show_component = "B";
+  EXPECT_EQ(nullptr, line_to_show(lines, options, drawn));  // B has no points
+  options.show_component = "A";
+  EXPECT_EQ(&lines[0], line_to_show(lines, options, drawn));
+}
+
+// 1 fm/A^3 is 1e-13 cm / 1e-24 cm^3 = 1e11 cm^-2, ten times 1e-6 A^-2 (1e10 cm^-2).
+TEST(PlotSldUnit, ScaleAndLabelAgree) {
+  SeriesOptions options;
+  EXPECT_EQ(10.0, plot_sld_scale(options));
+  EXPECT_EQ("10\xe2\x81\xbb\xe2\x81\xb6 \xc3\x85\xe2\x81\xbb\xc2\xb2", plot_sld_unit(options));
+  options.sld_unit = SldUnit::kFmPerCubicAngstrom;
+  EXPECT_EQ(1.0, plot_sld_scale(options));
+  EXPECT_EQ("fm/\xc3\x85\xc2\xb3", plot_sld_unit(options));
+}
