@@ -92,3 +92,25 @@ TEST(AddCurves, RealModels) {
     EXPECT_EQ(3, models) << "CI installs pdb2pqr-doc and pymol-data";
   }
 }
+
+// The q grid runs from 0 (or, with --q-log, q_max / 500) to q_max itself, evenly in q
+// or in log q: 0.5 / sqrt(500) = 0.0223607 halfway.
+TEST(QGrid, EndsAtQMax) {
+  const struct {
+    bool log;
+    int points;
+    std::vector<double> q;
+  } cases[] = {{false, 5, {0.0, 0.125, 0.25, 0.375, 0.5}},
+               {true, 3, {0.001, 0.5 / std::sqrt(500.0), 0.5}}};
+  for (const auto& c : cases) {
+    SeriesOptions options;
+    options.q_max = 0.5;
+    options.q_log = c.log;
+    options.q_points = c.points;
+    const std::vector<double> q = q_grid(options);
+    ASSERT_EQ(c.q.size(), q.size());
+    for (size_t k = 0; k < q.size(); ++k) {
+      EXPECT_NEAR(c.q[k], q[k], 1e-15) << k;
+    }
+  }
+}
