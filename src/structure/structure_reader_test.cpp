@@ -162,6 +162,15 @@ TEST(ReadStructure, CutFilesNeverPassSilently) {
       {"g.cif", last_row + "\n",
        "g.cif: cannot be read as a structure (g.cif:79:1: Wrong number of values in the loop)",
        false},
+      // A chain named in the sequence records that the model leaves out; a coordinate
+      // far past any molecule.
+      {"s.pdb", "SEQRES   1 Z    2  GLY ALA\n" + pdb,
+       "s.pdb: the sequence records name chains Z, of which the model holds no residue", true},
+      {"far.pdb",
+       "ATOM      1  CA  GLY A   1    9999999.   0.000   0.000  1.00 20.00           C\n",
+       "far.pdb: holds coordinates that are not numbers or lie beyond a million angstrom; is it "
+       "a structure file?",
+       false},
   };
   StructureModel model;
   std::string error;
