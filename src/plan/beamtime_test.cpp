@@ -1,5 +1,6 @@
 #include "plan/beamtime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -8,10 +9,13 @@
 
 namespace {
 
-// Lysozyme from its residue file at `conc` mg/mL, timed at `from` and `to` % D2O.
+// Lysozyme from its residue file (one component unless `options` has more) at `conc`
+// mg/mL, timed at `from` and `to` % D2O.
 std::vector<SeriesLine> timed(SeriesOptions options, double conc, double from, double to) {
-  options.components.resize(1);
-  options.components[0].path = QUORVANE_EXAMPLES_DIR "/lysozyme_3.DAT";
+  options.components.resize(std::max<size_t>(1, options.components.size()));
+  for (ComponentSpec& spec : options.components) {
+    spec.path = QUORVANE_EXAMPLES_DIR "/lysozyme_3.DAT";
+  }
   options.conc = conc;
   options.from = from;
   options.to = to;
@@ -21,8 +25,11 @@ std::vector<SeriesLine> timed(SeriesOptions options, double conc, double from, d
   std::vector<Component> components;
   std::vector<std::string> warnings;
   PlanError error;
-  EXPECT_TRUE(load_components({&options, &solvent, nullptr}, 0, &components, &warnings, &error))
-      << error.message;
+  for (size_t i = 0; i < options.components.size(); ++i) {
+    EXPECT_TRUE(load_components({&options, &solvent, nullptr}, static_cast<int>(i), &components,
+                                &warnings, &error))
+        << error.message;
+  }
   std::vector<SeriesLine> lines = compute_series(components, options, solvent);
   add_beamtime(components, options, solvent, &lines);
   return lines;
@@ -91,4 +98,18 @@ TEST(AddBeamtime, NoSignalAtTheMatchPointAndTheCellFitsTheSolvent) {
   EXPECT_EQ(5.0, ends.beamtime.points.back().path);
   EXPECT_EQ(SignalSource::kEstimate, ends.beamtime.source);
   EXPECT_NEAR(1.3 / compact_protein_rg(129.0), ends.beamtime.q_max, 1e-12);
+}
+
+// A complex of one lysozyme and two of another is timed as a compact protein of
+// 129 + 2 x 129 = 387 residues.
+TEST(AddBeamtime, ComplexCountsEveryCopy) {
+  SeriesOptions options;
+  options.components.resize(2);
+  options.components[0].label = "a";
+  options.components[1].label = "b";
+  options.components[1].copies = 2;
+  const SeriesLine complex = timed(options, 5.0, 0.0, 0.0).back();
+  ASSERT_TRUE(complex.is_complex);
+  EXPECT_EQ(387, complex.residues);
+  EXPECT_NEAR(1.3 / compact_protein_rg(387.0), complex.beamtime.q_max, 1e-12);
 }
