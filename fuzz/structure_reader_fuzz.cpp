@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
 #include "scattering/contrast_series.h"
 #include "scattering/radius_of_gyration.h"
 #include "structure/structure_reader.h"
+#include "test_util.h"
 
 namespace {
 
@@ -23,21 +22,6 @@ void check(bool condition, const char* what) {
     std::fprintf(stderr, "property violated: %s\n", what);
     std::abort();
   }
-}
-
-std::string gzipped(const std::string& bytes) {
-  uLongf size = compressBound(static_cast<uLong>(bytes.size())) + 32;
-  std::string out(size, '\0');
-  z_stream stream{};
-  deflateInit2(&stream, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  stream.avail_in = static_cast<uInt>(bytes.size());
-  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
 }
 
 void check_figures(const StructureModel& model) {
@@ -91,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   read_as(bytes, "fuzz.pdb");
   read_as(bytes, "fuzz.cif");
   read_as(bytes, "fuzz.pdb.gz");
-  read_as(gzipped(bytes), "fuzz.cif.gz");
+  read_as(gzip_bytes(bytes), "fuzz.cif.gz");
   return 0;
 }
