@@ -8,7 +8,8 @@
 namespace {
 
 // A line with points at `percents` % D2O.
-SeriesLine line_at(std::vector<double> percents, const char* label = "", bool complex = false) {
+SeriesLine line_at(const std::vector<double>& percents, const char* label = "",
+                   bool complex = false) {
   SeriesLine line;
   line.label = label;
   line.is_complex = complex;
@@ -33,9 +34,9 @@ TEST(ShownPoints, SpreadOrChosen) {
       {11, {40, 100}, {4, 10}},   {11, {45, 0}, {0}}, {0, {}, {}},
   };
   for (const auto& c : cases) {
-    std::vector<double> percents;
-    for (int i = 0; i < c.points; ++i) {
-      percents.push_back(10.0 * i);
+    std::vector<double> percents(static_cast<size_t>(c.points));
+    for (size_t i = 0; i < percents.size(); ++i) {
+      percents[i] = 10.0 * static_cast<double>(i);
     }
     SeriesOptions options;
     options.show_d2o = c.show;
@@ -66,4 +67,19 @@ TEST(PlotSldUnit, ScaleAndLabelAgree) {
   options.sld_unit = SldUnit::kFmPerCubicAngstrom;
   EXPECT_EQ(1.0, plot_sld_scale(options));
   EXPECT_EQ("fm/\xc3\x85\xc2\xb3", plot_sld_unit(options));
+}
+
+// A P(r) plot draws one line for each chosen point, named by its D2O, and no other.
+TEST(PrPlot, OneLinePerChosenPoint) {
+  std::vector<SeriesLine> lines = {line_at({0, 50, 100}, "A")};
+  lines[0].curves.intensity.assign(3, {1.0});
+  lines[0].curves.pr.assign(3, {0.0, 1.0, 0.5});
+  lines[0].curves.dmax = 20.0;
+  SeriesOptions options;
+  options.plot = PlotKind::kPr;
+  options.show_d2o = {50};
+  const std::string svg = plot_svg(lines, options);
+  EXPECT_NE(std::string::npos, svg.find(">50.0 % D2O<")) << svg;
+  EXPECT_EQ(std::string::npos, svg.find(">0.0 % D2O<"));
+  EXPECT_EQ(std::string::npos, svg.find(">100.0 % D2O<"));
 }
