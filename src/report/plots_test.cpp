@@ -83,3 +83,22 @@ TEST(PrPlot, OneLinePerChosenPoint) {
   EXPECT_EQ(std::string::npos, svg.find(">0.0 % D2O<"));
   EXPECT_EQ(std::string::npos, svg.find(">100.0 % D2O<"));
 }
+
+// A counting-time plot names each cell of --cells beside its marker, and reads its axis
+// in the unit the longest time reads best in: 7200 s (two hours) and more in hours.
+TEST(TimePlot, CellsAndUnit) {
+  std::vector<SeriesLine> lines = {line_at({0, 100}, "A")};
+  lines[0].beamtime.points.resize(2);
+  for (BeamtimePoint& p : lines[0].beamtime.points) {
+    p.signal = true;
+    p.time = 7200.0;
+    p.cell = 1;
+  }
+  SeriesOptions options;
+  options.plot = PlotKind::kTime;
+  options.conc = 5.0;
+  options.cells = {1.0, 2.0};
+  const std::string svg = plot_svg(lines, options);
+  EXPECT_NE(std::string::npos, svg.find(">\xe2\x97\x8f 1 mm  \xe2\x97\x8b 2 mm<")) << svg;
+  EXPECT_NE(std::string::npos, svg.find(">time per sample (h)<"));
+}
