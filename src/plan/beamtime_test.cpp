@@ -1,6 +1,5 @@
 #include "plan/beamtime.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,7 +11,9 @@ namespace {
 // Lysozyme from its residue file (one component unless `options` has more) at `conc`
 // mg/mL, timed at `from` and `to` % D2O.
 std::vector<SeriesLine> timed(SeriesOptions options, double conc, double from, double to) {
-  options.components.resize(std::max<size_t>(1, options.components.size()));
+  if (options.components.empty()) {
+    options.components.resize(1);
+  }
   for (ComponentSpec& spec : options.components) {
     spec.path = QUORVANE_EXAMPLES_DIR "/lysozyme_3.DAT";
   }
