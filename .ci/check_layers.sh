@@ -28,5 +28,12 @@ for file in $(git ls-files 'src/*/*.h' 'src/*/*.cpp' | grep -v '_test\.cpp$'); d
     fi
   done
 done
+# The entries beside the folders: only the console program's own reaches its dialogue.
+for file in $(git ls-files 'src/*.cpp' | grep -v '/.*/' | grep -v '^src/main\.cpp$'); do
+  if grep -q '^#include "dialogue/' "$file"; then
+    echo "check_layers: $file includes dialogue/, which only src/main.cpp may"
+    bad=1
+  fi
+done
 [ $bad -eq 0 ] && echo "check_layers: src/ folders include only the layers below them"
 exit $bad

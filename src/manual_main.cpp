@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "dialogue/dialogue.h"
+#include "sample/console_help.h"
 #include "series/series_options.h"
 
 int main(int argc, char** argv) {

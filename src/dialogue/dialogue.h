@@ -13,9 +13,6 @@
 // on console->err, status 2.
 int run_quorvane(int argc, const char* const* argv, Console* console);
 
-// The manual page quorvane(1), in roff's man macros, made from the texts --help shows.
-std::string quorvane_manual(const char* version);
-
 // Runs one calculation and returns the process exit status: 0 after the closing
 // prompt (also when the keyboard input ends there, as everything is written by then);
 // 1 when a file cannot be opened or written, the residue file is refused, the keyboard
