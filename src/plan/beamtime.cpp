@@ -76,12 +76,12 @@ void choose_source(const SeriesLine& line, const std::vector<Component>& compone
   }
 }
 
-// With configurations, the rings of the line's low-q configuration within its Guinier
-// range, and that configuration's instrument; without, no rings.
+// With named configurations, the rings of the line's low-q configuration within its
+// Guinier range, and that configuration's instrument; without, no rings.
 ConfigurationBins low_q_rings(const SeriesOptions& options, const LineBeamtime& b,
                               Instrument* instrument) {
   ConfigurationBins rings;
-  if (options.configurations.empty()) {
+  if (!counts_on_configurations(options)) {
     return rings;
   }
   bool covered = false;
@@ -101,7 +101,7 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
                    const Solvent& solvent, const HydrogenFigures& atoms, SeriesLine* line) {
   LineBeamtime& b = line->beamtime;
   choose_source(*line, components, &b);
-  const std::vector<double> grid = q_grid(options);
+  const std::vector<double> grid = curve_grid(options).q;
   b.q_max = GUINIER_END / b.rg;
   if (b.source == SignalSource::kCurves) {
     b.q_max = std::fmin(b.q_max, grid.back());
@@ -109,8 +109,10 @@ void line_beamtime(const std::vector<Component>& components, const SeriesOptions
   Instrument instrument{flux_of(options), options.aperture, options.wavelength, options.efficiency};
   b.range = b.q_max > options.q_min;
   const ConfigurationBins rings = low_q_rings(options, b, &instrument);
-  if (!options.configurations.empty()) {
+  if (counts_on_configurations(options)) {
     b.range = rings.q.size() >= 2;
+    b.rings_low = rings.q.empty() ? 0.0 : rings.q.front();
+    b.rings_high = rings.q.empty() ? 0.0 : rings.q.back();
   }
   // Molecules per cm^3 of the line's sample, from its share of the concentration.
   const double molecules = line->share * 1e-3 / line->weighed * AVOGADRO;

@@ -17,8 +17,8 @@ constexpr double GUINIER_END = 1.3;
 // A. M. Gronenborn and G. M. Clore, J. Am. Chem. Soc. 121, 2337 (1999)).
 double compact_protein_rg(double residues);
 
-// I(q) of the line at point i, 1/cm/sr: its curves interpolated on `grid` (the run's q
-// grid), or its Guinier curve.
+// I(q) of the line at point i, 1/cm/sr: its curves interpolated on `grid` (the run's
+// curve_grid), or its Guinier curve.
 double line_intensity(const SeriesLine& line, const std::vector<double>& grid, size_t i, double q);
 
 // Fills the beamtime of every line; lines from structures take their curves, which

@@ -67,8 +67,40 @@ std::vector<double> q_grid(const SeriesOptions& options) {
   return q;
 }
 
-double bin_width(const SeriesOptions& options) {
-  return 0.01 / options.q_max;
+CurveGrid curve_grid(const SeriesOptions& options) {
+  CurveGrid grid{q_grid(options), static_cast<size_t>(options.q_points), !options.q_log};
+  double top = options.q_max;
+  for (const Configuration& c : options.configurations) {
+    const ConfigurationBins rings = configuration_bins(c);
+    if (!rings.q.empty()) {
+      top = std::fmax(top, rings.q.back() + SMEAR_WIDTH * rings.sigma.back());
+    }
+  }
+  if (!(top > options.q_max)) {
+    return grid;
+  }
+  const double n = static_cast<double>(options.q_points - 1);
+  // Past q_max in the grid's own steps: q_max (1 + k/n), or q_max 500^(k/n).
+  const double span = options.q_log ? std::log(top / options.q_max) / std::log(Q_LOG_RANGE)
+                                    : top / options.q_max - 1.0;
+  double extra = std::ceil(span * n - 1e-9);
+  const double room = static_cast<double>(MAX_Q_POINTS);
+  double per_step = 1.0 / n;
+  if (extra > room) {
+    extra = room;
+    per_step = span / room;
+    grid.equal_steps = false;
+  }
+  for (double k = 1.0; k <= extra; k += 1.0) {
+    const double t = k * per_step;
+    grid.q.push_back(options.q_log ? options.q_max * std::pow(Q_LOG_RANGE, t)
+                                   : options.q_max * (1.0 + t));
+  }
+  return grid;
+}
+
+double bin_width(double q_top) {
+  return 0.01 / q_top;
 }
 
 LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
@@ -106,7 +138,9 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
 
 void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
                 const Solvent& solvent, std::vector<SeriesLine>* lines) {
-  const std::vector<double> q = q_grid(options);
+  const CurveGrid grid = curve_grid(options);
+  const std::vector<double>& q = grid.q;
+  const std::vector<double> shown(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(grid.shown));
   const auto placed_of = [&](const SeriesLine& line) -> const std::vector<PlacedUnit>& {
     return line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
   };
@@ -126,8 +160,8 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     done += n * n;
     const LineUnits units = scattering_units(placed, options, solvent);
     const PairHistogram histogram =
-        pair_histogram(units.units, bin_width(options), options.threads, progress);
-    const DebyeSums sums = debye_sums(histogram, q, !options.q_log);
+        pair_histogram(units.units, bin_width(q.back()), options.threads, progress);
+    const DebyeSums sums = debye_sums(histogram, q, grid.equal_steps);
     const double spread = unit_rg2(units.unit_volume);
     // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.
     const double scale = line.share * 1e-3 * AVOGADRO / line.weighed * 1e-26;
@@ -143,7 +177,8 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
       for (size_t k = 0; k < q.size(); ++k) {
         intensity[k] = scale * ::intensity(sums, k, p.d2o_fraction, unit_form_factor(q[k], spread));
       }
-      curves.guinier.push_back(fit_guinier(q, intensity));
+      curves.guinier.push_back(fit_guinier(
+          shown, {intensity.begin(), intensity.begin() + static_cast<std::ptrdiff_t>(grid.shown)}));
       curves.intensity.push_back(std::move(intensity));
       if (wants_pr) {
         std::vector<double> pr = pair_distribution(distributions, p.d2o_fraction);

@@ -14,9 +14,22 @@
 // equal ratios from q_max / 500.
 std::vector<double> q_grid(const SeriesOptions& options);
 
-// The width of the pair-distance bins: 0.01 / q_max angstrom (0.02 at 0.5/A), for
-// which the binning moves I(q) by less than 1e-5 of itself up to q_max.
-double bin_width(const SeriesOptions& options);
+// The grid the curves are computed on: q_grid, continued past q_max as far as the run's
+// configurations count (their last ring plus SMEAR_WIDTH of its resolution widths), so
+// that rings and resolution tails beyond --q-max see the curve itself and not its last
+// value. The continuation keeps the grid's steps (or ratios) unless that would take
+// more than MAX_Q_POINTS points, when it takes that many in wider steps.
+struct CurveGrid {
+  std::vector<double> q;
+  size_t shown;      // the first `shown` points are q_grid's: the curves' files and plots
+  bool equal_steps;  // every step alike, for the Debye sums' recurrence
+};
+CurveGrid curve_grid(const SeriesOptions& options);
+
+// The width of the pair-distance bins for a grid ending at q_top: 0.01 / q_top angstrom
+// (0.02 at 0.5/A), for which the binning moves I(q) by less than 1e-5 of itself up to
+// q_top.
+double bin_width(double q_top);
 
 // The bin width of the P(r) files and plots.
 constexpr double PR_STEP = 0.5;  // angstrom
@@ -33,7 +46,8 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
                            const Solvent& solvent);
 
 // Fills the curves of every line with coordinates (the placed units of its component,
-// or line.placed for the complex).
+// or line.placed for the complex), over curve_grid(options); the Guinier figures are
+// those of the shown part.
 void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
                 const Solvent& solvent, std::vector<SeriesLine>* lines);
 

@@ -114,3 +114,47 @@ TEST(QGrid, EndsAtQMax) {
     }
   }
 }
+
+// With a camera whose last ring lies past q_max, the grid goes on in its own steps to
+// that ring plus four of its resolution widths, so that no smeared ring sees a curve
+// held at I(q_max); the shown part is q_grid's. A continuation that would need more
+// than MAX_Q_POINTS points takes that many in wider steps.
+TEST(CurveGrid, ReachesTheLastRingsTail) {
+  Configuration camera;  // 2 m from a 640 mm detector at 5 A: its last ring near 0.196
+  camera.wavelength = 5.0;
+  camera.spread = 0.15;
+  camera.source_aperture = 38.0;
+  camera.sample_aperture = 12.7;
+  camera.collimation = 4.5;
+  camera.distance = 2.0;
+  camera.detector = 640.0;
+  camera.pixel = 5.0;
+  const ConfigurationBins rings = configuration_bins(camera);
+  const double reach = rings.q.back() + 4.0 * rings.sigma.back();
+  const struct {
+    double q_max;
+    int points;
+    bool log;
+    bool equal_steps;
+  } cases[] = {{0.19, 201, false, true}, {0.19, 201, true, false}, {0.02, 10001, false, false}};
+  for (const auto& c : cases) {
+    SeriesOptions options;
+    options.q_max = c.q_max;
+    options.q_points = c.points;
+    options.q_log = c.log;
+    options.configurations = {camera};
+    const CurveGrid grid = curve_grid(options);
+    const std::vector<double> shown = q_grid(options);
+    ASSERT_EQ(shown.size(), grid.shown) << c.q_max;
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), grid.q.begin())) << c.q_max;
+    EXPECT_GE(grid.q.back(), reach) << c.q_max;
+    EXPECT_LE(grid.q.size() - grid.shown, static_cast<size_t>(MAX_Q_POINTS)) << c.q_max;
+    EXPECT_EQ(c.equal_steps, grid.equal_steps) << c.q_max;
+    if (!c.log && c.equal_steps) {  // the same step throughout, and no more than needed
+      EXPECT_NEAR(grid.q[grid.shown] - grid.q[grid.shown - 1], c.q_max / (c.points - 1), 1e-15);
+      EXPECT_LT(grid.q[grid.q.size() - 2], reach);
+    }
+  }
+  SeriesOptions plain;  // no camera: no continuation
+  EXPECT_EQ(q_grid(plain), curve_grid(plain).q);
+}

@@ -74,6 +74,10 @@ double flux_of(const SeriesOptions& options) {
   return options.flux > 0.0 ? options.flux : typical_flux(options.spread);
 }
 
+bool counts_on_configurations(const SeriesOptions& options) {
+  return !options.config_names.empty() && !options.configurations.empty();
+}
+
 bool wants_simulation(const SeriesOptions& options) {
   return !options.simulate_dir.empty() || !options.compare_path.empty() ||
          options.plot == PlotKind::kSimulated;

@@ -173,6 +173,12 @@ double flux_of(const SeriesOptions& options);
 constexpr int MAX_Q_POINTS = 10001;
 constexpr int MAX_THREADS = 64;
 
+// Whether the run's counting times come from configurations it named (--configs): the
+// low-q one's rings for I(0), the others' for the high-q target. Otherwise the times
+// are those of an ideal camera counting the Guinier range, whatever else is asked, and
+// a simulation without named configurations counts those times on a typical camera.
+bool counts_on_configurations(const SeriesOptions& options);
+
 // Whether the run simulates measurements: for their files, a comparison or their plot.
 bool wants_simulation(const SeriesOptions& options);
 

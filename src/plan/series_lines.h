@@ -31,13 +31,13 @@ enum class SignalSource {
 
 // The beamtime figures of a line at one D2O point.
 struct BeamtimePoint {
-  double background;                                   // 1/cm/sr, of the sample
-  std::vector<double> transmissions;                   // of each cell of options.cells
-  size_t cell;                                         // the one chosen: the shortest time
-  double path;                                         // mm, the chosen cell's
-  double signal_rate;                                  // counts per second over the Guinier range
-  bool signal;                                         // false: too small to be measured
-  double time;                                         // s, the sample's; the buffer takes as long
+  double background;                  // 1/cm/sr, of the sample
+  std::vector<double> transmissions;  // of each cell of options.cells
+  size_t cell;                        // the one chosen: the shortest time
+  double path;                        // mm, the chosen cell's
+  double signal_rate;                 // counts per second over the Guinier range
+  bool signal;                        // false: too small to be measured
+  double time;  // s, the sample's in every configuration counted; the buffer takes as long
   SolutionFigures sample{0.0, 0.0}, buffer{0.0, 0.0};  // as counted
 };
 
@@ -47,6 +47,9 @@ struct LineBeamtime {
   double rg = 0.0;     // angstrom, which sets the Guinier range
   double q_max = 0.0;  // 1/angstrom: 1.3 / rg, or the curves' last q
   bool range = false;  // q_max lies above options.q_min
+  // With named configurations: the centres of the low-q configuration's first and last
+  // rings counted for I(0).
+  double rings_low = 0.0, rings_high = 0.0;
   std::vector<BeamtimePoint> points;
   double total = 0.0;  // s, sample and buffer at every point with a signal
 };

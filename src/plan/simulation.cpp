@@ -9,14 +9,16 @@
 
 namespace {
 
+// A configuration covers q from its first ring's centre to its last's: the q its data
+// points carry.
 double lowest_q(const Configuration& c) {
   const ConfigurationBins bins = configuration_bins(c);
-  return bins.q.empty() ? INFINITY : bins.q.front() - bins.width.front() / 2.0;
+  return bins.q.empty() ? INFINITY : bins.q.front();
 }
 
 double highest_q(const Configuration& c) {
   const ConfigurationBins bins = configuration_bins(c);
-  return bins.q.empty() ? 0.0 : bins.q.back() + bins.width.back() / 2.0;
+  return bins.q.empty() ? 0.0 : bins.q.back();
 }
 
 // The rings of a configuration, up to q_max when it is above 0.
@@ -134,7 +136,7 @@ Instrument configuration_instrument(const Configuration& c, const SeriesOptions&
 void add_simulations(const SeriesOptions& options, std::vector<SeriesLine>* lines) {
   std::mt19937_64 generator(static_cast<uint64_t>(options.seed));
   std::mt19937_64* random = options.noise ? &generator : nullptr;
-  const std::vector<double> grid = q_grid(options);
+  const std::vector<double> grid = curve_grid(options).q;
   for (SeriesLine& line : *lines) {
     LineSimulation& plan = line.simulation;
     plan = LineSimulation();
@@ -142,25 +144,39 @@ void add_simulations(const SeriesOptions& options, std::vector<SeriesLine>* line
       continue;
     }
     plan.q_low = 1.0 / (3.0 * line.beamtime.rg);
-    plan.q_high = options.q_max;
     plan.guinier_only = line.beamtime.source != SignalSource::kCurves;
-    plan.configs = needed_configurations(options.configurations, line.beamtime.rg, options.q_max,
-                                         &plan.covered);
+    // Without a model only the Guinier range is there to measure.
+    plan.q_high = plan.guinier_only ? line.beamtime.q_max : options.q_max;
+    plan.configs =
+        needed_configurations(options.configurations, line.beamtime.rg, plan.q_high, &plan.covered);
     if (plan.guinier_only) {
       plan.configs.resize(1);
+      plan.covered =
+          plan.covered && highest_q(options.configurations[plan.configs[0]]) >= plan.q_high;
     }
     for (size_t i = 0; i < line.points.size(); ++i) {
       plan.points.push_back(simulate_point(line, options, grid, i, random));
+      double time = 0.0;
       for (const SimulatedSegment& s : plan.points.back().segments) {
-        plan.total += 2.0 * s.time;
+        time += s.time;
       }
+      plan.total += 2.0 * time;
+      // One time per sample: on named configurations the point's time is every
+      // configuration's, so that the table, its total and the simulation agree.
+      BeamtimePoint& p = line.beamtime.points[i];
+      if (counts_on_configurations(options) && p.signal && time > 0.0) {
+        p.time = time;
+      }
+    }
+    if (counts_on_configurations(options)) {
+      line.beamtime.total = plan.total;
     }
   }
 }
 
 void add_comparison(const std::vector<SeriesLine>& second, const SeriesOptions& options,
                     std::vector<SeriesLine>* lines) {
-  const std::vector<double> grid = q_grid(options);
+  const std::vector<double> grid = curve_grid(options).q;
   for (SeriesLine& line : *lines) {
     const SeriesLine* other = nullptr;
     for (const SeriesLine& candidate : second) {

@@ -22,7 +22,7 @@ std::string source_text(const SeriesLine& line) {
 
 // The flux, aperture and wavelength the times are counted with.
 std::string instrument_text(const SeriesOptions& options) {
-  if (!options.configurations.empty()) {
+  if (counts_on_configurations(options)) {
     return "Flux, aperture and wavelength those of each sample's low-q configuration (below)";
   }
   return "Flux " + shortest(flux_of(options)) + " n/cm^2/s" +
@@ -73,7 +73,7 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
                "1/cm, attenuation %s and %s 1/cm. Planning estimates: see the manual's "
                "chapter on counting times.\n",
                shortest(options.target).c_str(),
-               options.configurations.empty()
+               !counts_on_configurations(options)
                    ? (shortest(options.q_min) + " 1/A").c_str()
                    : "the first ring of the low-q configuration, smeared by its resolution,",
                shortest(GUINIER_END).c_str(), cells.c_str(), instrument_text(options).c_str(),
@@ -87,16 +87,26 @@ void write_beamtime(const std::vector<SeriesLine>& lines, const SeriesOptions& o
       silent += p.signal ? 0 : 1;
     }
     std::string text = "  " + line.label + ": signal from " + source_text(line);
-    if (!b.range && !options.configurations.empty()) {
+    const bool rings = counts_on_configurations(options);
+    if (!b.range && rings) {
       text += "; fewer than two rings of its low-q configuration lie below q Rg = 1.3 (q " +
               fixed(b.q_max, 4) + " 1/A): add a configuration reaching lower q";
     } else if (!b.range) {
       text += "; no Guinier range above q = " + shortest(options.q_min) +
               " 1/A: lower --q-min for a molecule this large";
     } else {
-      text += ", q up to " + fixed(b.q_max, 3) + " 1/A; ";
+      // On a camera, what its rings reach; the Guinier range may run on past them.
+      text += rings ? ", its low-q configuration's rings from q " + fixed(b.rings_low, 4) + " to " +
+                          fixed(b.rings_high, 3) + " 1/A" +
+                          (b.rings_high < b.q_max - 0.0005
+                               ? " (q Rg = 1.3 at " + fixed(b.q_max, 3) + ")"
+                               : "") +
+                          "; "
+                    : ", q up to " + fixed(b.q_max, 3) + " 1/A; ";
       text += silent == static_cast<int>(b.points.size())
                   ? "no sample can be measured: no D2O point gives a signal"
+              : rings
+                  ? "total over every configuration, sample and buffer: " + duration_text(b.total)
                   : "total " + duration_text(b.total) + " (sample and buffer)";
       if (silent > 0 && silent < static_cast<int>(b.points.size())) {
         text += "; " + std::to_string(silent) + (silent == 1 ? " point" : " points") +

@@ -53,18 +53,18 @@ void write_curve_figures(const std::vector<SeriesLine>& lines, const SeriesOptio
       continue;
     }
     if (first) {
-      std::fprintf(out,
-                   "\nPredicted curves: %s as units, each spread as a sphere of the mean unit "
-                   "volume; %s; pair distances in bins of %g A; I(q) at %g mg/mL in all:\n",
-                   options.units == CurveUnits::kAtoms
-                       ? "non-hydrogen atoms with shares of their residue's hydrogens and volume"
-                       : "residues at the mean position of their non-hydrogen atoms",
-                   options.shell
-                       ? ("a hydration shell of " + shortest(SHELL_THICKNESS) + " A of water " +
-                          shortest(options.shell_density) + " % denser than the bulk")
-                             .c_str()
-                       : "no hydration shell",
-                   bin_width(options), options.conc > 0.0 ? options.conc : 1.0);
+      std::fprintf(
+          out,
+          "\nPredicted curves: %s as units, each spread as a sphere of the mean unit "
+          "volume; %s; pair distances in bins of %g A; I(q) at %g mg/mL in all:\n",
+          options.units == CurveUnits::kAtoms
+              ? "non-hydrogen atoms with shares of their residue's hydrogens and volume"
+              : "residues at the mean position of their non-hydrogen atoms",
+          options.shell ? ("a hydration shell of " + shortest(SHELL_THICKNESS) + " A of water " +
+                           shortest(options.shell_density) + " % denser than the bulk")
+                              .c_str()
+                        : "no hydration shell",
+          bin_width(curve_grid(options).q.back()), options.conc > 0.0 ? options.conc : 1.0);
       first = false;
     }
     std::fprintf(out, "  %-20s Dmax %.1f A, unit Rg %.2f A, %zu shell pieces\n", line.label.c_str(),

@@ -16,7 +16,8 @@ std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOption
   if (line != nullptr) {
     points = shown_points(*line, options);
     for (size_t i : points) {
-      for (double value : line->curves.intensity[i]) {
+      for (size_t k = 0; k < q.size(); ++k) {
+        const double value = line->curves.intensity[i][k];
         if (value > 0.0) {
           low = low > 0.0 ? std::fmin(low, value) : value;
           high = std::fmax(high, value);
@@ -33,7 +34,9 @@ std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOption
   for (size_t n = 0; n < points.size(); ++n) {
     const size_t i = points[n];
     const LineStyle style{series_colour(n), 1.5, ""};
-    plot_line(&chart, q, line->curves.intensity[i], style);
+    const std::vector<double>& curve = line->curves.intensity[i];
+    plot_line(&chart, q, {curve.begin(), curve.begin() + static_cast<std::ptrdiff_t>(q.size())},
+              style);
     chart.legend.push_back({fixed(line->points[i].d2o_fraction * 100.0, 1) + " % D2O", "", style});
   }
   return render_chart(chart);

@@ -107,6 +107,22 @@ std::string cansas_entry(const SeriesLine& line, size_t i, const SimulatedContra
   return x;
 }
 
+// What a line without a model has measured: the rings of its configuration within its
+// Guinier range, from their centres.
+std::string guinier_range_text(const SeriesLine& line, const SeriesOptions& options) {
+  const LineSimulation& s = line.simulation;
+  const ConfigurationBins rings = configuration_bins(options.configurations[s.configs.front()]);
+  double last = 0.0;
+  for (double q : rings.q) {
+    last = q <= s.q_high ? q : last;
+  }
+  return "its Guinier range only (no model), q " + fixed(rings.q.front(), 4) + " to " +
+         fixed(last, 3) + " 1/A" +
+         (s.covered
+              ? ""
+              : ", not all of it (q Rg = 1.3 at " + fixed(s.q_high, 3) + "): add a configuration");
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> simulation_files(
@@ -143,13 +159,22 @@ std::vector<std::pair<std::string, std::string>> simulation_files(
 
 void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out) {
-  std::fprintf(out,
-               "\nConfigurations: each sample's low-q one counted for %s %% on I(0), each other "
-               "for %s %% on I where it has fallen 100-fold from I(0) (or at its last ring)%s.\n",
-               shortest(options.target).c_str(), shortest(options.target_high).c_str(),
-               options.simulate_dir.empty() && options.plot != PlotKind::kSimulated
-                   ? ""
-                   : ("; simulated data: " + method_text(options)).c_str());
+  const std::string simulated = options.simulate_dir.empty() && options.plot != PlotKind::kSimulated
+                                    ? ""
+                                    : "; simulated data: " + method_text(options);
+  if (counts_on_configurations(options)) {
+    std::fprintf(out,
+                 "\nConfigurations: each sample's low-q one counted for %s %% on I(0), each "
+                 "other for %s %% on I where it has fallen 100-fold from I(0) (or at its last "
+                 "ring)%s.\n",
+                 shortest(options.target).c_str(), shortest(options.target_high).c_str(),
+                 simulated.c_str());
+  } else {
+    std::fprintf(out,
+                 "\nConfiguration: a typical camera (no --configs named), each point counted for "
+                 "its time above%s.\n",
+                 simulated.c_str());
+  }
   for (const Configuration& c : options.configurations) {
     const ConfigurationBins bins = configuration_bins(c);
     std::fprintf(out, "  %s; q %s to %s 1/A\n", configuration_text(c).c_str(),
@@ -168,10 +193,9 @@ void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions&
       names += (names.empty() ? "" : ", ") + options.configurations[c].name;
     }
     const std::string range =
-        s.guinier_only
-            ? "its Guinier range only (no model), q up to " + fixed(line.beamtime.q_max, 3) + " 1/A"
-            : "q " + fixed(s.q_low, 4) + " (1/(3 Rg)) to " + fixed(s.q_high, 3) + " 1/A" +
-                  (s.covered ? "" : ", not all of it: add a configuration");
+        s.guinier_only ? guinier_range_text(line, options)
+                       : "q " + fixed(s.q_low, 4) + " (1/(3 Rg)) to " + fixed(s.q_high, 3) +
+                             " 1/A" + (s.covered ? "" : ", not all of it: add a configuration");
     std::fprintf(out, "  %s: %s for %s; total %s (sample and buffer)\n",
                  printable_text(line.label).c_str(), names.c_str(), range.c_str(),
                  duration_text(s.total).c_str());

@@ -346,7 +346,6 @@ bool compare_lines(const SeriesOptions& options, const Solvent& solvent, std::FI
   }
   second.compare_path.clear();
   second.simulate_dir.clear();
-  second.configurations.clear();
   second.plot = PlotKind::kContrast;
   std::vector<Component> components;
   std::vector<std::string> heard;

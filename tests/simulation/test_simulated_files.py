@@ -105,10 +105,53 @@ def test_total_time_is_sample_and_buffer(tmp_path):
                                re.findall(r"([0-9.]+) (s|min|h|d)\b", text))
     blocks = re.findall(r"total ([0-9.]+ \w+) \(sample and buffer\)\n((?: +[0-9.]+ % D2O:.*\n)+)",
                         report)
-    assert len(blocks) == 2  # D and the complex; A, near its match point at 30 %, is not feasible
+    # The complex; A near its match point at 30 %, and D's high-q ring in D2O, not feasible.
+    assert len(blocks) == 1
     for total, points in blocks:
         counted = sum(seconds(line.split(":", 1)[1]) for line in points.splitlines())
         assert seconds(total) == pytest.approx(2 * counted, rel=0.01), (total, points)
+
+
+def test_one_time_per_sample_whatever_is_asked(tmp_path):
+    """A sample's counting time keeps its meaning whatever else is asked: without named
+    configurations the table's times are the same with a simulation or its plot; with them
+    the table's time is every configuration's, and the two totals are one."""
+    source = os.path.join(SOURCE, "examples", "lysozyme_3.DAT")
+    base = ["--conc", "5", "--d2o", "0,42,100", "--beamtime", "--csv", "-l", "lysozyme", source]
+    tables = [series(*extra, *base, cwd=tmp_path).stdout for extra in
+              ([], ["--simulate", "."], ["--plot", "simulated", "--svg", "s.svg"])]
+    assert tables[0] == tables[1] == tables[2]
+    report = series("--d2o", "0,100", *CONFIGS, *complex_args()).stdout
+    totals = re.findall(r"^  (\w+): signal from .*total over every configuration, sample and "
+                        r"buffer: ([0-9.]+ \w+|not feasible)", report, re.M)
+    simulated = re.findall(r"^  (\w+): [0-9.m, ]+ for q .*; total ([0-9.]+ \w+|not feasible)",
+                           report, re.M)
+    assert totals == simulated and len(totals) == 3
+    csv = series("--d2o", "0,100", "--csv", *CONFIGS, *complex_args()).stdout.splitlines()
+    times = [float(row.split(",")[csv[0].split(",").index("time_s")]) for row in csv[1:]]
+    points = re.findall(r"^ +[0-9.]+ % D2O: (.*)$", report, re.M)
+    seconds = lambda text: sum(float(v) * SECONDS[u] for v, u in
+                               re.findall(r"([0-9.]+) (s|min|h|d)\b", text))
+    counted = [(seconds(p), t) for p, t in zip(points, times) if "not feasible" not in p]
+    assert len(counted) >= 4
+    for printed, time in counted:  # the printed times, to their digits
+        assert printed == pytest.approx(time, rel=0.02)
+
+
+def test_curve_beyond_q_max_is_the_models(tmp_path):
+    """Rings past --q-max, and the resolution's tails beyond it, see the model's curve: the
+    same rings simulated with a higher --q-max agree, and so do the times."""
+    reports, tables = [], []
+    for q_max in ("0.19", "0.3"):
+        os.mkdir(tmp_path / q_max)
+        args = [a if a != "0.19" else q_max for a in CONFIGS]
+        reports.append(series("--d2o", "0", "--simulate", str(tmp_path / q_max), *args,
+                              *complex_args()).stdout)
+        tables.append(read_dat(tmp_path / q_max / "complex_0.0_2m.dat")[1])
+    np.testing.assert_array_equal(tables[0][:, 0], tables[1][:, 0])
+    np.testing.assert_allclose(tables[0][:, 1:], tables[1][:, 1:], rtol=2e-3)
+    times = [re.search(r"^ +0\.0 % D2O: 3\.6m .*, 2m (.*)$", r, re.M).group(1) for r in reports]
+    assert times[0] == times[1]
 
 
 def test_noise_is_poisson_and_reproducible(tmp_path):
