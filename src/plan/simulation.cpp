@@ -174,6 +174,36 @@ void add_simulations(const SeriesOptions& options, std::vector<SeriesLine>* line
   }
 }
 
+std::vector<ComponentSpec> comparison_specs(const std::vector<Component>& components,
+                                            const SeriesOptions& options) {
+  std::vector<ComponentSpec> specs;
+  for (size_t input = 0; input < options.components.size(); ++input) {
+    const ComponentSpec& given = options.components[input];
+    if (!is_structure(given)) {
+      specs.push_back(given);
+      continue;
+    }
+    for (const Component& c : components) {
+      if (static_cast<size_t>(c.input) != input) {
+        continue;
+      }
+      ComponentSpec spec = c.spec;
+      spec.path = options.compare_path;
+      spec.input = InputKind::kStructure;
+      spec.chains.clear();
+      size_t start = 0;
+      for (size_t comma = c.record.find(','); comma != std::string::npos;
+           comma = c.record.find(',', start)) {
+        spec.chains.push_back(c.record.substr(start, comma - start));
+        start = comma + 1;
+      }
+      spec.chains.push_back(c.record.substr(start));
+      specs.push_back(spec);
+    }
+  }
+  return specs;
+}
+
 void add_comparison(const std::vector<SeriesLine>& second, const SeriesOptions& options,
                     std::vector<SeriesLine>* lines) {
   const std::vector<double> grid = curve_grid(options).q;

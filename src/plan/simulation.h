@@ -30,6 +30,13 @@ Instrument configuration_instrument(const Configuration& c, const SeriesOptions&
 // configurations.
 void add_simulations(const SeriesOptions& options, std::vector<SeriesLine>* lines);
 
+// The components to read from the second model (options.compare_path): each structure
+// component of the first, chain for chain and under its label, so that every line meets
+// its counterpart whatever either file is called or however its chains are split; the
+// other components as given.
+std::vector<ComponentSpec> comparison_specs(const std::vector<Component>& components,
+                                            const SeriesOptions& options);
+
 // The comparison with `second` (the same series computed from the second model, with
 // curves): for each simulated point of a line of the same label, the expected reduced
 // chi-square of the simulated data against the second model's smeared curve,

@@ -211,6 +211,9 @@ void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions&
             "; chi2 " + fixed(p.chi2, 2) +
             (p.time_to_two > MAX_FEASIBLE_SECONDS ? std::string(", not 2 within 30 days")
                                                   : ", 2 after " + duration_text(p.time_to_two));
+      } else if (!options.compare_path.empty() && !p.segments.empty()) {
+        text += s.guinier_only ? "; not compared: no atomic model"
+                               : "; not compared: the second model gives no curve for it";
       }
       std::fprintf(out, "    %s %% D2O:%s\n", pad_left(d2o_text(line, i), 6).c_str(),
                    text.empty() ? " no signal" : text.c_str());

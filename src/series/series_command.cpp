@@ -337,13 +337,11 @@ std::vector<SeriesLine> compute_lines(const std::vector<Component>& components,
 }
 
 // The same series from the --compare model: every structure component read from it.
-bool compare_lines(const SeriesOptions& options, const Solvent& solvent, std::FILE* in,
-                   std::vector<SeriesLine>* lines, std::vector<std::string>* warnings,
-                   PlanError* error) {
+bool compare_lines(const std::vector<Component>& first, const SeriesOptions& options,
+                   const Solvent& solvent, std::FILE* in, std::vector<SeriesLine>* lines,
+                   std::vector<std::string>* warnings, PlanError* error) {
   SeriesOptions second = options;
-  for (ComponentSpec& spec : second.components) {
-    spec.path = is_structure(spec) ? options.compare_path : spec.path;
-  }
+  second.components = comparison_specs(first, options);
   second.compare_path.clear();
   second.simulate_dir.clear();
   second.plot = PlotKind::kContrast;
@@ -364,14 +362,16 @@ bool compare_lines(const SeriesOptions& options, const Solvent& solvent, std::FI
 
 // With --compare, the comparison of every simulated point with the second model; its
 // warnings are printed as they come.
-bool compare_if_asked(const SeriesOptions& options, const Solvent& solvent, const Streams& streams,
+bool compare_if_asked(const std::vector<Component>& components, const SeriesOptions& options,
+                      const Solvent& solvent, const Streams& streams,
                       std::vector<SeriesLine>* lines, PlanError* error) {
   if (options.compare_path.empty()) {
     return true;
   }
   std::vector<SeriesLine> second;
   std::vector<std::string> warnings;
-  const bool compared = compare_lines(options, solvent, streams.in, &second, &warnings, error);
+  const bool compared =
+      compare_lines(components, options, solvent, streams.in, &second, &warnings, error);
   for (const std::string& warning : warnings) {
     std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
   }
@@ -486,7 +486,7 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
-  if (!compare_if_asked(options, solvent, streams, &lines, &error) ||
+  if (!compare_if_asked(components, options, solvent, streams, &lines, &error) ||
       !shown_line_exists(lines, options, &error) ||
       !plan_simulation_outputs(lines, options, &outputs, &error)) {
     return failed(streams, error, error_out);

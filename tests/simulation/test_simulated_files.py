@@ -189,6 +189,24 @@ def test_compare_sees_the_moved_domain_only_where_it_shows(moved, match_a):
     assert 0.95 < matched < 1.1
 
 
+def test_every_simulated_point_is_compared(moved):
+    """Whatever the two files are called and however their chains split, every simulated
+    point gets its chi-square, or the report says why not."""
+    lysozyme = os.path.join(SOURCE, "examples", "lysozyme_3.DAT")
+    report = series("--d2o", "0", "--compare", moved, *CONFIGS, MODEL, lysozyme).stdout
+    section = report[report.index("\nConfigurations:"):]
+    lines = re.findall(r"^  (\S+): .*\n +0\.0 % D2O: (.*)$", section, re.M)
+    assert sorted(label for label, _ in lines) == ["1tii_A", "1tii_C", "1tii_D", "1tii_E",
+                                                   "1tii_F", "1tii_G", "1tii_H", "complex",
+                                                   "lysozyme_3"]
+    lines = [(label, point) for label, point in lines if point != "no signal"]
+    assert len(lines) >= 6
+    for label, point in lines:
+        compared = "no atomic model" not in point
+        assert compared == label.startswith("1tii"), point
+        assert ("chi2 1.00" in point) == compared, point  # each chain alone is unmoved
+
+
 @pytest.mark.parametrize("args,status,message", [
     (["--simulate", "no/such/folder"], 1, "--simulate no/such/folder: is no folder"),
     (["--seed", "3", "--simulate", "."], 2, "--seed seeds the counts of --noise"),
