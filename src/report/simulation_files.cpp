@@ -71,39 +71,54 @@ std::string element(const std::string& name, const std::string& unit, const std:
          ">";
 }
 
-std::string cansas_entry(const SeriesLine& line, size_t i, const SimulatedContrast& contrast,
-                         const SeriesOptions& options) {
+// One SASentry per configuration, as a reduction writes one per measurement: its own
+// title, data, instrument and counting time, so that a reader never takes one
+// configuration's data for another's. Every element canSAS 1D 1.1's schema requires is
+// there, SASprocessnote and SASnote among them.
+std::string cansas_entry(const SeriesLine& line, size_t i, const SimulatedSegment& s,
+                         const std::string& name, const SeriesOptions& options) {
   const BeamtimePoint& p = line.beamtime.points[i];
-  const std::string name = xml_text(line.label) + " at " + d2o_text(line, i) + " % D2O";
-  std::string x =
-      "  <SASentry name=\"" + xml_text(file_label(line.label)) + "_" + d2o_text(line, i) + "\">\n";
-  x += "    " + element("Title", "", name + " (simulated)") + "\n";
-  x += "    " + element("Run", "", "1") + "\n";
-  for (const SimulatedSegment& s : contrast.segments) {
-    x += "    <SASdata name=\"" + xml_text(options.configurations[s.config].name) + "\">\n";
-    for (const SimulatedPoint& d : s.data) {
-      x += "      <Idata>" + element("Q", "1/A", number(d.q)) +
-           element("I", "1/cm", number(d.intensity)) + element("Idev", "1/cm", number(d.error)) +
-           element("Qdev", "1/A", number(d.resolution)) + "</Idata>\n";
-    }
-    x += "    </SASdata>\n";
+  const Configuration& c = options.configurations[s.config];
+  const std::string sample = xml_text(line.label) + " at " + d2o_text(line, i) + " % D2O";
+  std::string x = "  <SASentry name=\"" + xml_text(name) + "\">\n";
+  x += "    " + element("Title", "", sample + ", " + xml_text(c.name) + " (simulated)") + "\n";
+  x += "    <Run name=\"" + xml_text(c.name) + "\">1</Run>\n";
+  x += "    <SASdata name=\"" + xml_text(c.name) + "\">\n";
+  for (const SimulatedPoint& d : s.data) {
+    x += "      <Idata>" + element("Q", "1/A", number(d.q)) +
+         element("I", "1/cm", number(d.intensity)) + element("Idev", "1/cm", number(d.error)) +
+         element("Qdev", "1/A", number(d.resolution)) + "</Idata>\n";
   }
-  x += "    <SASsample>" + element("ID", "", name) + element("thickness", "mm", shortest(p.path)) +
+  x += "    </SASdata>\n";
+  x += "    <SASsample>" + element("ID", "", sample) +
+       element("thickness", "mm", shortest(p.path)) +
        element("transmission", "", fixed(p.transmissions[p.cell], 4)) + "</SASsample>\n";
-  const Configuration& c = options.configurations[contrast.segments.front().config];
-  x += "    <SASinstrument>" + element("name", "", "simulated pinhole camera") + "<SASsource>" +
-       element("radiation", "", "neutron") + element("wavelength", "A", shortest(c.wavelength)) +
+  const auto aperture = [](const char* which, double mm) {
+    return "<aperture name=\"" + std::string(which) + "\" type=\"pinhole\"><size>" +
+           element("x", "mm", shortest(mm)) + "</size></aperture>";
+  };
+  x += "    <SASinstrument>" + element("name", "", "simulated pinhole camera " + xml_text(c.name)) +
+       "<SASsource>" + element("radiation", "", "neutron") +
+       element("wavelength", "A", shortest(c.wavelength)) +
        element("wavelength_spread", "percent", shortest(c.spread * 100.0)) + "</SASsource>" +
-       "<SAScollimation>" + element("length", "m", shortest(c.collimation)) + "</SAScollimation>" +
-       "<SASdetector>" + element("name", "", "area detector") +
-       element("SDD", "m", shortest(c.distance)) + "</SASdetector></SASinstrument>\n";
+       "<SAScollimation>" + element("length", "m", shortest(c.collimation)) +
+       aperture("source", c.source_aperture) + aperture("sample", c.sample_aperture) +
+       "</SAScollimation><SASdetector>" + element("name", "", "area detector") +
+       element("SDD", "m", shortest(c.distance)) + "<pixel_size>" +
+       element("x", "mm", shortest(c.pixel)) + element("y", "mm", shortest(c.pixel)) +
+       "</pixel_size></SASdetector></SASinstrument>\n";
   x += "    <SASprocess>" + element("name", "", "quorvane-series --simulate") +
-       element("description", "", xml_text(method_text(options)));
-  for (const SimulatedSegment& s : contrast.segments) {
-    x += "<term name=\"counting time " + xml_text(options.configurations[s.config].name) +
-         "\" unit=\"s\">" + shortest(s.time) + "</term>";
-  }
-  x += "</SASprocess>\n  </SASentry>\n";
+       element("description", "", xml_text(method_text(options))) +
+       "<term name=\"counting time\" unit=\"s\">" + shortest(s.time) + "</term>" +
+       element("SASprocessnote", "",
+               "the buffer counted as long and subtracted with the flat background") +
+       "</SASprocess>\n";
+  x += "    " +
+       element("SASnote", "",
+               "simulated, not measured: " + sample + ", " + shortest(line.share) +
+                   " mg/mL, counted " + duration_text(s.time) + " in configuration " +
+                   xml_text(c.name)) +
+       "\n  </SASentry>\n";
   return x;
 }
 
@@ -141,15 +156,15 @@ std::vector<std::pair<std::string, std::string>> simulation_files(
       if (contrast.segments.empty()) {
         continue;
       }
-      xml += cansas_entry(line, i, contrast, options);
       for (const SimulatedSegment& s : contrast.segments) {
         const std::string stem = file_label(line.label) + "_" + d2o_text(line, i) + "_" +
                                  options.configurations[s.config].name;
-        std::string name = stem + ".dat";
-        for (int n = 2; !taken.insert(name).second; ++n) {
-          name = stem + "-" + std::to_string(n) + ".dat";
+        std::string name = stem;
+        for (int n = 2; !taken.insert(name + ".dat").second; ++n) {
+          name = stem + "-" + std::to_string(n);
         }
-        files.emplace_back(name, columns_file(line, i, s, options));
+        xml += cansas_entry(line, i, s, name, options);
+        files.emplace_back(name + ".dat", columns_file(line, i, s, options));
       }
     }
   }
