@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "plan/simulation.h"
 #include "report/beamtime_report.h"
 #include "text/text_format.h"
 #include "text/xml_text.h"
@@ -38,11 +39,17 @@ std::string method_text(const SeriesOptions& options) {
              : "expected values (no noise); errors one standard deviation";
 }
 
-std::string configuration_text(const Configuration& c) {
+// The camera, and the flux its times scale with: a flux no file or option gave is the
+// planner's typical one, which the report must not pass off as the instrument's.
+std::string configuration_text(const Configuration& c, const SeriesOptions& options) {
+  const bool assumed = !(c.flux > 0.0) && !(options.flux > 0.0);
   return c.name + ": wavelength " + shortest(c.wavelength) + " A, spread " + shortest(c.spread) +
          " FWHM, apertures " + shortest(c.source_aperture) + " and " + shortest(c.sample_aperture) +
          " mm, collimation " + shortest(c.collimation) + " m, detector " + shortest(c.distance) +
-         " m away, " + shortest(c.detector) + " mm of " + shortest(c.pixel) + " mm pixels";
+         " m away, " + shortest(c.detector) + " mm of " + shortest(c.pixel) + " mm pixels; flux " +
+         format_number(configuration_instrument(c, options).flux,
+                       NumberFormat{NumberFormat::kGeneral, 3}) +
+         " n/cm^2/s" + (assumed ? " (typical, not this instrument's: set its flux)" : "");
 }
 
 std::string columns_file(const SeriesLine& line, size_t i, const SimulatedSegment& s,
@@ -50,7 +57,7 @@ std::string columns_file(const SeriesLine& line, size_t i, const SimulatedSegmen
   const BeamtimePoint& p = line.beamtime.points[i];
   std::string text = "# quorvane-series simulated measurement: " + printable_text(line.label) +
                      " at " + d2o_text(line, i) + " % D2O, " + shortest(line.share) + " mg/mL\n";
-  text += "# configuration " + configuration_text(options.configurations[s.config]) + "\n";
+  text += "# configuration " + configuration_text(options.configurations[s.config], options) + "\n";
   text += "# counted " + duration_text(s.time) + " (" + shortest(s.time) +
           " s; the buffer as long) in a " + shortest(p.path) + " mm cell of transmission " +
           fixed(p.transmissions[p.cell], 3) + "\n";
@@ -192,7 +199,7 @@ void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions&
   }
   for (const Configuration& c : options.configurations) {
     const ConfigurationBins bins = configuration_bins(c);
-    std::fprintf(out, "  %s; q %s to %s 1/A\n", configuration_text(c).c_str(),
+    std::fprintf(out, "  %s; q %s to %s 1/A\n", configuration_text(c, options).c_str(),
                  fixed(bins.q.empty() ? 0.0 : bins.q.front(), 4).c_str(),
                  fixed(bins.q.empty() ? 0.0 : bins.q.back(), 3).c_str());
   }

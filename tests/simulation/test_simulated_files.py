@@ -245,9 +245,12 @@ def test_example_instruments_are_usable(name):
     assert len(sections) >= 2
     report = series("--conc", "5", "--d2o", "0", "--instrument", path, "--configs",
                     ",".join(sections), "-l", "A", "--chains", "A", MODEL).stdout
+    # The files set no flux: the report says the one it counts with is not the instrument's.
+    assert not re.search(r"^flux", open(path).read(), re.M)
     for section in sections:
-        assert re.search(r"^  %s: wavelength .* q 0\.0\d+ to 0\.\d+ 1/A$" % re.escape(section),
-                         report, re.M), section
+        assert re.search(r"^  %s: wavelength .*; flux [0-9.e+]+ n/cm\^2/s \(typical, not this "
+                         r"instrument's: set its flux\); q 0\.0\d+ to 0\.\d+ 1/A$"
+                         % re.escape(section), report, re.M), section
 
 
 def test_simulated_files_replace_no_input_and_no_other_output(tmp_path):
