@@ -196,7 +196,7 @@ std::string output_folder_problem(const OutputPath& where) {
   }
 #if !defined(_WIN32)
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    return "its folder " + folder.string() + " cannot be written; name a file in another";
+    return "its folder " + folder.string() + " cannot be written; name a file in another folder";
   }
 #endif
   return "";

@@ -7,6 +7,7 @@
 #include "io/gunzip.h"
 #include "plan/structure_components.h"
 #include "scattering/scattering_model.h"
+#include "text/xml_text.h"
 
 namespace {
 
@@ -225,8 +226,10 @@ Component record_component(const LoadContext& context, int input, InputKind code
   component.composition = record.composition;
   if (records > 1) {
     component.record = record.id;
-    component.spec.label =
-        record.id.empty() ? stem_of(spec.path) + "_" + std::to_string(i + 1) : record.id;
+    // An ID is bytes from the file: shown as the warnings show them, so that no report,
+    // table or file name carries its control bytes.
+    component.spec.label = record.id.empty() ? stem_of(spec.path) + "_" + std::to_string(i + 1)
+                                             : printable_text(record.id);
   } else if (component.spec.label.empty()) {
     component.spec.label = stem_of(spec.path);
   }

@@ -85,18 +85,19 @@ TEST(LoadComponents, NucleicAcidReadAsProtein) {
   }
 }
 
-// Default labels: the file's name for one record, each record's ID for several, and a
-// numbered name where a record has none.
+// Default labels: the file's name for one record, each record's ID for several (its
+// control bytes shown as \xNN, never passed to a terminal), and a numbered name where a
+// record has none.
 TEST(LoadComponents, Labels) {
   const Loaded one = load(ComponentSpec(), ">sp|P1|A\nGAK\n");
   ASSERT_TRUE(one.ok);
   EXPECT_EQ("stdin", one.components.at(0).spec.label);
-  const Loaded several = load(ComponentSpec(), ">A chain\nGAK\n>\nWW\n>C\nGG\n");
+  const Loaded several = load(ComponentSpec(), ">A chain\nGAK\n>\nWW\n>C\x1b[2J\nGG\n");
   ASSERT_TRUE(several.ok) << several.error.message;
   ASSERT_EQ(3u, several.components.size());
   EXPECT_EQ("A", several.components[0].spec.label);
   EXPECT_EQ("stdin_2", several.components[1].spec.label);
-  EXPECT_EQ("C", several.components[2].spec.label);
+  EXPECT_EQ("C\\x1B[2J", several.components[2].spec.label);
   ComponentSpec named;
   named.label = "lysozyme";
   EXPECT_EQ("lysozyme", load(named, "GAK\n").components.at(0).spec.label);

@@ -141,8 +141,11 @@ void write_structure_figures(const std::vector<Component>& components,
     const std::string used =
         "points used: " + std::to_string(f.points) + " of " + std::to_string(line.points.size());
     if (!f.fitted) {
-      std::fprintf(out, "  %-20s too few points for a fit (%s); widen the D2O range\n",
-                   line.label.c_str(), used.c_str());
+      // A series of fewer than four points can never be fitted, however wide.
+      std::fprintf(out, "  %-20s too few points for a fit (%s); %s\n", line.label.c_str(),
+                   used.c_str(),
+                   line.points.size() < 4 ? "it needs 4: give more D2O points"
+                                          : "widen the D2O range away from the match point");
       continue;
     }
     std::fprintf(out,

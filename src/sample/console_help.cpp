@@ -12,7 +12,16 @@ const char DESCRIPTION[] =
     "Neutron scattering of a protein in H2O/D2O: asks whether the protein is deuterated,\n"
     "the D2O percentage of the solvent, the residue file (NAME.DAT) and its data code,\n"
     "then prints a line per residue and the totals, and writes NAME_<D2O>[_<ratio>D].DAT\n"
-    "beside the residue file. The answers are read from standard input.\n";
+    "beside the residue file. The answers are read from standard input.\n"
+#ifdef QUORVANE_CONSOLE_UTF8
+    "This build writes its Japanese prompts in UTF-8.\n";
+#else
+    // The prompts keep the encoding of the console they were written for; say so before a
+    // UTF-8 terminal shows them as noise.
+    "Its Japanese prompts are Shift-JIS (code page 932), as on a Japanese Windows\n"
+    "console; a UTF-8 terminal shows them garbled: read a saved transcript with\n"
+    "iconv -f CP932 -t UTF-8, or build with -DQUORVANE_CONSOLE_ENCODING=UTF-8.\n";
+#endif
 struct ConsoleOption {
   const char* name;
   const char* help;

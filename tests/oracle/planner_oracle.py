@@ -941,8 +941,9 @@ def text_report(lines, options, solvent):
                 continue
             used = "points used: %d of %d" % (line.used, len(line.points))
             if line.fit is None:
-                out += "  %-20s too few points for a fit (%s); widen the D2O range\n" % (
-                    line.label, used)
+                advice = ("it needs 4: give more D2O points" if len(line.points) < 4
+                          else "widen the D2O range away from the match point")
+                out += "  %-20s too few points for a fit (%s); %s\n" % (line.label, used, advice)
                 continue
             rm2, alpha, beta, residual = line.fit
             rm = math.sqrt(rm2) if rm2 >= 0 else -math.sqrt(-rm2)
