@@ -87,6 +87,18 @@ std::string stroke(const LineStyle& style) {
 // drop the last one.
 std::vector<double> ticks(const Axis& axis) {
   std::vector<double> values;
+  if (axis.log && axis.fine) {
+    const auto first = static_cast<long>(std::floor(std::log10(axis.min) + 1e-9));
+    for (long k = first; static_cast<double>(k) <= std::log10(axis.max) + 1e-9; ++k) {
+      for (double f : {1.0, 2.0, 5.0}) {
+        const double v = f * std::pow(10.0, static_cast<double>(k));
+        if (v >= axis.min * (1 - 1e-9) && v <= axis.max * (1 + 1e-9)) {
+          values.push_back(v);
+        }
+      }
+    }
+    return values;
+  }
   const double low = scaled(axis, axis.min), high = scaled(axis, axis.max);
   const auto last = static_cast<long>(std::floor(high / axis.step + 1e-9));
   for (auto i = static_cast<long>(std::ceil(low / axis.step - 1e-9)); i <= last; ++i) {
@@ -124,7 +136,14 @@ std::string legend(const Chart& c) {
   for (size_t i = 0; i < c.legend.size(); ++i) {
     const LegendEntry& entry = c.legend[i];
     const double ly = f.legend_y + LEGEND_ROW * static_cast<double>(i);
-    svg += line_element(lx, ly, lx + 24, ly, stroke(entry.style));
+    if (entry.style.points) {
+      svg += line_element(lx + 12, ly - 7, lx + 12, ly + 7,
+                          "stroke=\"" + entry.style.colour + "\" stroke-width=\"1\"");
+      svg += "<circle cx=\"" + at(lx + 12) + "\" cy=\"" + at(ly) + "\" r=\"2.5\" fill=\"" +
+             entry.style.colour + "\"/>\n";
+    } else {
+      svg += line_element(lx, ly, lx + 24, ly, stroke(entry.style));
+    }
     svg += text_element(lx + 30, ly + 4, "", xml_text_cut(entry.label, LEGEND_LABEL));
     if (!entry.detail.empty()) {
       svg +=
@@ -170,6 +189,27 @@ Axis log_axis(double low, double high, const std::string& label) {
   return axis;
 }
 
+Axis data_log_axis(double low, double high, const std::string& label) {
+  const auto power = [](double v) { return std::pow(10.0, std::floor(std::log10(v) + 1e-9)); };
+  const double p_low = power(low), p_high = power(high);
+  double min = p_low, max = 10.0 * p_high;
+  for (double f : {1.0, 2.0, 5.0}) {
+    min = f * p_low <= low * (1 + 1e-9) ? f * p_low : min;
+  }
+  for (double f : {10.0, 5.0, 2.0, 1.0}) {
+    max = f * p_high >= high * (1 - 1e-9) ? f * p_high : max;
+  }
+  if (max <= min) {
+    max = min * 2.0;
+  }
+  Axis axis{min, max, 1.0, true, label};
+  axis.fine = std::log10(max / min) < 3.0;
+  if (!axis.fine) {
+    axis = log_axis(low, high, label);
+  }
+  return axis;
+}
+
 std::string series_colour(size_t n) {
   return COLOURS[n % (sizeof COLOURS / sizeof COLOURS[0])];
 }
@@ -206,19 +246,28 @@ void plot_markers(Chart* chart, const std::vector<double>& xs, const std::vector
       continue;
     }
     const double x = px(*chart, xs[i]), y = py(*chart, ys[i]);
+    // A marker of a point within the axes is drawn whole, over the frame at an edge (the
+    // first and last D2O points); one outside is clipped away with the lines.
+    const Axis &h = chart->x, &v = chart->y;
+    std::string* layer = xs[i] >= h.min && xs[i] <= h.max && ys[i] >= v.min && ys[i] <= v.max
+                             ? &chart->marks
+                             : &chart->plotted;
     switch (shape) {
       case Marker::kDot:
-        chart->plotted += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
-                          "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+        *layer += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) + "\" r=\"3\" fill=\"" +
+                  colour + "\"/>\n";
         break;
       case Marker::kRing:
-        chart->plotted += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
-                          "\" r=\"4\" fill=\"white\" stroke=\"" + colour +
-                          "\" stroke-width=\"1.5\"/>\n";
+        *layer += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
+                  "\" r=\"4\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"1.5\"/>\n";
         break;
       case Marker::kSquare:
-        chart->plotted += "<rect x=\"" + fixed(x - 3.5, 2) + "\" y=\"" + fixed(y - 3.5, 2) +
-                          "\" width=\"7\" height=\"7\" fill=\"" + colour + "\"/>\n";
+        *layer += "<rect x=\"" + fixed(x - 3.5, 2) + "\" y=\"" + fixed(y - 3.5, 2) +
+                  "\" width=\"7\" height=\"7\" fill=\"" + colour + "\"/>\n";
+        break;
+      case Marker::kDatum:  // small enough that a short error bar shows beside it
+        *layer += "<circle cx=\"" + fixed(x, 2) + "\" cy=\"" + fixed(y, 2) +
+                  "\" r=\"1.8\" fill=\"" + colour + "\"/>\n";
         break;
     }
   }

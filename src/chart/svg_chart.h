@@ -13,6 +13,7 @@ struct Axis {
   double step;        // between labelled ticks; for a log axis, in decades
   bool log = false;   // log10 scale
   std::string label;  // UTF-8; made XML text when drawn
+  bool fine = false;  // log: ticks at 1, 2 and 5 times each power of ten, not decades only
 };
 
 // A linear axis over `low`..`high` in whole steps of 1, 2 or 5 times a power of ten,
@@ -22,11 +23,16 @@ Axis linear_axis(double low, double high, bool zero, const std::string& label);
 Axis exact_axis(double low, double high, double step, const std::string& label);
 // A log10 axis over the whole decades that hold `low`..`high` (both above 0).
 Axis log_axis(double low, double high, const std::string& label);
+// A log10 axis from the 1, 2 or 5 times a power of ten at or below `low` to the one at or
+// above `high` (both above 0), ticked at each 1, 2 and 5 within it when it spans fewer
+// than three decades: measured data, which fill a decade or two, fill the plot.
+Axis data_log_axis(double low, double high, const std::string& label);
 
 struct LineStyle {
   std::string colour;
   double width = 2.0;
-  std::string dash;  // SVG stroke-dasharray; empty: solid
+  std::string dash;     // SVG stroke-dasharray; empty: solid
+  bool points = false;  // a legend shows a dot with its error bar, not a line
 };
 
 struct LegendEntry {
@@ -55,7 +61,7 @@ std::string series_colour(size_t n);
 void plot_line(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,
                const LineStyle& style);
 // The shape of a point's marker.
-enum class Marker { kDot, kRing, kSquare };
+enum class Marker { kDot, kRing, kSquare, kDatum };  // kDatum: a small dot for dense data
 
 // Adds dots at the points that can be drawn.
 void plot_points(Chart* chart, const std::vector<double>& xs, const std::vector<double>& ys,

@@ -45,3 +45,30 @@ TEST(PlotErrorBars, SpanTheirErrors) {
   EXPECT_EQ(log[1].first, log[0].first);
   EXPECT_LT(log[0].second, log[1].second);
 }
+
+// Data a decade or two wide fill their axis: it runs from the 1, 2 or 5 times a power of
+// ten at or below the lowest value to the one at or above the highest, labelled at each
+// of them; past three decades it keeps to whole decades.
+TEST(DataLogAxis, EnclosesTheDataClosely) {
+  const struct {
+    double low, high, min, max;
+    bool fine;
+  } cases[] = {{0.0099, 0.196, 0.005, 0.2, true},
+               {4e-4, 0.02, 2e-4, 0.02, true},
+               {0.01, 0.01, 0.01, 0.02, true},
+               {1e-5, 0.5, 1e-5, 1.0, false}};
+  for (const auto& c : cases) {
+    const Axis axis = data_log_axis(c.low, c.high, "q");
+    EXPECT_DOUBLE_EQ(c.min, axis.min) << c.low;
+    EXPECT_DOUBLE_EQ(c.max, axis.max) << c.high;
+    EXPECT_EQ(c.fine, axis.fine) << c.low;
+  }
+  Chart chart;
+  chart.x = data_log_axis(0.0099, 0.196, "q");
+  chart.y = data_log_axis(1e-5, 0.5, "I");
+  const std::string svg = render_chart(chart);
+  for (const char* label : {">0.005<", ">0.01<", ">0.02<", ">0.05<", ">0.1<", ">0.2<", ">1e-05<"}) {
+    EXPECT_NE(std::string::npos, svg.find(label)) << label;
+  }
+  EXPECT_EQ(std::string::npos, svg.find(">0.5<"));
+}

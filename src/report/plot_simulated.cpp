@@ -4,6 +4,7 @@
 // sample is --show-component's, else the complex, else the first simulated.
 #include <cmath>
 
+#include "report/beamtime_report.h"
 #include "report/plots.h"
 #include "text/text_format.h"
 
@@ -39,8 +40,8 @@ std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
   }
   chart.title = "Simulated data of " + (line != nullptr ? line->label : std::string("nothing")) +
                 " (" + shortest(options.conc) + " mg/mL)";
-  chart.x = log_axis(q_low, q_high, "q (1/\xc3\x85)");
-  chart.y = log_axis(std::fmax(low, high * 1e-6), high, "I(q) (1/cm)");
+  chart.x = data_log_axis(q_low, q_high, "q (1/\xc3\x85)");
+  chart.y = data_log_axis(std::fmax(low, high * 1e-6), high, "I(q) (1/cm)");
   for (size_t n = 0; n < points.size(); ++n) {
     const size_t i = points[n];
     const std::string colour = series_colour(n);
@@ -53,11 +54,14 @@ std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
         error.push_back(p.error);
       }
       plot_error_bars(&chart, q, intensity, error, colour);
-      plot_points(&chart, q, intensity, colour);
-      detail += (detail.empty() ? "" : ", ") + options.configurations[s.config].name;
+      plot_markers(&chart, q, intensity, colour, Marker::kDatum);
+      // Data that would take more than a month to count are a plan's limit, not data.
+      detail += (detail.empty() ? "" : ", ") + options.configurations[s.config].name +
+                (s.time > MAX_FEASIBLE_SECONDS ? " (not feasible)" : "");
     }
     chart.legend.push_back({fixed(line->points[i].d2o_fraction * 100.0, 1) + " % D2O",
-                            detail.empty() ? "no signal" : detail, LineStyle{colour, 1.5, ""}});
+                            detail.empty() ? "no signal" : detail,
+                            LineStyle{colour, 1.5, "", true}});
   }
   return render_chart(chart);
 }

@@ -77,13 +77,18 @@ std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&
       }
       plot_markers(&chart, cx, cy, colour, CELL_MARKERS[std::min(cell, MARKERS - 1)]);
     }
-    if (line.has_match && line.match_percent >= options.from && line.match_percent <= options.to) {
+    // The legend calls a match point dotted only where the plot draws it.
+    const bool drawn =
+        line.has_match && line.match_percent >= options.from && line.match_percent <= options.to;
+    if (drawn) {
       plot_line(&chart, {line.match_percent, line.match_percent}, {chart.y.min, chart.y.max},
                 {colour, 1.0, "2 3"});
     }
-    chart.legend.push_back(
-        {line.label,
-         line.has_match ? "match " + fixed(line.match_percent, 1) + " % D2O (dotted)" : "", style});
+    chart.legend.push_back({line.label,
+                            line.has_match ? "match " + fixed(line.match_percent, 1) + " % D2O" +
+                                                 (drawn ? " (dotted)" : " (off the plot)")
+                                           : "",
+                            style});
   }
   std::string cells;
   for (size_t cell = 0; cell < options.cells.size(); ++cell) {

@@ -85,9 +85,13 @@ TEST(PrPlot, OneLinePerChosenPoint) {
 }
 
 // A counting-time plot names each cell of --cells beside its marker, and reads its axis
-// in the unit the longest time reads best in: 7200 s (two hours) and more in hours.
+// in the unit the longest time reads best in: 7200 s (two hours) and more in hours. The
+// markers at 0 and 100 % D2O, on the frame, are drawn whole (outside the clipped plot
+// area); a match point off the D2O axis is not called dotted.
 TEST(TimePlot, CellsAndUnit) {
   std::vector<SeriesLine> lines = {line_at({0, 100}, "A")};
+  lines[0].has_match = true;
+  lines[0].match_percent = 106.5;
   lines[0].beamtime.points.resize(2);
   for (BeamtimePoint& p : lines[0].beamtime.points) {
     p.signal = true;
@@ -101,4 +105,13 @@ TEST(TimePlot, CellsAndUnit) {
   const std::string svg = plot_svg(lines, options);
   EXPECT_NE(std::string::npos, svg.find(">\xe2\x97\x8f 1 mm  \xe2\x97\x8b 2 mm<")) << svg;
   EXPECT_NE(std::string::npos, svg.find(">time per sample (h)<"));
+  const std::string clipped = "<g clip-path=\"url(#plot-area)\">";
+  const size_t area_end = svg.find("</g>", svg.find(clipped));
+  size_t whole = 0;
+  for (size_t at = svg.find("\" r=\"4\"", area_end); at != std::string::npos;
+       at = svg.find("\" r=\"4\"", at + 1)) {
+    ++whole;  // a ring, the second cell's marker
+  }
+  EXPECT_EQ(2u, whole) << svg;
+  EXPECT_NE(std::string::npos, svg.find(">match 106.5 % D2O (off the plot)<")) << svg;
 }

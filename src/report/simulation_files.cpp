@@ -61,6 +61,11 @@ std::string columns_file(const SeriesLine& line, size_t i, const SimulatedSegmen
   text += "# counted " + duration_text(s.time) + " (" + shortest(s.time) +
           " s; the buffer as long) in a " + shortest(p.path) + " mm cell of transmission " +
           fixed(p.transmissions[p.cell], 3) + "\n";
+  if (s.time > MAX_FEASIBLE_SECONDS) {
+    text +=
+        "# not feasible: no instrument gives a sample a month; the data show what that "
+        "time would give\n";
+  }
   text += "# " + method_text(options) + "; buffer and flat background subtracted\n";
   if (line.simulation.guinier_only) {
     text += "# a Guinier curve (no atomic model): only q Rg <= 1.3 is simulated\n";
