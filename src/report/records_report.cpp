@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plan/series_lines.h"
+#include "plan/component_figures.h"
 #include "text/text_format.h"
 
 void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,
@@ -37,29 +37,21 @@ void write_records_report(const std::vector<Component>& components, const Series
       }
       continue;
     }
-    const SeriesPoint h2o = series_point(c.makeup, solvent, 0.0);
-    const SeriesPoint d2o = series_point(c.makeup, solvent, 1.0);
-    const double mass = weighed_mass(c.makeup, solvent);
-    double match = 0.0, low = 0.0, high = 0.0;
-    const bool has_match = component_match(c, solvent, &match);
-    const bool has_range =
-        has_match && match_range({{&c.makeup, 1}}, solvent, options.uncertainty, &low, &high);
+    const RecordFigures f = record_figures(c, options, solvent);
     if (csv) {
-      std::fprintf(out, "%s,%lld,%.9g,%.9g,%.6f,%.6f,%s,%s,%s,\n", label.c_str(), residues, mass,
-                   h2o.volume, h2o.length_density * scale, d2o.length_density * scale,
-                   has_match ? fixed(match, 2).c_str() : "",
-                   has_range ? fixed(low * 100.0, 2).c_str() : "",
-                   has_range ? fixed(high * 100.0, 2).c_str() : "");
+      std::fprintf(
+          out, "%s,%lld,%.9g,%.9g,%.6f,%.6f,%s,%s,%s,\n", label.c_str(), residues, f.mass, f.volume,
+          f.sld_h2o * scale, f.sld_d2o * scale, f.has_match ? fixed(f.match, 2).c_str() : "",
+          f.has_range ? fixed(f.low, 2).c_str() : "", f.has_range ? fixed(f.high, 2).c_str() : "");
       continue;
     }
     std::string match_text = "none";
-    if (has_match) {
-      match_text =
-          fixed(match, 1) +
-          (has_range ? " (" + fixed(low * 100.0, 1) + "-" + fixed(high * 100.0, 1) + ")" : "");
+    if (f.has_match) {
+      match_text = fixed(f.match, 1) +
+                   (f.has_range ? " (" + fixed(f.low, 1) + "-" + fixed(f.high, 1) + ")" : "");
     }
-    std::fprintf(out, "%-24s %9lld %11.1f %10.0f %8.*f %8.*f %20s\n", label.c_str(), residues, mass,
-                 h2o.volume, decimals, h2o.length_density * scale, decimals,
-                 d2o.length_density * scale, match_text.c_str());
+    std::fprintf(out, "%-24s %9lld %11.1f %10.0f %8.*f %8.*f %20s\n", label.c_str(), residues,
+                 f.mass, f.volume, decimals, f.sld_h2o * scale, decimals, f.sld_d2o * scale,
+                 match_text.c_str());
   }
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "plan/component_figures.h"
 #include "report/beamtime_report.h"
 #include "report/curves_report.h"
 #include "report/report_columns.h"
@@ -204,21 +205,17 @@ void write_match_at(const std::vector<Component>& components, const SeriesOption
       std::fprintf(out, "\nDeuteration for a chosen match point (all carbon-bound H alike):\n");
       first = false;
     }
-    const double x = c.spec.match_at / 100.0;
-    double d = 0.0, low = 0.0, high = 0.0;
-    const bool found = deuteration_for_match(c.makeup, solvent, x, &d);
+    const MatchAtFigures f = match_at_figures(c, options, solvent);
     const std::string range =
-        deuteration_range(c.makeup, solvent, x, options.uncertainty, &low, &high)
-            ? " (" + fixed(low * 100.0, 1) + "-" + fixed(high * 100.0, 1) + ")"
-            : "";
-    if (found && d >= 0.0 && d <= 1.0) {
+        f.has_range ? " (" + fixed(f.low, 1) + "-" + fixed(f.high, 1) + ")" : "";
+    if (f.found && f.deuteration >= 0.0 && f.deuteration <= 100.0) {
       std::fprintf(out, "  %s: deuteration %.1f %%%s matches it at %g %% D2O\n",
-                   c.spec.label.c_str(), d * 100.0, range.c_str(), c.spec.match_at);
-    } else if (found) {
+                   c.spec.label.c_str(), f.deuteration, range.c_str(), c.spec.match_at);
+    } else if (f.found) {
       std::fprintf(out,
                    "  %s: no deuteration from 0 to 100 %% matches it at %g %% D2O (it would take "
                    "%.1f %%)\n",
-                   c.spec.label.c_str(), c.spec.match_at, d * 100.0);
+                   c.spec.label.c_str(), c.spec.match_at, f.deuteration);
     } else {
       std::fprintf(out, "  %s: no deuteration matches it at %g %% D2O (no carbon-bound H)\n",
                    c.spec.label.c_str(), c.spec.match_at);
