@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     start = end + 1;
   }
   SeriesOptions options;
-  options.plot = static_cast<PlotKind>(size % 3);
-  options.narrow_plot = size % 2 == 1;  // both layouts, the narrow one splitting the title
+  options.outputs.plot = static_cast<PlotKind>(size % 3);
+  options.outputs.narrow_plot = size % 2 == 1;  // both layouts, the narrow one splitting the title
   const std::string svg = plot_svg(lines, options);
   XML_Parser parser = XML_ParserCreate(nullptr);
   const XML_Status status = XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1);

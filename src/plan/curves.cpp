@@ -169,7 +169,7 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     curves.dmax = max_distance(histogram);
     curves.unit_rg2 = spread;
     curves.shell_units = units.shell;
-    const bool wants_pr = !options.pr_path.empty() || options.plot == PlotKind::kPr;
+    const bool wants_pr = options.compute_pr;
     const PairDistributions distributions =
         wants_pr ? pair_distributions(histogram, PR_STEP, spread) : PairDistributions{};
     for (const SeriesPoint& p : line.points) {

@@ -21,7 +21,7 @@ Planned plan(const std::string& path, SeriesOptions options) {
   options.conc = 2.0;
   options.q_max = 0.3;
   options.q_points = 121;
-  options.pr_path = "p.csv";  // asks for P(r) too
+  options.compute_pr = true;
   const Solvent solvent = solvent_of(options);
   Planned r;
   std::vector<std::string> warnings;

@@ -79,11 +79,19 @@ bool counts_on_configurations(const SeriesOptions& options) {
 }
 
 bool wants_simulation(const SeriesOptions& options) {
-  return !options.simulate_dir.empty() || !options.compare_path.empty() ||
-         options.plot == PlotKind::kSimulated;
+  return options.compute_simulation || !options.compare_path.empty();
 }
 
 bool wants_curves(const SeriesOptions& options) {
-  return !options.curves_path.empty() || !options.pr_path.empty() ||
-         options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr;
+  return options.compute_curves || options.compute_pr;
+}
+
+void compute_for_outputs(SeriesOptions* options) {
+  const SeriesOutputs& o = options->outputs;
+  options->compute_curves =
+      options->compute_curves || !o.curves_path.empty() || o.plot == PlotKind::kCurves;
+  options->compute_pr = options->compute_pr || !o.pr_path.empty() || o.plot == PlotKind::kPr;
+  options->compute_simulation =
+      options->compute_simulation || !o.simulate_dir.empty() || o.plot == PlotKind::kSimulated;
+  options->beamtime = options->beamtime || o.plot == PlotKind::kTime || wants_simulation(*options);
 }

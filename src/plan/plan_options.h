@@ -81,6 +81,26 @@ struct GivenLigand {
   Unit unit;  // the formula parsed, labile hydrogens as deuterium
 };
 
+// What a run writes and where: none of it changes a figure. The command line fills it;
+// a typed caller (Python, the page) takes the figures themselves and leaves it be.
+struct SeriesOutputs {
+  OutputFormat format = OutputFormat::kText;
+  std::string output_path = "-";  // the report; "-" standard output
+  std::string csv_path;           // the series as CSV into this file too; empty: none
+  std::string svg_path;           // empty: no plot
+  PlotKind plot = PlotKind::kContrast;
+  bool plot_given = false;
+  bool narrow_plot = false;      // the plot laid out for a small screen (--plot-layout narrow)
+  std::vector<double> show_d2o;  // % D2O of the lines a curves, P(r) or simulated plot draws
+  std::string show_component;    // the line such a plot draws; empty: the complex
+  std::string stuhrmann_path;    // CSV of the Stuhrmann fits; empty: none
+  std::string curves_path;       // CSV of I(q) for every line and D2O point; empty: none
+  std::string pr_path;           // CSV of P(r); empty: none
+  std::string simulate_dir;      // the simulated measurements' files; empty: none
+};
+
+// A planner run: its components, the settings of the whole run, what it computes and
+// what it writes.
 struct SeriesOptions {
   std::vector<ComponentSpec> components;
   double exchange = 100.0;  // % of the labile hydrogens that exchange; each component's default
@@ -95,31 +115,20 @@ struct SeriesOptions {
   double to = 100.0;
   double step = 10.0;
   std::vector<double> d2o;  // the series' percentages as listed, ascending; empty: from, to, step
-  OutputFormat format = OutputFormat::kText;
-  std::string output_path = "-";  // the report; "-" standard output
-  std::string svg_path;           // empty: no plot
-  bool records = false;           // one line per sequence record instead of a series
-  bool allow_unknown = false;     // leave unknown entries out instead of stopping
-  bool xray = false;              // add X-ray scattering length densities
-  double conc = 0.0;              // mg/mL of the whole sample; above 0: add I(0)
-  PlotKind plot = PlotKind::kContrast;
-  bool plot_given = false;
-  bool narrow_plot = false;  // the plot laid out for a small screen (--plot-layout narrow)
-  bool ligands = false;      // structures: add the ligands by their composition
+  bool records = false;     // one line per sequence record instead of a series
+  bool allow_unknown = false;                // leave unknown entries out instead of stopping
+  bool xray = false;                         // add X-ray scattering length densities
+  double conc = 0.0;                         // mg/mL of the whole sample; above 0: add I(0)
+  bool ligands = false;                      // structures: add the ligands by their composition
   std::vector<GivenLigand> ligand_formulas;  // --ligand: formulas for ligands of the models
-  std::string stuhrmann_path;                // CSV of the Stuhrmann fits; empty: none
   // Predicted curves of the components from structures.
-  std::string curves_path;  // CSV of I(q) for every line and D2O point; empty: none
-  std::string pr_path;      // CSV of P(r); empty: none
-  double q_max = 0.5;       // 1/angstrom
+  double q_max = 0.5;  // 1/angstrom
   int q_points = 201;
   bool q_log = false;  // logarithmic steps from q_max / 500, instead of equal ones from 0
   CurveUnits units = CurveUnits::kResidues;
   bool shell = true;
   double shell_density = 10.0;  // % denser than bulk
   int threads = 1;
-  std::vector<double> show_d2o;  // % D2O of the lines a curves or P(r) plot draws
-  std::string show_component;    // the line a curves or P(r) plot draws; empty: the complex
   // The beamtime estimate: counting times per sample and D2O point.
   bool beamtime = false;
   double flux = 0.0;                       // neutrons per cm^2 per s at the sample; 0: DEFAULT_FLUX
@@ -140,13 +149,17 @@ struct SeriesOptions {
   std::vector<Configuration> configurations;
   double target_high = 10.0;  // % relative error of I where it has fallen 100-fold
   // Simulated measurements.
-  std::string simulate_dir;  // their files into this folder; empty: none
-  bool noise = false;        // Poisson counts instead of expected values
+  bool noise = false;  // Poisson counts instead of expected values
   int64_t seed = 1;
   std::string compare_path;        // a second model of the structures, to tell apart by chi^2
   std::vector<std::string> given;  // the long names of the options the command line gave
-  std::string csv_path;            // the series as CSV into this file too; empty: none
   void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
+  // What the run computes besides the series, whatever it writes: the command line sets
+  // these from the outputs it names (computed_from_outputs); a typed caller sets them.
+  bool compute_curves = false;      // predicted curves of every line with coordinates
+  bool compute_pr = false;          // their P(r), which needs the curves' pair sums
+  bool compute_simulation = false;  // simulated measurements (--compare also needs them)
+  SeriesOutputs outputs;
 };
 
 // The typical flux the beamtime estimate takes when none is given, for a wavelength
@@ -179,12 +192,15 @@ constexpr int MAX_THREADS = 64;
 // a simulation without named configurations counts those times on a typical camera.
 bool counts_on_configurations(const SeriesOptions& options);
 
-// Whether the run simulates measurements: for their files, a comparison or their plot.
+// Whether the run simulates measurements: asked for, or for a comparison.
 bool wants_simulation(const SeriesOptions& options);
 
-// Whether the run computes predicted curves: for their files, their plots, or the
-// figures taken from them.
+// Whether the run computes predicted curves: asked for, or for their P(r).
 bool wants_curves(const SeriesOptions& options);
+
+// The computations the outputs need: curves for their file or plot, P(r) likewise,
+// simulated measurements for their folder or plot, counting times for their plot.
+void compute_for_outputs(SeriesOptions* options);
 
 // The D2O percentages of the series: `from`, then every `step`, and `to` itself last
 // even when the steps do not land on it (0, 30, 60, 90, 100). Counted, not summed, so

@@ -8,7 +8,7 @@
 
 std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   const SeriesLine* line = shown_line(lines, options);
   const std::vector<double> q = q_grid(options);
   double low = 0.0, high = 0.0;

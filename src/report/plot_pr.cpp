@@ -14,7 +14,7 @@ constexpr double PR_TAIL = 1.1;  // the frame's end over Dmax
 
 std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   const SeriesLine* line = shown_line(lines, options);
   double low = 0.0, high = 0.0, r_max = 1.0;
   std::vector<size_t> points;

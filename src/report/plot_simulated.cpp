@@ -10,7 +10,7 @@
 
 std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   const SeriesLine* line = line_to_show(
       lines, options, [](const SeriesLine& l) { return !l.simulation.points.empty(); });
   std::vector<size_t> points;

@@ -22,7 +22,7 @@ std::string stuhrmann_plot(const std::vector<SeriesLine>& lines, const SeriesOpt
     }
   }
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   chart.title =
       "Stuhrmann plot: Rg\xc2\xb2 = Rm\xc2\xb2 + \xce\xb1/\xce\x94\xcf\x81 - "
       "\xce\xb2/\xce\x94\xcf\x81\xc2\xb2";

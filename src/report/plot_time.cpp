@@ -48,7 +48,7 @@ std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&
     high = 10.0;
   }
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   chart.title = "Counting time to " + shortest(options.target) + " % on I(0) at " +
                 shortest(options.conc) + " mg/mL";
   chart.x = d2o_axis(options);

@@ -43,8 +43,8 @@ const SeriesLine* line_to_show(const std::vector<SeriesLine>& lines, const Serie
     if (!drawn(line)) {
       continue;
     }
-    if (options.show_component.empty() ? shown == nullptr || line.is_complex
-                                       : line.label == options.show_component) {
+    if (options.outputs.show_component.empty() ? shown == nullptr || line.is_complex
+                                               : line.label == options.outputs.show_component) {
       shown = &line;
     }
   }
@@ -54,7 +54,7 @@ const SeriesLine* line_to_show(const std::vector<SeriesLine>& lines, const Serie
 std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& options) {
   std::vector<size_t> points;
   const size_t n = line.points.size();
-  if (options.show_d2o.empty()) {
+  if (options.outputs.show_d2o.empty()) {
     for (size_t k = 0; k < 5 && n > 0; ++k) {
       const size_t i = k * (n - 1) / 4;
       if (points.empty() || points.back() != i) {
@@ -63,7 +63,7 @@ std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& op
     }
     return points;
   }
-  for (double percent : options.show_d2o) {
+  for (double percent : options.outputs.show_d2o) {
     for (size_t i = 0; i < n; ++i) {
       if (std::fabs(line.points[i].d2o_fraction * 100.0 - percent) < 1e-6) {
         points.push_back(i);
@@ -91,7 +91,7 @@ std::string plot_sld_unit(const SeriesOptions& options) {
 
 std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   for (const PlotRow& row : PLOTS) {
-    if (row.kind == options.plot) {
+    if (row.kind == options.outputs.plot) {
       return row.draw(lines, options);
     }
   }
@@ -139,7 +139,7 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
     }
   }
   Chart chart;
-  chart.narrow = options.narrow_plot;
+  chart.narrow = options.outputs.narrow_plot;
   double exchange = options.exchange;
   const bool uniform = uniform_exchange(lines, &exchange) || lines.empty();
   chart.title = figure.title + (uniform ? " (labile H exchange " + shortest(exchange) + " %)"

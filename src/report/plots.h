@@ -9,7 +9,7 @@
 #include "chart/svg_chart.h"
 #include "plan/series_lines.h"
 
-// The plot options.plot asks for, as a standalone SVG document.
+// The plot options.outputs.plot asks for, as a standalone SVG document.
 std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
 // A figure of the series drawn against % D2O, one line per component and the complex

@@ -39,7 +39,7 @@ TEST(ShownPoints, SpreadOrChosen) {
       percents[i] = 10.0 * static_cast<double>(i);
     }
     SeriesOptions options;
-    options.show_d2o = c.show;
+    options.outputs.show_d2o = c.show;
     EXPECT_EQ(c.shown, shown_points(line_at(percents), options)) << c.points;
   }
 }
@@ -53,9 +53,9 @@ TEST(ShownLine, ComplexFirstLineOrNamed) {
   EXPECT_EQ(&lines[2], line_to_show(lines, options, drawn));
   const std::vector<SeriesLine> parts = {lines[1], lines[0], line_at({0}, "C")};
   EXPECT_EQ(&parts[1], line_to_show(parts, options, drawn));
-  options.show_component = "B";
+  options.outputs.show_component = "B";
   EXPECT_EQ(nullptr, line_to_show(lines, options, drawn));  // B has no points
-  options.show_component = "A";
+  options.outputs.show_component = "A";
   EXPECT_EQ(&lines[0], line_to_show(lines, options, drawn));
 }
 
@@ -76,8 +76,8 @@ TEST(PrPlot, OneLinePerChosenPoint) {
   lines[0].curves.pr.assign(3, {0.0, 1.0, 0.5});
   lines[0].curves.dmax = 20.0;
   SeriesOptions options;
-  options.plot = PlotKind::kPr;
-  options.show_d2o = {50};
+  options.outputs.plot = PlotKind::kPr;
+  options.outputs.show_d2o = {50};
   const std::string svg = plot_svg(lines, options);
   EXPECT_NE(std::string::npos, svg.find(">50.0 % D2O<")) << svg;
   EXPECT_EQ(std::string::npos, svg.find(">0.0 % D2O<"));
@@ -99,7 +99,7 @@ TEST(TimePlot, CellsAndUnit) {
     p.cell = 1;
   }
   SeriesOptions options;
-  options.plot = PlotKind::kTime;
+  options.outputs.plot = PlotKind::kTime;
   options.conc = 5.0;
   options.cells = {1.0, 2.0};
   const std::string svg = plot_svg(lines, options);

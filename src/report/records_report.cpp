@@ -7,7 +7,7 @@
 
 void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,
                           const Solvent& solvent, std::FILE* out) {
-  const bool csv = options.format == OutputFormat::kCsv;
+  const bool csv = options.outputs.format == OutputFormat::kCsv;
   const bool per_a2 = options.sld_unit == SldUnit::kPerSquareAngstrom;
   const double scale = per_a2 ? 10.0 : 1.0;
   const std::string suffix = per_a2 ? "_1e-6_per_A2" : "_fm_per_A3";

@@ -8,7 +8,7 @@
 #include "plan/components.h"
 
 // One line per component: ID, residues, Mw (as weighed) and volume, SLD in H2O and in
-// D2O, match point and its range; as text or CSV by options.format. A record that could
+// D2O, match point and its range; as text or CSV by options.outputs.format. A record that could
 // not be planned gets its line with the reason instead of figures (CSV column `error`).
 // The caller checks `out` for write errors.
 void write_records_report(const std::vector<Component>& components, const SeriesOptions& options,

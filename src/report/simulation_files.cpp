@@ -186,9 +186,10 @@ std::vector<std::pair<std::string, std::string>> simulation_files(
 
 void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                       std::FILE* out) {
-  const std::string simulated = options.simulate_dir.empty() && options.plot != PlotKind::kSimulated
-                                    ? ""
-                                    : "; simulated data: " + method_text(options);
+  const std::string simulated =
+      options.outputs.simulate_dir.empty() && options.outputs.plot != PlotKind::kSimulated
+          ? ""
+          : "; simulated data: " + method_text(options);
   if (counts_on_configurations(options)) {
     std::fprintf(out,
                  "\nConfigurations: each sample's low-q one counted for %s %% on I(0), each "

@@ -69,7 +69,7 @@ Problem check_records(const SeriesOptions& options) {
   if (!options.records) {
     return {};
   }
-  if (!options.svg_path.empty() || !options.stuhrmann_path.empty()) {
+  if (!options.outputs.svg_path.empty() || !options.outputs.stuhrmann_path.empty()) {
     return {"--records",
             "--records makes one line per record, no series to plot or fit; leave out --svg "
             "and --stuhrmann"};
@@ -87,19 +87,20 @@ Problem check_records(const SeriesOptions& options) {
 }
 
 Problem check_plots(const SeriesOptions& options) {
-  if (given(options, "--plot-layout") && options.svg_path.empty()) {
+  if (given(options, "--plot-layout") && options.outputs.svg_path.empty()) {
     return {"--plot-layout", "--plot-layout lays out what --svg draws: give --svg FILE too"};
   }
-  if (options.plot_given && options.svg_path.empty()) {
+  if (options.outputs.plot_given && options.outputs.svg_path.empty()) {
     return {"--plot", "--plot chooses what --svg draws: give --svg FILE too"};
   }
-  if (options.plot == PlotKind::kForwardScattering && options.conc <= 0.0) {
+  if (options.outputs.plot == PlotKind::kForwardScattering && options.conc <= 0.0) {
     return {"--conc", "--plot i0 needs the sample's concentration: give --conc"};
   }
-  if ((options.plot == PlotKind::kStuhrmann || !options.stuhrmann_path.empty()) &&
+  if ((options.outputs.plot == PlotKind::kStuhrmann || !options.outputs.stuhrmann_path.empty()) &&
       !any_structure(options)) {
-    return {options.plot == PlotKind::kStuhrmann ? "--plot" : "--stuhrmann",
-            std::string(options.plot == PlotKind::kStuhrmann ? "--plot stuhrmann" : "--stuhrmann") +
+    return {options.outputs.plot == PlotKind::kStuhrmann ? "--plot" : "--stuhrmann",
+            std::string(options.outputs.plot == PlotKind::kStuhrmann ? "--plot stuhrmann"
+                                                                     : "--stuhrmann") +
                 " needs a component read from a structure (.pdb, .cif...; or --code structure)"};
   }
   if (wants_curves(options) && !any_structure(options)) {
@@ -152,7 +153,7 @@ Problem check_series(const SeriesOptions& options) {
                           " points; use a larger --step"};
   }
   const std::vector<double> points = series_percentages(options);
-  for (double shown : options.show_d2o) {
+  for (double shown : options.outputs.show_d2o) {
     if (std::none_of(points.begin(), points.end(),
                      [&](double point) { return std::fabs(point - shown) < 1e-6; })) {
       return {"--show-d2o", "--show-d2o " + shortest_text(shown) +
@@ -179,8 +180,9 @@ Problem check_useless(const SeriesOptions& options) {
                   "--pr or --plot curves, or leave it out"};
     }
   }
-  const bool chooses = options.plot == PlotKind::kCurves || options.plot == PlotKind::kPr ||
-                       options.plot == PlotKind::kSimulated;
+  const bool chooses = options.outputs.plot == PlotKind::kCurves ||
+                       options.outputs.plot == PlotKind::kPr ||
+                       options.outputs.plot == PlotKind::kSimulated;
   for (const char* name : {"--show-component", "--show-d2o"}) {
     if (given(options, name) && !chooses) {
       return {name, std::string(name) +
@@ -206,7 +208,8 @@ Problem check_useless(const SeriesOptions& options) {
 
 // The simulation's settings, each of which needs what it refines.
 Problem check_simulation(const SeriesOptions& options) {
-  const bool simulated = !options.simulate_dir.empty() || options.plot == PlotKind::kSimulated;
+  const bool simulated =
+      !options.outputs.simulate_dir.empty() || options.outputs.plot == PlotKind::kSimulated;
   if (options.noise && !simulated) {
     return {"--noise",
             "--noise draws the counts of simulated data, which this run does not write or plot; "

@@ -66,6 +66,8 @@ template <typename Owner>
 Owner* owner(SeriesOptions* run, ComponentSpec* next) {
   if constexpr (std::is_same_v<Owner, ComponentSpec>) {
     return next;
+  } else if constexpr (std::is_same_v<Owner, SeriesOutputs>) {
+    return &run->outputs;
   } else {
     return run;
   }
@@ -447,13 +449,13 @@ const std::vector<OptionRow>& option_table() {
       number(nullptr, "--conc", &SeriesOptions::conc, CONC, "MG_PER_ML",
              "sample concentration: adds I(0) in 1/cm"),
       flag("--xray", &SeriesOptions::xray, "adds X-ray scattering length densities"),
-      set_to("--csv", &SeriesOptions::format, OutputFormat::kCsv,
+      set_to("--csv", &SeriesOutputs::format, OutputFormat::kCsv,
              "comma-separated values instead of the text table"),
-      text("-o", "--output", &SeriesOptions::output_path, "FILE",
+      text("-o", "--output", &SeriesOutputs::output_path, "FILE",
            "the report into FILE (default -, standard output)"),
-      text(nullptr, "--csv-file", &SeriesOptions::csv_path, "FILE",
+      text(nullptr, "--csv-file", &SeriesOutputs::csv_path, "FILE",
            "the series as CSV into FILE as well, beside the report"),
-      text(nullptr, "--svg", &SeriesOptions::svg_path, "FILE",
+      text(nullptr, "--svg", &SeriesOutputs::svg_path, "FILE",
            "also plot into FILE (- for "
            "standard output)"),
       {nullptr, "--plot", "KIND",
@@ -461,8 +463,8 @@ const std::vector<OptionRow>& option_table() {
        "(counting times),\nsimulated (simulated measurements)",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         run->plot_given = true;
-         return std::string(find_named(v, PLOT_KINDS, &run->plot)
+         run->outputs.plot_given = true;
+         return std::string(find_named(v, PLOT_KINDS, &run->outputs.plot)
                                 ? ""
                                 : "a plot (contrast, sld, i0, stuhrmann, curves, pr, time or "
                                   "simulated)");
@@ -475,7 +477,7 @@ const std::vector<OptionRow>& option_table() {
          if (v != "wide" && v != "narrow") {
            return std::string("wide or narrow");
          }
-         run->narrow_plot = v == "narrow";
+         run->outputs.narrow_plot = v == "narrow";
          return std::string();
        }},
       flag("--ligands", &SeriesOptions::ligands,
@@ -486,11 +488,11 @@ const std::vector<OptionRow>& option_table() {
        "(CMP=C10H12N5O6P:3); repeatable",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) { return set_ligand(v, run); }},
-      text(nullptr, "--stuhrmann", &SeriesOptions::stuhrmann_path, "FILE",
+      text(nullptr, "--stuhrmann", &SeriesOutputs::stuhrmann_path, "FILE",
            "structures: write the Stuhrmann fits as CSV into FILE"),
-      text(nullptr, "--curves", &SeriesOptions::curves_path, "FILE",
+      text(nullptr, "--curves", &SeriesOutputs::curves_path, "FILE",
            "structures: the predicted I(q) of every line and D2O point\nas CSV into FILE"),
-      text(nullptr, "--pr", &SeriesOptions::pr_path, "FILE",
+      text(nullptr, "--pr", &SeriesOutputs::pr_path, "FILE",
            "structures: the pair-distance distributions P(r) as CSV"),
       number(nullptr, "--q-max", &SeriesOptions::q_max, Q_MAX, "Q",
              "the curves' largest q, 1/A (default 0.5)"),
@@ -511,9 +513,9 @@ const std::vector<OptionRow>& option_table() {
       {nullptr, "--show-d2o", "PCT,PCT",
        "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
-         return set_list(v, D2O_LIST, true, &run->show_d2o);
+         return set_list(v, D2O_LIST, true, &run->outputs.show_d2o);
        }},
-      text(nullptr, "--show-component", &SeriesOptions::show_component, "LABEL",
+      text(nullptr, "--show-component", &SeriesOutputs::show_component, "LABEL",
            "the line a curves or pr plot draws (default the complex)"),
       flag("--beamtime", &SeriesOptions::beamtime,
            "counting times per sample and D2O point, with --conc (any\n"
@@ -560,7 +562,7 @@ const std::vector<OptionRow>& option_table() {
       number(nullptr, "--target-high", &SeriesOptions::target_high, TARGET, "PCT",
              "relative error of I where it has fallen 100-fold, for\n"
              "each configuration above the low-q one (default 10)"),
-      text(nullptr, "--simulate", &SeriesOptions::simulate_dir, "DIR",
+      text(nullptr, "--simulate", &SeriesOutputs::simulate_dir, "DIR",
            "write the measured curve the planned times give, for every\n"
            "sample and D2O point, into folder DIR (q I dI dq files and\n"
            "one canSAS XML file)"),

@@ -43,15 +43,15 @@ struct PlannedOutput {
 
 // The --simulate folder must exist before anything is computed.
 bool simulate_folder_ready(const SeriesOptions& options, PlanError* error) {
-  if (options.simulate_dir.empty()) {
+  if (options.outputs.simulate_dir.empty()) {
     return true;
   }
   std::error_code failed;
-  if (std::filesystem::is_directory(options.simulate_dir, failed)) {
+  if (std::filesystem::is_directory(options.outputs.simulate_dir, failed)) {
     return true;
   }
   *error = plan_error(-1, "--simulate",
-                      "--simulate " + options.simulate_dir +
+                      "--simulate " + options.outputs.simulate_dir +
                           ": is no folder; create it, or name an existing folder");
   return false;
 }
@@ -108,9 +108,9 @@ bool check_output(const char* option, const std::string& path, const SeriesOptio
 bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outputs,
                   PlanError* error) {
   const std::pair<const char*, const std::string*> named[] = {
-      {"--output", &options.output_path}, {"--csv-file", &options.csv_path},
-      {"--svg", &options.svg_path},       {"--stuhrmann", &options.stuhrmann_path},
-      {"--curves", &options.curves_path}, {"--pr", &options.pr_path},
+      {"--output", &options.outputs.output_path}, {"--csv-file", &options.outputs.csv_path},
+      {"--svg", &options.outputs.svg_path},       {"--stuhrmann", &options.outputs.stuhrmann_path},
+      {"--curves", &options.outputs.curves_path}, {"--pr", &options.outputs.pr_path},
   };
   for (const auto& [option, path] : named) {
     PlannedOutput output{option, {}, {}};
@@ -128,12 +128,12 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
 // output is: none may replace an input or another output.
 bool plan_simulation_outputs(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                              std::vector<PlannedOutput>* outputs, PlanError* error) {
-  if (options.simulate_dir.empty()) {
+  if (options.outputs.simulate_dir.empty()) {
     return true;
   }
   for (auto& [name, bytes] : simulation_files(lines, options)) {
     PlannedOutput output{"--simulate", {}, std::move(bytes)};
-    const std::string path = (std::filesystem::path(options.simulate_dir) / name).string();
+    const std::string path = (std::filesystem::path(options.outputs.simulate_dir) / name).string();
     if (!check_output("--simulate", path, options, *outputs, &output, error)) {
       return false;
     }
@@ -248,10 +248,10 @@ bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* i
 // The line a curves, P(r) or simulated plot was asked to show must be one it can draw.
 bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        PlanError* error) {
-  const bool simulated = options.plot == PlotKind::kSimulated;
+  const bool simulated = options.outputs.plot == PlotKind::kSimulated;
   const auto drawn = simulated ? [](const SeriesLine& l) { return !l.simulation.points.empty(); }
                                : [](const SeriesLine& l) { return !l.curves.intensity.empty(); };
-  if (options.show_component.empty() || line_to_show(lines, options, drawn) != nullptr) {
+  if (options.outputs.show_component.empty() || line_to_show(lines, options, drawn) != nullptr) {
     return true;
   }
   std::string labels;
@@ -261,11 +261,11 @@ bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions
     }
   }
   *error = plan_error(-1, "--show-component",
-                      "--show-component " + options.show_component +
+                      "--show-component " + options.outputs.show_component +
                           (simulated ? " names no simulated line; the lines simulated are "
                                      : " names no line with a model; the lines with curves are ") +
                           labels);
-  error->value = options.show_component;
+  error->value = options.outputs.show_component;
   error->expected = labels;
   error->usage = true;
   return false;
@@ -287,7 +287,8 @@ bool emit(const PlannedOutput& output, const std::vector<Component>& components,
     bytes = curves_csv(lines, q_grid(options));
   } else if (option == "--pr") {
     bytes = pr_csv(lines);
-  } else if (option == "--csv-file" || (!options.records && options.format == OutputFormat::kCsv)) {
+  } else if (option == "--csv-file" ||
+             (!options.records && options.outputs.format == OutputFormat::kCsv)) {
     bytes = csv_report(components, lines, options);
   } else if (options.records) {
     write_records_report(components, options, solvent, file);
@@ -343,8 +344,8 @@ bool compare_lines(const std::vector<Component>& first, const SeriesOptions& opt
   SeriesOptions second = options;
   second.components = comparison_specs(first, options);
   second.compare_path.clear();
-  second.simulate_dir.clear();
-  second.plot = PlotKind::kContrast;
+  second.outputs.simulate_dir.clear();
+  second.outputs.plot = PlotKind::kContrast;
   std::vector<Component> components;
   std::vector<std::string> heard;
   if (!load_all(second, solvent, in, &components, &heard, error)) {

@@ -263,9 +263,7 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
                       "component options come before the FILE or --formula they describe: '" +
                           parse.pending + "' follows the last one");
   }
-  if (options->plot == PlotKind::kTime || wants_simulation(*options)) {
-    options->beamtime = true;
-  }
+  compute_for_outputs(options);
   if (!options->d2o.empty()) {  // the plots' D2O axis spans the list
     options->from = options->d2o.front();
     options->to = options->d2o.back();

@@ -240,10 +240,10 @@ TEST(ParseSeriesOptions, FillsEveryField) {
   EXPECT_TRUE(options.allow_unknown);
   EXPECT_FALSE(options.records);
   EXPECT_FALSE(options.ligands);
-  EXPECT_EQ(OutputFormat::kCsv, options.format);
-  EXPECT_EQ("r.csv", options.output_path);
-  EXPECT_EQ("p.svg", options.svg_path);
-  EXPECT_EQ(PlotKind::kSld, options.plot);
+  EXPECT_EQ(OutputFormat::kCsv, options.outputs.format);
+  EXPECT_EQ("r.csv", options.outputs.output_path);
+  EXPECT_EQ("p.svg", options.outputs.svg_path);
+  EXPECT_EQ(PlotKind::kSld, options.outputs.plot);
   EXPECT_EQ(37.0, options.temperature);
   EXPECT_EQ(99.8, options.d2o_purity);
   ASSERT_EQ(2u, options.buffer.size());
