@@ -160,6 +160,23 @@ bool unpack_sequence(std::FILE* packed, const std::string& path, std::FILE** fil
 // rewinds the copy of standard input for "-". False with `*error` when it cannot.
 bool open_sequence(const ComponentSpec& spec, std::FILE* standard_input, std::FILE** file,
                    std::string* error) {
+  if (spec.from_text) {
+    // A caller's text read as a file is: an anonymous temporary, gone when closed.
+    *file = std::tmpfile();
+    const bool written =
+        *file != nullptr &&
+        std::fwrite(spec.text.data(), 1, spec.text.size(), *file) == spec.text.size() &&
+        std::fflush(*file) == 0;
+    if (!written) {
+      if (*file != nullptr) {
+        std::fclose(*file);
+      }
+      *error = spec.path + ": no temporary file to read it from";
+      return false;
+    }
+    std::rewind(*file);
+    return true;
+  }
   if (spec.path == "-") {
     if (standard_input != nullptr) {
       std::rewind(standard_input);

@@ -30,10 +30,12 @@ struct SelectiveDeuteration {
 };
 
 struct ComponentSpec {
-  std::string path;     // the sequence or structure file; "-" standard input; empty for a formula
-  std::string formula;  // a molecule by formula (C12H22O11) instead of a file
-  Unit formula_unit{};  // the formula, parsed once when it is given
-  std::string label;    // empty: from the file name, its FASTA records or the formula
+  std::string path;  // the sequence or structure file; "-" standard input; empty for a formula
+  bool from_text = false;  // read from `text`, not a file; `path` then names it in messages
+  std::string text;        // the sequence (or with kStructure the model) itself
+  std::string formula;     // a molecule by formula (C12H22O11) instead of a file
+  Unit formula_unit{};     // the formula, parsed once when it is given
+  std::string label;       // empty: from the file name, its FASTA records or the formula
   ChainKind kind = ChainKind::kProtein;
   bool kind_given = false;  // -t was given, so a protein of only A, C, G, T is meant
   InputKind input = InputKind::kGuess;

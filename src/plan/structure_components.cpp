@@ -388,7 +388,9 @@ bool load_structure_components(const LoadContext& context, int input,
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
   StructureModel model;
   std::string message;
-  if (!read_structure(spec.path, &model, &message)) {
+  const bool read = spec.from_text ? read_structure_bytes(spec.text, spec.path, &model, &message)
+                                   : read_structure(spec.path, &model, &message);
+  if (!read) {
     *error = plan_error(input, "file", message);
     return false;
   }

@@ -2,16 +2,14 @@
 
 #include <cctype>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "io/output_file.h"
-#include "plan/beamtime.h"
 #include "plan/components.h"
 #include "plan/curves.h"
+#include "plan/plan_series.h"
 #include "plan/series_lines.h"
-#include "plan/simulation.h"
 #include "report/curves_report.h"
 #include "report/plots.h"
 #include "report/records_report.h"
@@ -176,75 +174,6 @@ bool read_instrument(SeriesOptions* options, PlanError* error) {
   return true;
 }
 
-// A rewindable copy of standard input, for a FILE of "-": the code is guessed from the
-// first entry and the file read again.
-std::FILE* copy_of_input(std::FILE* in) {
-  std::FILE* copy = std::tmpfile();
-  if (copy == nullptr) {
-    return nullptr;
-  }
-  char buffer[1 << 16];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    std::fwrite(buffer, 1, got, copy);
-  }
-  if (std::ferror(in) || std::fflush(copy) != 0) {
-    std::fclose(copy);
-    return nullptr;
-  }
-  std::rewind(copy);
-  return copy;
-}
-
-// Two components shown under one label could not be told apart in any table or plot.
-bool labels_unique(const std::vector<Component>& components, PlanError* error) {
-  std::map<std::string, const Component*> seen;
-  const bool complex =
-      components.size() > 1 || (components.size() == 1 && components.front().spec.copies > 1);
-  for (const Component& c : components) {
-    const std::string& label = c.spec.label;
-    const auto [it, fresh] = seen.emplace(label, &c);
-    const bool reserved = complex && label == "complex";
-    if (!fresh || reserved) {
-      const std::string where = c.spec.path.empty() ? "--formula " + c.spec.formula : c.spec.path;
-      const std::string other =
-          reserved ? "the complex of all components"
-                   : (it->second->spec.path.empty() ? "--formula " + it->second->spec.formula
-                                                    : it->second->spec.path);
-      *error =
-          plan_error(c.input, "--label",
-                     "two components are labelled \"" + label + "\" (" + other + " and " + where +
-                         "); give each its own with -l NAME before its file, or make the "
-                         "FASTA IDs differ");
-      error->usage = true;
-      return false;
-    }
-  }
-  return true;
-}
-
-// Loads every component; false with `*error` when one cannot be.
-bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* in,
-              std::vector<Component>* components, std::vector<std::string>* warnings,
-              PlanError* error) {
-  std::FILE* input_copy = nullptr;
-  for (const ComponentSpec& spec : options.components) {
-    if (spec.path == "-" && (input_copy = copy_of_input(in)) == nullptr) {
-      *error = plan_error(-1, "file", "standard input cannot be read");
-      return false;
-    }
-  }
-  const LoadContext context{&options, &solvent, input_copy};
-  bool loaded = true;
-  for (size_t i = 0; loaded && i < options.components.size(); ++i) {
-    loaded = load_components(context, static_cast<int>(i), components, warnings, error);
-  }
-  if (input_copy != nullptr) {
-    std::fclose(input_copy);
-  }
-  return loaded;
-}
-
 // The line a curves, P(r) or simulated plot was asked to show must be one it can draw.
 bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        PlanError* error) {
@@ -321,67 +250,6 @@ std::string output_failure(const OutputPath& where, bool opened) {
 // temporary, then what is written through (devices, pipes, standard output), and only
 // when all of them are complete are the temporaries renamed over their targets. A
 // failure anywhere removes every temporary, so a failed run leaves each file as it was.
-std::vector<SeriesLine> compute_lines(const std::vector<Component>& components,
-                                      const SeriesOptions& options, const Solvent& solvent) {
-  std::vector<SeriesLine> lines =
-      options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
-  if (wants_curves(options) || options.beamtime) {
-    add_curves(components, options, solvent, &lines);
-  }
-  if (options.beamtime) {
-    add_beamtime(components, options, solvent, &lines);
-  }
-  if (!options.configurations.empty()) {
-    add_simulations(options, &lines);
-  }
-  return lines;
-}
-
-// The same series from the --compare model: every structure component read from it.
-bool compare_lines(const std::vector<Component>& first, const SeriesOptions& options,
-                   const Solvent& solvent, std::FILE* in, std::vector<SeriesLine>* lines,
-                   std::vector<std::string>* warnings, PlanError* error) {
-  SeriesOptions second = options;
-  second.components = comparison_specs(first, options);
-  second.compare_path.clear();
-  second.outputs.simulate_dir.clear();
-  second.outputs.plot = PlotKind::kContrast;
-  std::vector<Component> components;
-  std::vector<std::string> heard;
-  if (!load_all(second, solvent, in, &components, &heard, error)) {
-    error->message = "--compare: " + error->message;
-    return false;
-  }
-  for (const std::string& warning : heard) {
-    warnings->push_back("--compare " + options.compare_path + ": " + warning);
-  }
-  *lines = compute_series(components, second, solvent);
-  add_curves(components, second, solvent, lines);
-  add_beamtime(components, second, solvent, lines);
-  return true;
-}
-
-// With --compare, the comparison of every simulated point with the second model; its
-// warnings are printed as they come.
-bool compare_if_asked(const std::vector<Component>& components, const SeriesOptions& options,
-                      const Solvent& solvent, const Streams& streams,
-                      std::vector<SeriesLine>* lines, PlanError* error) {
-  if (options.compare_path.empty()) {
-    return true;
-  }
-  std::vector<SeriesLine> second;
-  std::vector<std::string> warnings;
-  const bool compared =
-      compare_lines(components, options, solvent, streams.in, &second, &warnings, error);
-  for (const std::string& warning : warnings) {
-    std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
-  }
-  if (compared) {
-    add_comparison(second, options, lines);
-  }
-  return compared;
-}
-
 bool write_series(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
                   const SeriesOptions& options, const Solvent& solvent,
                   const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
@@ -476,35 +344,29 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
                  "are too high\n",
                  options.conc, WARN_CONC);
   }
-  const Solvent solvent = solvent_of(options);
-  std::vector<Component> components;
-  std::vector<std::string> warnings;
-  const bool loaded = load_all(options, solvent, streams.in, &components, &warnings, &error);
-  for (const std::string& warning : warnings) {
+  PlanResult planned;
+  const bool done = plan_series(options, streams.in, &planned, &error);
+  for (const std::string& warning : planned.warnings) {
     std::fprintf(streams.err, "quorvane-series: warning: %s\n", printable_text(warning).c_str());
   }
-  if (!loaded || (!options.records && !labels_unique(components, &error))) {
-    return failed(streams, error, error_out);
-  }
-  std::vector<SeriesLine> lines = compute_lines(components, options, solvent);
-  if (!compare_if_asked(components, options, solvent, streams, &lines, &error) ||
-      !shown_line_exists(lines, options, &error) ||
-      !plan_simulation_outputs(lines, options, &outputs, &error)) {
+  if (!done || !shown_line_exists(planned.lines, options, &error) ||
+      !plan_simulation_outputs(planned.lines, options, &outputs, &error)) {
     return failed(streams, error, error_out);
   }
   std::string message;
-  if (!write_series(components, lines, options, solvent, outputs, streams.out, &message)) {
+  if (!write_series(planned.components, planned.lines, options, planned.solvent, outputs,
+                    streams.out, &message)) {
     return failed(streams, plan_error(-1, "file", message), error_out);
   }
   int not_planned = 0;
-  for (const Component& c : components) {
+  for (const Component& c : planned.components) {
     not_planned += c.error.empty() ? 0 : 1;
   }
   if (not_planned > 0) {
     std::fprintf(streams.err,
                  "quorvane-series: %d of %zu records could not be planned (see their "
                  "lines)\n",
-                 not_planned, components.size());
+                 not_planned, planned.components.size());
     return 1;
   }
   return 0;

@@ -1,0 +1,137 @@
+#include "plan/plan_series.h"
+
+#include <map>
+
+#include "plan/beamtime.h"
+#include "plan/curves.h"
+#include "plan/simulation.h"
+
+namespace {
+
+// A rewindable copy of standard input, for a FILE of "-": the code is guessed from the
+// first entry and the file read again.
+std::FILE* copy_of_input(std::FILE* in) {
+  std::FILE* copy = std::tmpfile();
+  if (copy == nullptr || in == nullptr) {
+    if (copy != nullptr) {
+      std::fclose(copy);
+    }
+    return nullptr;
+  }
+  char buffer[1 << 16];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    std::fwrite(buffer, 1, got, copy);
+  }
+  if (std::ferror(in) || std::fflush(copy) != 0) {
+    std::fclose(copy);
+    return nullptr;
+  }
+  std::rewind(copy);
+  return copy;
+}
+
+// Two components shown under one label could not be told apart in any table or plot.
+bool labels_unique(const std::vector<Component>& components, PlanError* error) {
+  std::map<std::string, const Component*> seen;
+  const bool complex =
+      components.size() > 1 || (components.size() == 1 && components.front().spec.copies > 1);
+  const auto where = [](const Component& c) {
+    return c.spec.path.empty() ? "--formula " + c.spec.formula : c.spec.path;
+  };
+  for (const Component& c : components) {
+    const std::string& label = c.spec.label;
+    const auto [it, fresh] = seen.emplace(label, &c);
+    const bool reserved = complex && label == "complex";
+    if (!fresh || reserved) {
+      const std::string other = reserved ? "the complex of all components" : where(*it->second);
+      *error = plan_error(c.input, "--label",
+                          "two components are labelled \"" + label + "\" (" + other + " and " +
+                              where(c) +
+                              "); give each its own with -l NAME before its file, or make the "
+                              "FASTA IDs differ");
+      error->usage = true;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Loads every component; false with `*error` when one cannot be.
+bool load_all(const SeriesOptions& options, const Solvent& solvent, std::FILE* in,
+              std::vector<Component>* components, std::vector<std::string>* warnings,
+              PlanError* error) {
+  std::FILE* input_copy = nullptr;
+  for (const ComponentSpec& spec : options.components) {
+    if (spec.path == "-" && !spec.from_text && (input_copy = copy_of_input(in)) == nullptr) {
+      *error = plan_error(-1, "file", "standard input cannot be read");
+      return false;
+    }
+  }
+  const LoadContext context{&options, &solvent, input_copy};
+  bool loaded = true;
+  for (size_t i = 0; loaded && i < options.components.size(); ++i) {
+    loaded = load_components(context, static_cast<int>(i), components, warnings, error);
+  }
+  if (input_copy != nullptr) {
+    std::fclose(input_copy);
+  }
+  return loaded;
+}
+
+std::vector<SeriesLine> compute_lines(const std::vector<Component>& components,
+                                      const SeriesOptions& options, const Solvent& solvent) {
+  std::vector<SeriesLine> lines =
+      options.records ? std::vector<SeriesLine>() : compute_series(components, options, solvent);
+  if (wants_curves(options) || options.beamtime) {
+    add_curves(components, options, solvent, &lines);
+  }
+  if (options.beamtime) {
+    add_beamtime(components, options, solvent, &lines);
+  }
+  if (!options.configurations.empty()) {
+    add_simulations(options, &lines);
+  }
+  return lines;
+}
+
+// The same series from the --compare model, its structure components read from it chain
+// for chain; its warnings named as the second model's.
+bool compare(const std::vector<Component>& first, const SeriesOptions& options,
+             const Solvent& solvent, std::FILE* in, PlanResult* result, PlanError* error) {
+  SeriesOptions second = options;
+  second.components = comparison_specs(first, options);
+  second.compare_path.clear();
+  second.compute_simulation = false;
+  second.outputs = SeriesOutputs();
+  std::vector<Component> components;
+  std::vector<std::string> heard;
+  const bool loaded = load_all(second, solvent, in, &components, &heard, error);
+  for (const std::string& warning : heard) {
+    result->warnings.push_back("--compare " + options.compare_path + ": " + warning);
+  }
+  if (!loaded) {
+    error->message = "--compare: " + error->message;
+    return false;
+  }
+  std::vector<SeriesLine> lines = compute_series(components, second, solvent);
+  add_curves(components, second, solvent, &lines);
+  add_beamtime(components, second, solvent, &lines);
+  add_comparison(lines, options, &result->lines);
+  return true;
+}
+
+}  // namespace
+
+bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanResult* result,
+                 PlanError* error) {
+  result->solvent = solvent_of(options);
+  if (!load_all(options, result->solvent, standard_input, &result->components, &result->warnings,
+                error) ||
+      (!options.records && !labels_unique(result->components, error))) {
+    return false;
+  }
+  result->lines = compute_lines(result->components, options, result->solvent);
+  return options.compare_path.empty() ||
+         compare(result->components, options, result->solvent, standard_input, result, error);
+}

@@ -1,0 +1,32 @@
+// The planner's typed entry: a run's options in, every figure out, unrounded. The
+// command line, the Python module and the web page all plan through it and differ only
+// in how they fill the options and show the result.
+#ifndef QUORVANE_PLAN_PLAN_SERIES_H_
+#define QUORVANE_PLAN_PLAN_SERIES_H_
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "plan/components.h"
+#include "plan/plan_error.h"
+#include "plan/series_lines.h"
+
+struct PlanResult {
+  Solvent solvent;
+  std::vector<Component> components;  // each record, chain group or formula, in order
+  std::vector<SeriesLine> lines;      // each component, then the complex; none for records
+  std::vector<std::string> warnings;  // what was left out or guessed, one line each
+};
+
+// Plans `options` (checked, its configurations resolved): reads every component (a
+// file, a caller's text, a formula; "-" from `standard_input`), and computes the series,
+// or with options.records only the components, then what the options ask for: curves
+// and P(r), counting times, simulated measurements and the comparison with a second
+// model. Returns false with `*error` when a component cannot be read or planned, two
+// share a label, or the second model cannot be read; `result->warnings` holds what was
+// heard until then.
+bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanResult* result,
+                 PlanError* error);
+
+#endif  // QUORVANE_PLAN_PLAN_SERIES_H_
