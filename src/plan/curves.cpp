@@ -83,15 +83,15 @@ CurveGrid curve_grid(const SeriesOptions& options) {
   // Past q_max in the grid's own steps: q_max (1 + k/n), or q_max 500^(k/n).
   const double span = options.q_log ? std::log(top / options.q_max) / std::log(Q_LOG_RANGE)
                                     : top / options.q_max - 1.0;
-  double extra = std::ceil(span * n - 1e-9);
-  const double room = static_cast<double>(MAX_Q_POINTS);
-  double per_step = 1.0 / n;
-  if (extra > room) {
-    extra = room;
-    per_step = span / room;
+  int extra = MAX_Q_POINTS;
+  double per_step = span / MAX_Q_POINTS;
+  if (span * n < MAX_Q_POINTS) {
+    extra = static_cast<int>(std::ceil(span * n - 1e-9));
+    per_step = 1.0 / n;
+  } else {
     grid.equal_steps = false;
   }
-  for (double k = 1.0; k <= extra; k += 1.0) {
+  for (int k = 1; k <= extra; ++k) {
     const double t = k * per_step;
     grid.q.push_back(options.q_log ? options.q_max * std::pow(Q_LOG_RANGE, t)
                                    : options.q_max * (1.0 + t));
