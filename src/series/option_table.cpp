@@ -86,7 +86,8 @@ OptionRow set_to(const char* long_name, T Owner::*field, T value, const char* he
           [field, value](const std::string&, SeriesOptions* run, ComponentSpec* next) {
             owner<Owner>(run, next)->*field = value;
             return std::string();
-          }};
+          },
+          ValueKind::kFlag};
 }
 
 template <typename Owner>
@@ -130,7 +131,8 @@ OptionRow number(const char* short_name, const char* long_name, T Owner::*field,
             }
             owner<Owner>(run, next)->*field = static_cast<T>(x);
             return std::string();
-          }};
+          },
+          ValueKind::kNumber};
 }
 
 template <typename Owner>
@@ -144,7 +146,11 @@ OptionRow text(const char* short_name, const char* long_name, std::string Owner:
           [field](const std::string& v, SeriesOptions* run, ComponentSpec* next) {
             owner<Owner>(run, next)->*field = v;
             return std::string(v.empty() ? "a name, not empty" : "");
-          }};
+          },
+          std::strcmp(value_name, "FILE") == 0 || std::strcmp(value_name, "DIR") == 0 ||
+                  std::strcmp(value_name, "MODEL2") == 0
+              ? ValueKind::kPath
+              : ValueKind::kWord};
 }
 
 template <typename T>
@@ -334,14 +340,16 @@ const std::vector<OptionRow>& option_table() {
        [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
          next->chains.clear();
          return std::string(split_list(v, &next->chains) ? "" : "chain names such as A,B");
-       }},
+       },
+       ValueKind::kWordList},
       number("-d", "--deuteration", &ComponentSpec::deuteration, PERCENT, "PCT",
              "% of the non-exchangeable hydrogens that are deuterium\n(default 0)"),
       {nullptr, "--deuterate", "K,K=PCT",
        "those kinds (LEU,ILE; or nucleotide letters) at PCT %\ninstead; repeatable", true,
        [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
          return set_deuterate(v, next);
-       }},
+       },
+       ValueKind::kPairs},
       number(nullptr, "--disulfides", &ComponentSpec::disulfides, COUNT, "N",
              "protein: N disulfide bonds, each without two thiol H"),
       number(nullptr, "--psv", &ComponentSpec::psv, PSV, "V",
@@ -357,7 +365,8 @@ const std::vector<OptionRow>& option_table() {
          next->match_at_given = true;
          next->match_at = x;
          return std::string();
-       }},
+       },
+       ValueKind::kNumber},
       number("-n", "--copies", &ComponentSpec::copies, COPIES, "N",
              "copies of the component in the complex (default 1)"),
       text("-l", "--label", &ComponentSpec::label, "NAME",
@@ -386,9 +395,11 @@ const std::vector<OptionRow>& option_table() {
          if (!parse_number(v, &x) || !PERCENT.contains(x)) {
            return std::string(PERCENT.expected);
          }
-         (run->components.empty() ? run->exchange : next->exchange) = x;
+         // The parser hands the run's over before the first FILE (next is null then).
+         (next == nullptr ? run->exchange : next->exchange) = x;
          return std::string();
-       }},
+       },
+       ValueKind::kNumber},
       number(nullptr, "--temperature", &SeriesOptions::temperature, TEMPERATURE, "C",
              "the sample's temperature, for the water densities\n(default 20)"),
       number(nullptr, "--d2o-purity", &SeriesOptions::d2o_purity, PURITY, "PCT",
@@ -405,7 +416,8 @@ const std::vector<OptionRow>& option_table() {
          }
          run->buffer.push_back(solute);
          return std::string();
-       }},
+       },
+       ValueKind::kPairs},
       {nullptr, "--solvent", "MODEL",
        "elements (default: the element table and water densities)\n"
        "or console (the console calculator's solvent line)",
@@ -432,7 +444,8 @@ const std::vector<OptionRow>& option_table() {
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_uncertainty(v, run);
-       }},
+       },
+       ValueKind::kPairs},
       number(nullptr, "--from", &SeriesOptions::from, D2O_PERCENT, "PCT",
              "first D2O percentage (default 0)"),
       number(nullptr, "--to", &SeriesOptions::to, D2O_PERCENT, "PCT",
@@ -445,7 +458,8 @@ const std::vector<OptionRow>& option_table() {
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, D2O_LIST, true, &run->d2o);
-       }},
+       },
+       ValueKind::kNumberList},
       number(nullptr, "--conc", &SeriesOptions::conc, CONC, "MG_PER_ML",
              "sample concentration: adds I(0) in 1/cm"),
       flag("--xray", &SeriesOptions::xray, "adds X-ray scattering length densities"),
@@ -487,7 +501,8 @@ const std::vector<OptionRow>& option_table() {
        "with --ligands: ligand NAME by formula F with N labile H\n"
        "(CMP=C10H12N5O6P:3); repeatable",
        false,
-       [](const std::string& v, SeriesOptions* run, ComponentSpec*) { return set_ligand(v, run); }},
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) { return set_ligand(v, run); },
+       ValueKind::kPairs},
       text(nullptr, "--stuhrmann", &SeriesOutputs::stuhrmann_path, "FILE",
            "structures: write the Stuhrmann fits as CSV into FILE"),
       text(nullptr, "--curves", &SeriesOutputs::curves_path, "FILE",
@@ -514,7 +529,8 @@ const std::vector<OptionRow>& option_table() {
        "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, D2O_LIST, true, &run->outputs.show_d2o);
-       }},
+       },
+       ValueKind::kNumberList},
       text(nullptr, "--show-component", &SeriesOutputs::show_component, "LABEL",
            "the line a curves or pr plot draws (default the complex)"),
       flag("--beamtime", &SeriesOptions::beamtime,
@@ -536,7 +552,8 @@ const std::vector<OptionRow>& option_table() {
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          return set_list(v, CELL, false, &run->cells);
-       }},
+       },
+       ValueKind::kNumberList},
       number(nullptr, "--q-min", &SeriesOptions::q_min, Q_MIN, "Q",
              "the smallest q counted, 1/A (default 0.005)"),
       number(nullptr, "--target", &SeriesOptions::target, TARGET, "PCT",
@@ -558,7 +575,8 @@ const std::vector<OptionRow>& option_table() {
          return std::string(split_list(v, &run->config_names)
                                 ? ""
                                 : "configuration names separated by commas, such as 1.5m,5m");
-       }},
+       },
+       ValueKind::kWordList},
       number(nullptr, "--target-high", &SeriesOptions::target_high, TARGET, "PCT",
              "relative error of I where it has fallen 100-fold, for\n"
              "each configuration above the low-q one (default 10)"),

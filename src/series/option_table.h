@@ -27,6 +27,19 @@ extern const Range FLUX, APERTURE, WAVELENGTH, SPREAD;
 using Setter =
     std::function<std::string(const std::string& value, SeriesOptions* run, ComponentSpec* next)>;
 
+// What an option's value is, for a caller that gives typed values (Python, the page)
+// rather than words: it checks the type before the value is written as the command
+// line would write it.
+enum class ValueKind {
+  kFlag,        // no value
+  kNumber,      // one number
+  kNumberList,  // numbers, written a,b,c
+  kWord,        // a name or a choice
+  kWordList,    // names, written A,B
+  kPath,        // a file or folder
+  kPairs,       // NAME=VALUE, once per item (repeated options, --uncertainty's list)
+};
+
 struct OptionRow {
   const char* short_name;  // null: none
   const char* long_name;
@@ -34,6 +47,7 @@ struct OptionRow {
   std::string help;        // lines after the first are continued under it
   bool per_component;      // describes the next FILE or --formula
   Setter set;
+  ValueKind kind = ValueKind::kWord;
 };
 
 // Every option of the planner, in the order the help lists them.

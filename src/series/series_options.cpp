@@ -11,48 +11,12 @@
 
 namespace {
 
-// The parser's state between arguments.
-struct Parse {
-  SeriesOptions* options;
-  ComponentSpec next;
-  std::string pending;  // the first component option still waiting for its FILE
-  PlanError* error;
-  // The values given so far, by long name: of the run, and of the component being
-  // described, so that a second value cannot silently replace the first.
-  std::vector<std::pair<std::string, std::string>> run_values, component_values;
-
-  ParseResult fail(bool of_component, const std::string& setting, const std::string& message) {
-    *error = plan_error(of_component ? static_cast<int>(options->components.size()) : -1, setting,
-                        message);
-    return ParseResult::kUsageError;
-  }
-
-  // Ends the component the options so far describe.
-  bool finish() {
-    std::string problem;
-    if (!next.formula.empty() &&
-        !parse_formula(next.formula, next.labile, &next.formula_unit, &problem)) {
-      // Too many labile hydrogens is a mistake in --labile, not in the formula.
-      fail(true, problem.rfind("more labile", 0) == 0 ? "--labile" : "--formula",
-           "--formula " + next.formula + ": " + problem);
-      error->value = next.formula;
-      return false;
-    }
-    Problem found = check_component(next);
-    if (found.message.empty() && next.volume > 0.0) {
-      found = check_implied_density(next);
-    }
-    if (!found.message.empty()) {
-      fail(true, found.setting, found.message);
-      return false;
-    }
-    options->components.push_back(next);
-    next = ComponentSpec();
-    pending.clear();
-    component_values.clear();
-    return true;
-  }
-};
+ParseResult fail(RunBuilder* b, bool of_component, const std::string& setting,
+                 const std::string& message) {
+  *b->error = plan_error(of_component ? static_cast<int>(b->options->components.size()) : -1,
+                         setting, message);
+  return ParseResult::kUsageError;
+}
 
 // Options that may be given again to add to what they set.
 bool is_repeatable(const std::string& name) {
@@ -67,11 +31,11 @@ bool is_output(const std::string& name) {
 // Refuses an option given a second time with another value (an output given twice at
 // all): the run would use one and ignore the other without a word.
 bool given_once(const OptionRow& row, const std::string& name, const std::string& value,
-                Parse* parse) {
+                RunBuilder* b) {
   if (row.value_name == nullptr || is_repeatable(row.long_name)) {
     return true;
   }
-  auto& values = row.per_component ? parse->component_values : parse->run_values;
+  auto& values = row.per_component ? b->component_values : b->run_values;
   const auto earlier = std::find_if(values.begin(), values.end(),
                                     [&](const auto& v) { return v.first == row.long_name; });
   if (earlier == values.end()) {
@@ -81,15 +45,15 @@ bool given_once(const OptionRow& row, const std::string& name, const std::string
   if (earlier->second == value && !is_output(row.long_name)) {
     return true;
   }
-  parse->fail(row.per_component, row.long_name,
-              "option '" + name + "' is given twice ('" + earlier->second + "' and '" + value +
-                  "')" + (row.per_component ? " for one component" : "") + "; give it once");
-  parse->error->value = value;
+  fail(b, row.per_component, row.long_name,
+       "option '" + name + "' is given twice ('" + earlier->second + "' and '" + value + "')" +
+           (row.per_component ? " for one component" : "") + "; give it once");
+  b->error->value = value;
   return false;
 }
 
 // Reads the option at argv[*i] and its value (inline after '=' or the next argument).
-ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse) {
+ParseResult read_option(int argc, const char* const* argv, int* i, RunBuilder* b) {
   std::string name = argv[*i];
   std::string value;
   const size_t equals = name.find('=');
@@ -99,25 +63,36 @@ ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse)
     name.erase(equals);
   }
   const OptionRow* row = find_row(name);
-  if (row == nullptr) {
-    return parse->fail(false, name, "unknown option '" + name + "'; see --help");
-  }
-  if (row->value_name != nullptr && !inline_value) {
+  if (row != nullptr && row->value_name != nullptr && !inline_value) {
     if (*i + 1 >= argc) {
-      return parse->fail(row->per_component, row->long_name,
-                         "option '" + name + "' needs a value; see --help");
+      return fail(b, row->per_component, row->long_name,
+                  "option '" + name + "' needs a value; see --help");
     }
     value = argv[++*i];
   }
-  if (!given_once(*row, name, value, parse)) {
-    return ParseResult::kUsageError;
+  return apply_setting(b, name, value) ? ParseResult::kRun : ParseResult::kUsageError;
+}
+
+}  // namespace
+
+bool apply_setting(RunBuilder* b, const std::string& name, const std::string& value,
+                   bool of_component) {
+  const OptionRow* row = find_row(name);
+  if (row == nullptr) {
+    fail(b, false, name, "unknown option '" + name + "'; see --help");
+    return false;
   }
-  const std::string expected = row->set(value, parse->options, &parse->next);
+  if (!given_once(*row, name, value, b)) {
+    return false;
+  }
+  const bool of_run = std::strcmp(row->long_name, "--exchange") == 0 && !of_component &&
+                      b->options->components.empty();
+  const std::string expected = row->set(value, b->options, of_run ? nullptr : &b->next);
   if (!expected.empty()) {
-    parse->fail(row->per_component, row->long_name,
-                "option '" + name + "': '" + value + "' is not " + expected);
-    parse->error->value = value;
-    parse->error->expected = expected;
+    fail(b, row->per_component, row->long_name,
+         "option '" + name + "': '" + value + "' is not " + expected);
+    b->error->value = value;
+    b->error->expected = expected;
     // A list's error names the item that is wrong, so that it can be shown where that
     // item was typed.
     std::vector<std::string> items;
@@ -125,26 +100,72 @@ ParseResult read_option(int argc, const char* const* argv, int* i, Parse* parse)
       for (const std::string& item : items) {
         SeriesOptions scratch;
         if (!set_uncertainty(item, &scratch).empty()) {
-          parse->error->value = item;
+          b->error->value = item;
           break;
         }
       }
     }
-    return ParseResult::kUsageError;
+    return false;
   }
   if (is_instrument_setting(row->long_name)) {
-    parse->options->beamtime = true;
+    b->options->beamtime = true;
   }
-  parse->options->given.emplace_back(row->long_name);
-  if (row->per_component && parse->pending.empty()) {
-    parse->pending = name;
+  b->options->given.emplace_back(row->long_name);
+  if (row->per_component && !of_run && b->pending.empty()) {
+    b->pending = name;
   }
   // A formula takes the place of a file: it ends its component.
-  if (std::strcmp(row->long_name, "--formula") == 0 && !parse->finish()) {
-    return ParseResult::kUsageError;
-  }
-  return ParseResult::kRun;
+  return std::strcmp(row->long_name, "--formula") != 0 || end_component(b);
 }
+
+bool end_component(RunBuilder* b) {
+  ComponentSpec& next = b->next;
+  std::string problem;
+  if (!next.formula.empty() &&
+      !parse_formula(next.formula, next.labile, &next.formula_unit, &problem)) {
+    // Too many labile hydrogens is a mistake in --labile, not in the formula.
+    fail(b, true, problem.rfind("more labile", 0) == 0 ? "--labile" : "--formula",
+         "--formula " + next.formula + ": " + problem);
+    b->error->value = next.formula;
+    return false;
+  }
+  Problem found = check_component(next);
+  if (found.message.empty() && next.volume > 0.0) {
+    found = check_implied_density(next);
+  }
+  if (!found.message.empty()) {
+    fail(b, true, found.setting, found.message);
+    return false;
+  }
+  b->options->components.push_back(next);
+  next = ComponentSpec();
+  b->pending.clear();
+  b->component_values.clear();
+  return true;
+}
+
+bool finish_run(RunBuilder* b) {
+  SeriesOptions* options = b->options;
+  if (!b->pending.empty()) {
+    fail(b, false, b->pending,
+         "component options come before the FILE or --formula they describe: '" + b->pending +
+             "' follows the last one");
+    return false;
+  }
+  compute_for_outputs(options);
+  if (!options->d2o.empty()) {  // the plots' D2O axis spans the list
+    options->from = options->d2o.front();
+    options->to = options->d2o.back();
+  }
+  const Problem problem = check_whole(*options);
+  if (!problem.message.empty()) {
+    fail(b, false, problem.setting, problem.message);
+    return false;
+  }
+  return true;
+}
+
+namespace {
 
 bool is_blank(char c) {
   return std::isspace(static_cast<unsigned char>(c)) != 0;
@@ -239,13 +260,13 @@ bool apply_run_setting(const std::string& key, const std::string& value, const s
 
 ParseResult parse_series_options(int argc, const char* const* argv, SeriesOptions* options,
                                  PlanError* error) {
-  Parse parse{options, ComponentSpec(), "", error, {}, {}};
+  RunBuilder b{options, error, ComponentSpec(), "", {}, {}};
   bool only_files = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
-      parse.next.path = arg;
-      if (!parse.finish()) {
+      b.next.path = arg;
+      if (!end_component(&b)) {
         return ParseResult::kUsageError;
       }
     } else if (arg == "--") {
@@ -254,25 +275,11 @@ ParseResult parse_series_options(int argc, const char* const* argv, SeriesOption
       return ParseResult::kHelp;
     } else if (arg == "--version") {
       return ParseResult::kVersion;
-    } else if (read_option(argc, argv, &i, &parse) != ParseResult::kRun) {
+    } else if (read_option(argc, argv, &i, &b) != ParseResult::kRun) {
       return ParseResult::kUsageError;
     }
   }
-  if (!parse.pending.empty()) {
-    return parse.fail(false, parse.pending,
-                      "component options come before the FILE or --formula they describe: '" +
-                          parse.pending + "' follows the last one");
-  }
-  compute_for_outputs(options);
-  if (!options->d2o.empty()) {  // the plots' D2O axis spans the list
-    options->from = options->d2o.front();
-    options->to = options->d2o.back();
-  }
-  const Problem problem = check_whole(*options);
-  if (!problem.message.empty()) {
-    return parse.fail(false, problem.setting, problem.message);
-  }
-  return ParseResult::kRun;
+  return finish_run(&b) ? ParseResult::kRun : ParseResult::kUsageError;
 }
 
 bool apply_instrument(const std::string& text, SeriesOptions* options, PlanError* error) {
