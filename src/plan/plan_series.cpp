@@ -126,6 +126,14 @@ bool compare(const std::vector<Component>& first, const SeriesOptions& options,
 bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanResult* result,
                  PlanError* error) {
   result->solvent = solvent_of(options);
+  if (options.conc > WARN_CONC) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "--conc %g mg/mL: above %g mg/mL the molecules crowd each other, and I(0) and "
+                  "the times, which assume a dilute solution, are too high",
+                  options.conc, WARN_CONC);
+    result->warnings.emplace_back(text);
+  }
   if (!load_all(options, result->solvent, standard_input, &result->components, &result->warnings,
                 error) ||
       (!options.records && !labels_unique(result->components, error))) {

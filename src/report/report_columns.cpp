@@ -56,6 +56,14 @@ std::string time_cell(const ReportRow& r, bool csv) {
   return csv ? format_number(b.time, G6) : duration_text(b.time, true);
 }
 
+double time_value(const ReportRow& r) {
+  return beamtime(r).signal ? beamtime(r).time : NONE;
+}
+
+const char* time_reason(const ReportRow& r) {
+  return r.line->beamtime.range ? "no signal" : "no Guinier range";
+}
+
 // The Guinier fit of a line's curve at the row's point; none without curves.
 const GuinierFit* guinier(const ReportRow& r) {
   const LineCurves& c = r.line->curves;
@@ -68,6 +76,34 @@ std::string guinier_rg_cell(const ReportRow& r, bool csv) {
     return csv ? "" : "n/a";
   }
   return fit->rg2 < 0.0 ? "neg" : fixed(std::sqrt(fit->rg2), csv ? 4 : 1);
+}
+
+double guinier_rg_value(const ReportRow& r) {
+  const GuinierFit* fit = guinier(r);
+  return fit != nullptr && fit->rg2 >= 0.0 ? std::sqrt(fit->rg2) : NONE;
+}
+
+const char* guinier_rg_reason(const ReportRow& r) {
+  return guinier(r) == nullptr ? "no Guinier fit" : "below zero";
+}
+
+double rg_value(const ReportRow& r) {
+  const SeriesLine& line = *r.line;
+  const bool defined = !line.gyration.empty() && line.gyration[r.point].defined;
+  return defined && line.gyration[r.point].rg2 >= 0.0 ? std::sqrt(line.gyration[r.point].rg2)
+                                                      : NONE;
+}
+
+const char* rg_reason(const ReportRow& r) {
+  const SeriesLine& line = *r.line;
+  if (line.gyration.empty()) {
+    return "no coordinates";
+  }
+  return line.gyration[r.point].defined ? "below zero" : "not defined";
+}
+
+const char* match_reason(const ReportRow& r) {
+  return r.line->has_match ? "no range over the uncertainties" : "no match point";
 }
 
 // Rg in angstrom; "neg" where Rg^2 < 0; where it is not defined or there are no
@@ -121,9 +157,11 @@ const ReportColumn COLUMNS[] = {
      [](const ReportRow& r) { return point(r).contrast_density; }, nullptr, nullptr},
     {"match_point_percent", nullptr, nullptr, 0, PLAIN, F2, F2,
      [](const ReportRow& r) { return r.line->has_match ? r.line->match_percent : NONE; }, nullptr,
-     nullptr},
-    {"match_point_low_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_low, nullptr, nullptr},
-    {"match_point_high_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_high, nullptr, nullptr},
+     nullptr, match_reason},
+    {"match_point_low_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_low, nullptr, nullptr,
+     match_reason},
+    {"match_point_high_percent", nullptr, nullptr, 0, PLAIN, F2, F2, match_high, nullptr, nullptr,
+     match_reason},
     {"xray_sld", "X-ray SLD", nullptr, 9, SLD, F3, F6,
      [](const ReportRow& r) { return point(r).xray_density; }, nullptr, with_xray},
     {"solvent_xray_sld", "solvent X-ray", nullptr, 13, SLD, F3, F6,
@@ -132,8 +170,9 @@ const ReportColumn COLUMNS[] = {
      [](const ReportRow& r) { return point(r).forward_scattering; }, nullptr, with_conc},
     {"i0_xray_per_cm", "X-ray I(0)", "1/cm", 10, PLAIN, G4, G6,
      [](const ReportRow& r) { return point(r).xray_forward_scattering; }, nullptr, with_xray_conc},
-    {"rg_A", "Rg", "A", 6, PLAIN, F1, F2, nullptr, rg_cell, with_gyration},
-    {"guinier_rg_A", "Guinier Rg", "A", 10, PLAIN, F1, F2, nullptr, guinier_rg_cell, with_curves},
+    {"rg_A", "Rg", "A", 6, PLAIN, F1, F2, rg_value, rg_cell, with_gyration, rg_reason},
+    {"guinier_rg_A", "Guinier Rg", "A", 10, PLAIN, F1, F2, guinier_rg_value, guinier_rg_cell,
+     with_curves, guinier_rg_reason},
     {"guinier_i0_per_cm", "Guinier I(0)", "1/cm", 12, PLAIN, G4, G6,
      [](const ReportRow& r) {
        const GuinierFit* fit = guinier(r);
@@ -154,7 +193,7 @@ const ReportColumn COLUMNS[] = {
      nullptr, with_beamtime},
     {"signal_rate_per_s", "signal", "1/s", 9, PLAIN, G4, G6,
      [](const ReportRow& r) { return beamtime(r).signal_rate; }, nullptr, with_beamtime},
-    {"time_s", "time", "", 12, PLAIN, G6, G6, nullptr, time_cell, with_beamtime},
+    {"time_s", "time", "", 12, PLAIN, G6, G6, time_value, time_cell, with_beamtime, time_reason},
 };
 
 }  // namespace
@@ -221,4 +260,22 @@ std::string column_cell(const ShownColumn& shown, ReportRow row, const ReportSco
     text = std::isnan(value) ? (csv ? "" : "n/a") : format_number(value, format);
   }
   return csv ? csv_field(text) : pad_left(text, static_cast<size_t>(column.width));
+}
+
+double column_value(const ShownColumn& shown, ReportRow row, const ReportScope& scope,
+                    std::string* reason) {
+  const ReportColumn& column = *shown.column;
+  row.cell = shown.cell;
+  if (column.value == nullptr) {
+    *reason = column.cell(row, true);
+    return NONE;
+  }
+  const double value =
+      column.value(row) * (column.scale == ColumnUnit::kSld ? sld_scale(scope) : 1.0);
+  *reason = !std::isnan(value) ? "" : column.reason != nullptr ? column.reason(row) : "none";
+  return value;
+}
+
+bool column_is_text(const ShownColumn& shown) {
+  return shown.column->value == nullptr;
 }

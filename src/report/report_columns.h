@@ -45,6 +45,9 @@ struct ReportColumn {
   // For cells that are text or say why there is no number; null: the value's format.
   std::string (*cell)(const ReportRow&, bool csv);
   bool (*shown)(const ReportScope&);  // null: always
+  // Why a row has no number ("no signal", "below zero"), for callers that take the
+  // numbers themselves; null: a missing number is just "none".
+  const char* (*reason)(const ReportRow&) = nullptr;
 };
 
 // A column as shown: per-cell columns once per cell.
@@ -63,6 +66,15 @@ std::string column_unit(const ShownColumn& shown, const ReportScope& scope);
 // A row's cell in text (padded to the column's width) or CSV (quoted where needed).
 std::string column_cell(const ShownColumn& shown, ReportRow row, const ReportScope& scope,
                         bool csv);
+
+// A row's figure, unrounded and in the scope's SLD unit, for callers that take numbers
+// rather than text (Python, the page); NaN where there is none, and then `*reason` says
+// why. The label column, text only, gives NaN and its label as the reason.
+double column_value(const ShownColumn& shown, ReportRow row, const ReportScope& scope,
+                    std::string* reason);
+
+// Whether a column holds text (the component's label) rather than numbers.
+bool column_is_text(const ShownColumn& shown);
 
 // The factor from fm per cubic angstrom to the scope's SLD unit, and its name.
 double sld_scale(const ReportScope& scope);

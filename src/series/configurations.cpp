@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 
 #include "series/option_checks.h"
 #include "series/option_table.h"
+#include "series/series_options.h"
 #include "text/decimal.h"
 
 namespace {
@@ -143,4 +145,49 @@ bool resolve_configurations(SeriesOptions* options, PlanError* error) {
     options->configurations.push_back(typical_configuration(*options));
   }
   return true;
+}
+
+namespace {
+
+constexpr size_t MAX_INSTRUMENT_BYTES = 1 << 16;
+
+// Reads the --instrument file and applies its settings; false with `*error` when it
+// cannot be read or holds what is no setting.
+bool read_instrument(SeriesOptions* options, PlanError* error) {
+  const std::string& path = options->instrument_path;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::string text;
+  char buffer[4096];
+  size_t got = 0;
+  while (file != nullptr && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&
+         text.size() < MAX_INSTRUMENT_BYTES) {
+    text.append(buffer, got);
+  }
+  const bool read = file != nullptr && !std::ferror(file) && text.size() < MAX_INSTRUMENT_BYTES;
+  if (file != nullptr) {
+    std::fclose(file);
+  }
+  if (!read) {
+    *error = plan_error(-1, "--instrument",
+                        "--instrument " + path +
+                            (file == nullptr ? ": cannot be opened; check the name"
+                                             : ": cannot be read, or is larger than 64 KiB; "
+                                               "name a file of settings"));
+    return false;
+  }
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {  // a byte-order mark from an editor
+    text.erase(0, 3);
+  }
+  if (!apply_instrument(text, options, error)) {
+    error->usage = true;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool read_configurations(SeriesOptions* options, PlanError* error) {
+  return (options->instrument_path.empty() || read_instrument(options, error)) &&
+         resolve_configurations(options, error);
 }

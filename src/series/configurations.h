@@ -24,4 +24,10 @@ std::string set_configuration(const std::string& key, const std::string& value, 
 // camera of TYPICAL geometry. False with `*error` for a name the file does not hold.
 bool resolve_configurations(SeriesOptions* options, PlanError* error);
 
+// Reads the --instrument file, when there is one, applies its settings to those not
+// given otherwise, and resolves the configurations: what a run's settings need before
+// it can be planned. False with `*error` for a file that cannot be read or a setting
+// or section that is wrong.
+bool read_configurations(SeriesOptions* options, PlanError* error);
+
 #endif  // QUORVANE_SERIES_CONFIGURATIONS_H_

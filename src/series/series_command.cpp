@@ -30,8 +30,6 @@ std::string lower_extension(const std::string& path) {
   return extension;
 }
 
-constexpr size_t MAX_INSTRUMENT_BYTES = 1 << 16;
-
 // A file the run writes, and what it holds.
 struct PlannedOutput {
   const char* option;  // the option that named it
@@ -136,40 +134,6 @@ bool plan_simulation_outputs(const std::vector<SeriesLine>& lines, const SeriesO
       return false;
     }
     outputs->push_back(std::move(output));
-  }
-  return true;
-}
-
-// Reads the --instrument file and applies its settings; false with `*error` when it
-// cannot be read or holds what is no setting.
-bool read_instrument(SeriesOptions* options, PlanError* error) {
-  const std::string& path = options->instrument_path;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  std::string text;
-  char buffer[4096];
-  size_t got = 0;
-  while (file != nullptr && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&
-         text.size() < MAX_INSTRUMENT_BYTES) {
-    text.append(buffer, got);
-  }
-  const bool read = file != nullptr && !std::ferror(file) && text.size() < MAX_INSTRUMENT_BYTES;
-  if (file != nullptr) {
-    std::fclose(file);
-  }
-  if (!read) {
-    *error = plan_error(-1, "--instrument",
-                        "--instrument " + path +
-                            (file == nullptr ? ": cannot be opened; check the name"
-                                             : ": cannot be read, or is larger than 64 KiB; "
-                                               "name a file of settings"));
-    return false;
-  }
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {  // a byte-order mark from an editor
-    text.erase(0, 3);
-  }
-  if (!apply_instrument(text, options, error)) {
-    error->usage = true;
-    return false;
   }
   return true;
 }
@@ -333,16 +297,8 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   options.progress = streams.progress;
-  if ((!options.instrument_path.empty() && !read_instrument(&options, &error)) ||
-      !resolve_configurations(&options, &error) || !simulate_folder_ready(options, &error)) {
+  if (!read_configurations(&options, &error) || !simulate_folder_ready(options, &error)) {
     return failed(streams, error, error_out);
-  }
-  if (options.conc > WARN_CONC) {
-    std::fprintf(streams.err,
-                 "quorvane-series: warning: --conc %g mg/mL: above %g mg/mL the molecules "
-                 "crowd each other, and I(0) and the times, which assume a dilute solution, "
-                 "are too high\n",
-                 options.conc, WARN_CONC);
   }
   PlanResult planned;
   const bool done = plan_series(options, streams.in, &planned, &error);
