@@ -1,5 +1,7 @@
 #include "plan/component_figures.h"
 
+#include <cstdio>
+
 #include "plan/series_lines.h"
 
 RecordFigures record_figures(const Component& c, const SeriesOptions& options,
@@ -26,4 +28,35 @@ MatchAtFigures match_at_figures(const Component& c, const SeriesOptions& options
   f.low *= 100.0;
   f.high *= 100.0;
   return f;
+}
+
+std::vector<std::string> component_notes(const Component& c) {
+  const Composition& comp = c.composition;
+  const bool protein = comp.kind == ChainKind::kProtein;
+  std::vector<std::string> notes;
+  char text[256];
+  if (comp.ambiguous > 0) {
+    std::snprintf(text, sizeof text,
+                  "%lld ambiguity codes (%s) counted as the mean of what they stand for",
+                  static_cast<long long>(comp.ambiguous), protein ? "B, Z, J" : "R, Y, K, M...");
+    notes.emplace_back(text);
+  }
+  if (comp.any > 0) {
+    std::snprintf(text, sizeof text, "%lld %s counted as the mean of the %s",
+                  static_cast<long long>(comp.any), protein ? "X" : "N",
+                  protein ? "twenty residues" : "four nucleotides");
+    notes.emplace_back(text);
+  }
+  if (comp.selenium > 0.0 && c.placed.empty()) {
+    std::snprintf(text, sizeof text, "%g U counted as cysteine with selenium for sulfur",
+                  comp.selenium);
+    notes.emplace_back(text);
+  }
+  if (comp.unknown > 0) {
+    notes.push_back(std::to_string(comp.unknown) +
+                    " entries that name no residue left out, the first \"" + comp.first_unknown +
+                    "\"");
+  }
+  notes.insert(notes.end(), c.notes.begin(), c.notes.end());
+  return notes;
 }

@@ -4,6 +4,9 @@
 #ifndef QUORVANE_PLAN_COMPONENT_FIGURES_H_
 #define QUORVANE_PLAN_COMPONENT_FIGURES_H_
 
+#include <string>
+#include <vector>
+
 #include "plan/components.h"
 
 // A record of a --records screen: its mass as weighed, volume, SLD in H2O and D2O, and
@@ -30,5 +33,9 @@ struct MatchAtFigures {
 };
 MatchAtFigures match_at_figures(const Component& c, const SeriesOptions& options,
                                 const Solvent& solvent);
+
+// What the report notes of how a component was read: its codes counted as means, its
+// selenocysteines, entries left out, then what its reader noted (c.notes), one line each.
+std::vector<std::string> component_notes(const Component& c);
 
 #endif  // QUORVANE_PLAN_COMPONENT_FIGURES_H_

@@ -53,28 +53,6 @@ std::string description(const Component& c, int64_t residues) {
   return text + ", " + std::to_string(s.copies) + (s.copies == 1 ? " copy" : " copies");
 }
 
-// What the planner assumed of a chain besides its plain residues.
-void write_notes(const Composition& comp, bool from_sequence, std::FILE* out) {
-  const bool protein = comp.kind == ChainKind::kProtein;
-  if (comp.ambiguous > 0) {
-    std::fprintf(out,
-                 "  note: %lld ambiguity codes (%s) counted as the mean of what they stand for\n",
-                 static_cast<long long>(comp.ambiguous), protein ? "B, Z, J" : "R, Y, K, M...");
-  }
-  if (comp.any > 0) {
-    std::fprintf(out, "  note: %lld %s counted as the mean of the %s\n",
-                 static_cast<long long>(comp.any), protein ? "X" : "N",
-                 protein ? "twenty residues" : "four nucleotides");
-  }
-  if (comp.selenium > 0.0 && from_sequence) {
-    std::fprintf(out, "  note: %g U counted as cysteine with selenium for sulfur\n", comp.selenium);
-  }
-  if (comp.unknown > 0) {
-    std::fprintf(out, "  note: %lld entries that name no residue left out, the first \"%s\"\n",
-                 static_cast<long long>(comp.unknown), comp.first_unknown.c_str());
-  }
-}
-
 bool any_curves(const std::vector<SeriesLine>& lines) {
   for (const SeriesLine& line : lines) {
     if (!line.curves.intensity.empty()) {
@@ -283,8 +261,7 @@ void write_text_report(const std::vector<Component>& components,
     if (!line.is_complex) {
       const Component& c = components[static_cast<size_t>(line.component)];
       std::fprintf(out, "%s %s\n", line.label.c_str(), description(c, line.residues).c_str());
-      write_notes(c.composition, c.placed.empty(), out);
-      for (const std::string& note : c.notes) {
+      for (const std::string& note : component_notes(c)) {
         std::fprintf(out, "  note: %s\n", note.c_str());
       }
     } else {

@@ -1,6 +1,7 @@
 #include "series/option_table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -608,4 +609,41 @@ const OptionRow* find_row(const std::string& name) {
     }
   }
   return nullptr;
+}
+
+std::string keyword_of(const OptionRow& row) {
+  std::string keyword = row.long_name + 2;
+  std::replace(keyword.begin(), keyword.end(), '-', '_');
+  return keyword == "from" ? "from_" : keyword;
+}
+
+std::string in_keywords(const std::string& message) {
+  const auto part_of_name = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-';
+  };
+  std::string out;
+  size_t i = 0;
+  while (i < message.size()) {
+    const bool starts = message[i] == '-' && (i == 0 || !part_of_name(message[i - 1]));
+    size_t end = i + 1;
+    while (starts && end < message.size() && part_of_name(message[end])) {
+      ++end;
+    }
+    const std::string name = message.substr(i, end - i);
+    const OptionRow* row = starts ? find_row(name) : nullptr;
+    if (name == "--help") {
+      out += "help(quorvane.plan)";
+    } else if (row == nullptr) {
+      out += message.substr(i, end - i);
+    } else {
+      out += keyword_of(*row);
+      const std::string value = row->value_name != nullptr ? row->value_name : "";
+      if (!value.empty() && message.compare(end, value.size() + 1, " " + value) == 0) {
+        out += "=" + value;
+        end += value.size() + 1;
+      }
+    }
+    i = end;
+  }
+  return out;
 }

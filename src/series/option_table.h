@@ -61,6 +61,14 @@ const OptionRow* find_row(const std::string& name);
 bool is_instrument_setting(const std::string& name);
 std::vector<std::string> instrument_setting_names();
 
+// The keyword a typed caller gives an option by: its long name without the dashes,
+// hyphens as underscores, "from_" for --from (a word Python keeps for itself).
+std::string keyword_of(const OptionRow& row);
+
+// `message` in a typed caller's words: each option it names ("--q-max", "-l") as its
+// keyword, "--q-max Q" as "q_max=Q", and "--help" as the module's help.
+std::string in_keywords(const std::string& message);
+
 // A comma-separated list of words, none of them empty; false when one is.
 bool split_list(const std::string& text, std::vector<std::string>* words);
 
