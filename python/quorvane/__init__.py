@@ -1,26 +1,24 @@
 """Quorvane's contrast-variation planner, in Python.
 
-The same C++ planner as the ``quorvane-series`` command, run in process. Components
-are built by ``protein``, ``dna``, ``rna``, ``formula`` and ``model``; ``plan`` runs
-them over the D2O series. Every keyword is a setting of the planner's option table,
-named as its long option without the dashes (``deuteration=70`` is ``--deuteration
-70``, ``q_max=0.3`` is ``--q-max 0.3``); ``True`` gives a flag, a list a comma list,
-and a dict the options that repeat (``deuterate={"LEU,ILE": 100}``,
-``buffer={"NaCl": "150mM"}``). A mistake raises ``PlanError``, a ``ValueError`` that
-names the component, the setting, the value and what it must be.
+The same C++ planner as the ``quorvane-series`` command, called in process through its
+typed entry: no command line, no temporary files. Components are built by ``protein``,
+``dna``, ``rna``, ``formula`` and ``model``; ``plan`` runs them over the D2O series.
+Every keyword is a setting of the planner's option table, named as its long option
+without the dashes (``deuteration=70`` is ``--deuteration 70``, ``q_max=0.3`` is
+``--q-max 0.3``): a flag takes True or False, a number any real number (NumPy's too),
+a list a sequence, a path a str or an os.PathLike, and the settings that repeat a dict
+(``deuterate={"LEU,ILE": 100}``, ``buffer={"NaCl": "150mM"}``). A value of the wrong
+type raises TypeError naming the keyword; a value the planner refuses raises
+``PlanError``, a ``ValueError`` that names the component, the setting, the value and
+what it must be.
 
     import quorvane
     lysozyme = quorvane.protein(file="lysozyme_3.DAT", label="lysozyme")
     result = quorvane.plan([lysozyme], d2o=[0, 42, 100], conc=5)
     result.series["contrast_fm"]          # numpy array, one value per row
-    result.match_points["lysozyme"]       # (46.1, 44.49, 47.11)
+    result.match_points["lysozyme"]       # (46.1..., 44.49..., 47.11...)
 """
-import csv
-import io
 import os
-import re
-import shutil
-import tempfile
 
 from . import _quorvane
 
@@ -34,9 +32,9 @@ class PlanError(ValueError):
     """The planner's error value: what it refused and why.
 
     component: the label (or file, or formula) of the component it concerns, or None for
-    the whole run; setting: the option's name as a keyword (``deuteration``), or "file"
-    for a file's contents; value: the value given; expected: what it must be; usage:
-    True for a mistake in what was asked, False for a file that could not be read.
+    the whole run; setting: the keyword it concerns (``deuteration``), or "file" for a
+    file's contents; value: the value given; expected: what it must be; usage: True for
+    a mistake in what was asked, False for a file that could not be read.
     """
 
     def __init__(self, message, component=None, setting="", value="", expected="", usage=True):
@@ -49,58 +47,49 @@ class PlanError(ValueError):
         self.usage = usage
 
 
-class Component:
-    """One FILE or --formula of the command line, with its own settings."""
+def _raise(error):
+    raise PlanError(error["message"], error["component"], error["setting"], error["value"],
+                    error["expected"], error["usage"])
 
-    def __init__(self, source, settings, is_formula=False):
+
+class Component:
+    """One component of a plan: a sequence's text, a file or a formula (``kind``), its
+    ``source``, and its own ``settings``."""
+
+    def __init__(self, kind, source, settings):
+        self.kind = kind
         self.source = source
         self.settings = settings
-        self.is_formula = is_formula
+        error = _quorvane.check_component(settings)
+        if error is not None:
+            error["component"] = self.name
+            _raise(error)
+
+    @property
+    def name(self):
+        """How messages name it: its label, else its file or formula."""
+        label = self.settings.get("label")
+        if isinstance(label, str):
+            return label
+        return None if self.kind == "text" else os.fspath(self.source)
 
     def __repr__(self):
-        return "quorvane.Component(%r, %r)" % (self.source, self.settings)
+        return "quorvane.Component(%r, %r, %r)" % (self.kind, self.source, self.settings)
 
 
-def _text(value):
-    if isinstance(value, bool):
-        raise TypeError("a flag is True or False, not a value")
-    if isinstance(value, float):
-        return repr(value)
-    return str(value)
-
-
-def _keyword(option):
-    return option.lstrip("-").replace("-", "_")
-
-
-def _arguments(settings):
-    """The command line of `settings`, keyword by keyword, as the option table names them."""
-    args = []
-    for name, value in settings.items():
-        if value is None or value is False:
-            continue
-        option = "--" + name.rstrip("_").replace("_", "-")
-        if value is True:
-            args.append(option)
-        elif isinstance(value, dict):
-            if option == "--uncertainty":
-                args += [option, ",".join("%s=%s" % (k, _text(v)) for k, v in value.items())]
-            else:
-                for key, item in value.items():
-                    args += [option, "%s=%s" % (key, _text(item))]
-        elif isinstance(value, (list, tuple)):
-            args += [option, ",".join(_text(v) for v in value)]
-        else:
-            args += [option, _text(value)]
-    return args
-
-
-def _component(source, type_, settings, file):
-    if (source is None) == (file is None):
+def _component(sequence, type_, settings, file):
+    if (sequence is None) == (file is None):
         raise TypeError("give the sequence's text or its file=, one of them")
+    if sequence is not None and not isinstance(sequence, str):
+        raise TypeError("sequence takes a text (FASTA, one- or three-letter codes), not %s; "
+                        "give a file as file=" % type(sequence).__name__)
+    if file is not None and not isinstance(file, (str, os.PathLike)):
+        raise TypeError("file takes a path (a str or an os.PathLike), not %s"
+                        % type(file).__name__)
     if type_ is not None:
         settings["type"] = type_
-    return Component(("file", file) if file is not None else ("text", source), settings)
+    return Component("file", file, settings) if file is not None else \
+        Component("text", sequence, settings)
 
 
 def protein(sequence=None, file=None, **settings):
@@ -120,68 +109,65 @@ def rna(sequence=None, file=None, **settings):
 
 def formula(chemical_formula, **settings):
     """A molecule by formula (C12H22O11), with labile=, and volume=, density= or psv=."""
-    return Component(chemical_formula, settings, is_formula=True)
+    if not isinstance(chemical_formula, str):
+        raise TypeError("formula takes a text such as \"C12H22O11\", not %s"
+                        % type(chemical_formula).__name__)
+    return Component("formula", chemical_formula, settings)
 
 
 def model(path, chains=None, **settings):
     """An atomic model (PDB, mmCIF, gzipped or not); chains=["A", "B"] as one component."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError("path takes a path (a str or an os.PathLike), not %s"
+                        % type(path).__name__)
     if chains is not None:
-        settings["chains"] = list(chains)
-    return Component(("file", os.fspath(path)), settings)
-
-
-def _column(values):
-    try:
-        import numpy
-    except ImportError:  # the figures as Python numbers
-        numpy = None
-    try:
-        numbers = [float(v) if v != "" else float("nan") for v in values]
-    except ValueError:
-        return list(values)
-    return numpy.array(numbers) if numpy is not None else numbers
-
-
-def _table(text):
-    """A CSV as a dict of columns: numbers as arrays, text as lists."""
-    rows = list(csv.reader(io.StringIO(text)))
-    if not rows:
-        return {}
-    header, body = rows[0], rows[1:]
-    return {name: _column([row[k] for row in body]) for k, name in enumerate(header)}
+        settings["chains"] = chains
+    return Component("file", path, settings)
 
 
 class Result:
-    """What a plan gives: series (the CSV's columns), curves, pr and stuhrmann when
-    computed (their files' columns), simulated with ``simulate`` ({(label, d2o,
-    configuration): {"q", "I", "dI", "dq"}}), match_points ({label: (value, low, high)}, None
-    where there is none), report (the text report), notes and warnings."""
+    """What a plan gives, every number as computed (never rounded to printed digits):
 
-    def __init__(self, report, series_csv, files, warnings):
-        self.report = report
-        self.series_csv = series_csv
-        self.series = _table(series_csv)
-        self.curves = _table(files["curves"]) if "curves" in files else None
-        self.pr = _table(files["pr"]) if "pr" in files else None
-        self.stuhrmann = _table(files["stuhrmann"]) if "stuhrmann" in files else None
-        self.warnings = warnings
-        self.notes = [line.strip()[len("note: "):] for line in report.splitlines()
-                      if line.strip().startswith("note: ")]
-        self.match_points = {}
-        rows = list(csv.DictReader(io.StringIO(series_csv)))
-        for row in rows:
-            label = row.get("component", "")
-            if label in self.match_points or "match_point_percent" not in row:
-                continue
-            point = row["match_point_percent"]
-            low, high = row.get("match_point_low_percent", ""), row.get("match_point_high_percent", "")
-            self.match_points[label] = None if point == "" else (
-                float(point), float(low) if low else float("nan"), float(high) if high else float("nan"))
+    series: the series' columns by their CSV names, numbers as numpy arrays (NaN where
+    there is none) and the labels as a list; reasons: for a column with NaN, why, row by
+    row ("no signal", "no Guinier range", "below zero"...; "" where there is a number);
+    curves, pr, stuhrmann: their columns when computed (None otherwise); simulated, with
+    ``simulate``: {(label, d2o, configuration): {"q", "I", "dI", "dq", "time"}}, d2o the
+    percentage as given; match_points: {label: (value, low, high)}, None where there is
+    none; records, with ``records=True``: the screen's columns (and series None); report
+    and series_csv: the text and CSV the command writes; notes and warnings: lines.
+    """
+
+    def __init__(self, figures):
+        self.report = figures["report"]
+        self.series_csv = figures["series_csv"]
+        self.series = figures["series"]
+        self.reasons = figures["reasons"]
+        self.curves = figures["curves"]
+        self.pr = figures["pr"]
+        self.stuhrmann = figures["stuhrmann"]
+        self.simulated = figures["simulated"]
+        self.records = figures["records"]
+        self.match_points = figures["match_points"]
+        self.notes = figures["notes"]
+        self.warnings = figures["warnings"]
 
     def to_pandas(self, table="series"):
-        """The series (or curves, pr, stuhrmann) as a pandas DataFrame."""
+        """The series (or curves, pr, stuhrmann, records) as a pandas DataFrame."""
         import pandas
         return pandas.DataFrame(getattr(self, table))
+
+
+def _group(name, value):
+    """A group of settings (solvent=, curves=, beamtime=, simulate=): True or a dict."""
+    if value is None or value is False:
+        return {}
+    if value is True:
+        return {}
+    if not isinstance(value, dict):
+        raise TypeError("%s takes True or a dict of its settings, not %s"
+                        % (name, type(value).__name__))
+    return dict(value)
 
 
 def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulate=None,
@@ -195,105 +181,29 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulat
     beamtime: True, or a dict of its settings (flux, aperture, wavelength, cells...);
     simulate: True, or a dict of the simulation's settings (instrument, configs, noise,
     seed, target_high, compare), for the measured curves in ``result.simulated``;
-    any other keyword a setting of the run (conc=, xray=True, ligands=True...).
+    any other keyword a setting of the run (conc=, xray=True, ligands=True, records=True...).
     """
     if isinstance(components, Component):
         components = [components]
-    run = dict(settings)
+    if isinstance(components, (str, bytes)) or not hasattr(components, "__iter__"):
+        raise TypeError("components takes a list of quorvane.protein(), dna(), rna(), "
+                        "formula() or model(), not %s" % type(components).__name__)
+    components = list(components)
+    for c in components:
+        if not isinstance(c, Component):
+            raise TypeError("components takes quorvane.protein(), dna(), rna(), formula() or "
+                            "model(), not %s (%r)" % (type(c).__name__, c))
+    run = {}
+    for name, group in (("solvent", solvent), ("curves", curves), ("beamtime", beamtime),
+                        ("simulate", simulate)):
+        run.update(_group(name, group))
+    run.update(settings)
     if d2o is not None:
-        run["d2o"] = list(d2o)
-    run.update(solvent or {})
-    if beamtime:
+        run["d2o"] = d2o
+    if beamtime is not None and beamtime is not False:
         run["beamtime"] = True
-        if isinstance(beamtime, dict):
-            run.update(beamtime)
-    if curves and isinstance(curves, dict):
-        run.update(curves)
-    if simulate and isinstance(simulate, dict):
-        run.update(simulate)
-    folder = tempfile.mkdtemp(prefix="quorvane-")
-    try:
-        return _plan(components, run, bool(curves), folder, bool(simulate))
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-
-
-def _simulated(folder):
-    """The --simulate folder's curves: {(label, d2o, configuration): {"q", "I", "dI",
-    "dq"} as numpy arrays, and "time", the sample's counting time in seconds}, from the
-    files' headers and columns."""
-    import numpy
-    curves = {}
-    for name in sorted(os.listdir(folder)):
-        if not name.endswith(".dat"):
-            continue
-        path = os.path.join(folder, name)
-        with open(path, encoding="utf-8") as f:
-            first, second, third = f.readline(), f.readline(), f.readline()
-        label, d2o = re.match(r"# .*?measurement: (.*) at ([0-9.]+) % D2O, ", first).groups()
-        config = re.match(r"# configuration ([^:]+):", second).group(1)
-        seconds = float(re.match(r"# counted .*? \(([0-9.e+]+) s;", third).group(1))
-        table = numpy.loadtxt(path, comments="#", ndmin=2)
-        curve = dict(zip(("q", "I", "dI", "dq"), table.T))
-        curve["time"] = seconds
-        curves[(label, float(d2o), config)] = curve
-    return curves
-
-
-def _plan(components, run, curves, folder, simulate=False):
-    outputs = {"report": "report.txt", "series": "series.csv"}
-    if any(c.source[0] == "file" and _is_model(c) for c in components):
-        outputs["stuhrmann"] = "stuhrmann.csv"
-    if curves:
-        outputs.update(curves="curves.csv", pr="pr.csv")
-    args = ["-o", os.path.join(folder, outputs["report"]),
-            "--csv-file", os.path.join(folder, outputs["series"])]
-    for name in ("stuhrmann", "curves", "pr"):
-        if name in outputs:
-            args += ["--" + name, os.path.join(folder, outputs[name])]
-    simulated = os.path.join(folder, "simulated")
-    if simulate:
-        os.mkdir(simulated)
-        args += ["--simulate", simulated]
-    args += _arguments(run)
-    names = []
-    for k, c in enumerate(components):
-        args += _arguments(c.settings)
-        if c.is_formula:
-            args += ["--formula", c.source]
-            names.append(c.source)
-        elif c.source[0] == "file":
-            args.append(c.source[1])
-            names.append(c.source[1])
-        else:
-            path = os.path.join(folder, "component_%d.txt" % (k + 1))
-            with open(path, "w") as f:
-                f.write(c.source[1])
-            args.append(path)
-            names.append(c.settings.get("label") or "component_%d" % (k + 1))
-    done = _quorvane.run(args)
-    warnings = [line[len("quorvane-series: warning: "):] for line in
-                done["err"].decode("utf-8", "replace").splitlines()
-                if line.startswith("quorvane-series: warning: ")]
-    if done["status"] != 0:
-        message = done["message"] or done["err"].decode("utf-8", "replace").strip()
-        message = message.replace(folder + os.sep, "")
-        component = names[done["input"]] if 0 <= done["input"] < len(names) else None
-        raise PlanError(message, component, _keyword(done["setting"]), done["value"],
-                        done["expected"], done["usage"])
-    files = {}
-    for name, file in outputs.items():
-        with open(os.path.join(folder, file), encoding="utf-8") as f:
-            files[name] = f.read()
-    result = Result(files["report"].replace(folder + os.sep, ""), files["series"], files,
-                    warnings)
-    result.simulated = _simulated(simulated) if simulate else None
-    return result
-
-
-def _is_model(component):
-    path = component.source[1].lower()
-    if path.endswith(".gz"):
-        path = path[:-3]
-    return path.endswith((".pdb", ".ent", ".cif", ".mmcif")) or \
-        component.settings.get("code") == "structure"
+    computed = {"curves": bool(curves), "simulate": bool(simulate)}
+    figures = _quorvane.plan(components, run, computed)
+    if "error" in figures:
+        _raise(figures["error"])
+    return Result(figures)

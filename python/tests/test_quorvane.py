@@ -30,56 +30,93 @@ def option_table():
             False if line.startswith("Options:") else per_component)
         m = re.match(r"  (?:(-[a-z]), )?\s*(--[a-z0-9-]+)(?: (\S+))?", line)
         if m and m.group(2) not in ("--help", "--version"):
-            row = (m.group(2), m.group(3) is not None, per_component)
-            table[m.group(2)] = row
+            row = (m.group(2), m.group(3) is not None, per_component, m.group(3))
+            table.setdefault(m.group(2), row)
             if m.group(1):
-                table[m.group(1)] = row
+                table.setdefault(m.group(1), row)
     return table
 
 
 TABLE = option_table()
 REPEATED = {"--deuterate", "--buffer", "--ligand"}
 # What the module does not express: other outputs than its own, standard input, the
-# screen of records.
+# screen of records as text.
 UNEXPRESSED = {"--records", "-o", "--output", "--svg", "--plot", "-", "--curves", "--pr"}
+# The values that are numbers, and lists, by the --help's names for them.
+NUMBERS = {"PCT", "MM", "B", "MG_PER_ML", "N", "G/CM3", "A3", "C", "Q", "A", "V", "F"}
+NUMBER_LISTS = {"PCT,PCT", "MM,MM"}
+WORD_LISTS = {"A,B", "NAME,NAME"}
+
+
+def number(text):
+    for kind in (int, float):
+        try:
+            return kind(text)
+        except ValueError:
+            pass
+    return text  # not a number: the module refuses its type
+
+
+def typed(name, value_name, value):
+    """A command-line value as a Python caller would give it."""
+    if name == "--formula":
+        return value
+    if value_name in NUMBERS:
+        return number(value)
+    if value_name in NUMBER_LISTS:
+        return [number(v) for v in value.split(",")]
+    if value_name in WORD_LISTS:
+        return value.split(",")
+    if name == "--uncertainty":
+        return dict((k, number(v)) for k, _, v in (i.partition("=") for i in value.split(",")))
+    return value
 
 
 def translate(args):
-    """A golden case's command line as module calls: (components, run settings,
-    whether the report is the CSV), or None where the module cannot express it."""
+    """A golden case's command line as module calls: (components, run settings, whether
+    the report is the CSV, whether every value kept its spelling), or None where the
+    module cannot express it."""
     if any(a in UNEXPRESSED for a in args):
         return None
-    run, pending, components, csv = {}, {}, [], False
+    run, pending, components, csv, exact = {}, {}, [], False, True
     i = 0
     while i < len(args):
         arg = args[i]
         if arg == "--csv":
             csv = True
         elif arg == "--stuhrmann":
-            i += 1  # the module writes its own
+            i += 1  # the module gives the fits as values
         elif arg.startswith("-") and arg in TABLE:
-            name, takes_value, per_component = TABLE[arg]
+            name, takes_value, per_component, value_name = TABLE[arg]
             key = name[2:].replace("-", "_")
+            key = "from_" if key == "from" else key
             value = True
             if takes_value:
                 i += 1
-                value = args[i]
+                value = typed(name, value_name, args[i])
+                exact = exact and (str(value) == args[i] or isinstance(value, (list, dict)))
             if name == "--exchange" and not components:
                 per_component = False
             target = pending if per_component else run
             if name in REPEATED:
-                item, _, amount = value.partition("=")
-                target.setdefault(key, {})[item] = amount
+                item, _, amount = args[i].partition("=")
+                target.setdefault(key, {})[item] = number(amount) if name == "--deuterate" \
+                    else amount
             elif name == "--formula":
-                components.append(quorvane.formula(value, **pending))
+                components.append(("formula", value, pending))
                 pending = {}
             else:
                 target[key] = value
         else:
-            components.append(quorvane.protein(file=arg, **pending))
+            components.append(("file", arg, pending))
             pending = {}
         i += 1
-    return components, run, csv
+    return components, run, csv, exact
+
+
+def built(components):
+    return [quorvane.formula(v, **s) if kind == "formula" else quorvane.protein(file=v, **s)
+            for kind, v, s in components]
 
 
 def planner_cases():
@@ -92,51 +129,72 @@ def planner_cases():
 
 @pytest.mark.parametrize("case", list(planner_cases()))
 def test_golden_case(case, tmp_path, monkeypatch):
+    """The command's golden cases through the module: the same report or CSV byte for
+    byte, or the same refusal in the module's words (a value that is no number refused
+    for its type)."""
     folder = os.path.join(GOLDEN, case)
     args = open(os.path.join(folder, "args")).read().split("\n")
     args = [a for a in args if a != ""]
     translated = None if os.path.exists(os.path.join(folder, "stdout_device")) else translate(args)
     if translated is None:
         pytest.skip("the module has no way to say " + " ".join(args))
-    components, run, csv = translated
+    components, run, csv, exact = translated
     if os.path.isdir(os.path.join(folder, "input")):
         shutil.copytree(os.path.join(folder, "input"), tmp_path, dirs_exist_ok=True)
     monkeypatch.chdir(tmp_path)
     status = int(open(os.path.join(folder, "status")).read())
     if status != 0:
         expected_err = open(os.path.join(folder, "console.err"), encoding="utf-8").read()
-        with pytest.raises(quorvane.PlanError) as raised:
-            quorvane.plan(components, **run)
-        assert "quorvane-series: " + raised.value.message + "\n" in expected_err
+        with pytest.raises((quorvane.PlanError, TypeError)) as raised:
+            quorvane.plan(built(components), **run)
+        if isinstance(raised.value, TypeError):
+            assert "is not" in expected_err, raised.value  # the command refused the value
+        elif exact:
+            lines = [quorvane._quorvane.in_keywords(l[len("quorvane-series: "):])
+                     for l in expected_err.splitlines()]
+            assert raised.value.message in lines
         return
-    result = quorvane.plan(components, **run)
+    result = quorvane.plan(built(components), **run)
     expected_out = open(os.path.join(folder, "console.out"), encoding="utf-8").read()
     assert (result.series_csv if csv else result.report) == expected_out
 
 
-def test_series_columns_and_match_points():
-    lysozyme = quorvane.protein(file=os.path.join(GOLDEN, "series_readme_example", "input",
-                                                  "lysozyme_3.DAT"), label="lysozyme")
-    result = quorvane.plan([lysozyme], d2o=[0, 42, 100], conc=5)
-    command = subprocess.run([SERIES, "--csv", "--d2o", "0,42,100", "--conc", "5", "-l",
-                              "lysozyme", os.path.join(GOLDEN, "series_readme_example", "input",
-                                                       "lysozyme_3.DAT")],
-                             capture_output=True, text=True, check=True).stdout
+def last_digit(cell):
+    """The rounding unit of a number as printed: 0.01 for 46.12, 1e-7 for 3.5e-06."""
+    mantissa, _, exponent = cell.lower().partition("e")
+    decimals = len(mantissa.partition(".")[2])
+    return 10.0 ** (-decimals + (int(exponent) if exponent else 0))
+
+
+def test_series_columns_are_the_figures_unrounded():
+    """Every column of the series is the command's CSV before rounding: each number within
+    half of its printed last digit, never the rounded cell itself throughout; the
+    missing ones NaN with their reason; the labels text whatever they look like."""
+    source = os.path.join(GOLDEN, "series_readme_example", "input", "lysozyme_3.DAT")
+    result = quorvane.plan([quorvane.protein(file=source, label="1"),
+                            quorvane.protein("GAKKL" * 20, label="p", deuteration=60)],
+                           d2o=[0, 42.25, 100], conc=5, beamtime=True)
+    command = subprocess.run([SERIES, "--csv", "--d2o", "0,42.25,100", "--conc", "5", "--beamtime",
+                              "-l", "1", source, "-l", "p", "-d", "60", "-"],
+                             input="GAKKL" * 20, capture_output=True, text=True,
+                             check=True).stdout
     assert result.series_csv == command
     rows = [line.split(",") for line in command.strip().split("\n")]
-    for k, name in enumerate(rows[0]):
-        column = result.series[name]
-        for row, value in zip(rows[1:], column):
+    assert list(result.series) == rows[0]
+    assert result.series["component"] == ["1"] * 3 + ["p"] * 3 + ["complex"] * 3
+    rounded = 0
+    for k, name in enumerate(rows[0][1:], start=1):
+        for row, value in zip(rows[1:], result.series[name]):
             if row[k] == "":
-                assert value != value  # nan
-            elif isinstance(value, str):
-                assert value == row[k]
+                assert value != value and result.reasons[name][rows.index(row) - 1] != ""
             else:
-                assert value == float(row[k])
-    value, low, high = result.match_points["lysozyme"]
-    assert (value, low, high) == (float(rows[1][rows[0].index("match_point_percent")]),
-                                  float(rows[1][rows[0].index("match_point_low_percent")]),
-                                  float(rows[1][rows[0].index("match_point_high_percent")]))
+                assert abs(value - float(row[k])) <= last_digit(row[k]) / 2 * (1 + 1e-9), name
+                rounded += value == float(row[k])
+    assert rounded < sum(len(result.series[n]) for n in rows[0][1:]) / 2
+    assert "no signal" in result.reasons["time_s"]
+    value, low, high = result.match_points["1"]
+    assert round(value, 2) == float(rows[1][rows[0].index("match_point_percent")])
+    assert low < value < high
 
 
 @pytest.mark.parametrize("call, component, setting, value, expected", [
@@ -149,7 +207,7 @@ def test_series_columns_and_match_points():
     (lambda: quorvane.plan([quorvane.protein("GAK")], uncertainty={"exchange": 5, "volume": 25}),
      None, "uncertainty", "volume=25", None),
     (lambda: quorvane.plan([quorvane.protein("GAK")], from_=60, to=40),
-     None, "from", "", ""),
+     None, "from_", "", ""),
 ])
 def test_error_attributes(call, component, setting, value, expected):
     with pytest.raises(quorvane.PlanError) as raised:
@@ -162,7 +220,8 @@ def test_error_attributes(call, component, setting, value, expected):
 
 
 def test_simulated_curves_are_the_commands(tmp_path):
-    """simulate= gives the curves the command writes with --simulate, noise and all."""
+    """simulate= gives the curves the command writes with --simulate, noise and all, to
+    the file's digits and unrounded."""
     source = os.path.join(GOLDEN, "..", "..", "examples", "lysozyme_3.DAT")
     result = quorvane.plan([quorvane.protein(file=source, label="lysozyme")], d2o=[0, 100],
                            conc=5, simulate={"noise": True, "seed": 2})
@@ -174,11 +233,80 @@ def test_simulated_curves_are_the_commands(tmp_path):
     for (label, d2o, config), curve in result.simulated.items():
         table = np.loadtxt(tmp_path / ("%s_%.1f_%s.dat" % (label, d2o, config)))
         for k, column in enumerate(("q", "I", "dI", "dq")):
-            np.testing.assert_array_equal(table[:, k], curve[column])
+            # The file prints 7 significant digits; the module has the doubles themselves.
+            np.testing.assert_allclose(curve[column], table[:, k], rtol=5e-7)
+            assert not np.array_equal(curve[column], table[:, k]) or k == 0
     # The times are the beamtime column's: the low-q configuration counts for I(0).
     times = result.series["time_s"][~np.isnan(result.series["time_s"])]
     assert sorted(c["time"] for c in result.simulated.values()) == pytest.approx(sorted(times),
                                                                                 rel=1e-5)
+
+
+LYSOZYME = os.path.join(GOLDEN, "series_readme_example", "input", "lysozyme_3.DAT")
+
+
+@pytest.mark.parametrize("call, keyword", [
+    (lambda: quorvane.plan([quorvane.protein("GAK")], xray=0), "xray"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], conc=True), "conc"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], d2o=42), "d2o"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], d2o=["0", "100"]), "d2o"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], solvent="console"), "solvent"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], help=True), "help"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], output="report.txt"), "output"),
+    (lambda: quorvane.plan([quorvane.protein("GAK")], deuteration=70), "deuteration"),
+    (lambda: quorvane.plan(["lysozyme_3.DAT"]), "components"),
+    (lambda: quorvane.plan([None]), "components"),
+    (lambda: quorvane.protein("GAK", deuteration=True), "deuteration"),
+    (lambda: quorvane.protein("GAK", label=1), "label"),
+    (lambda: quorvane.protein(42), "sequence"),
+    (lambda: quorvane.protein(file=42), "file"),
+    (lambda: quorvane.model("m.pdb", chains="AB"), "chains"),
+    (lambda: quorvane.protein("GAK", deuterate=["LEU"]), "deuterate"),
+    (lambda: quorvane.protein("GAK", conc=5), "conc"),
+])
+def test_wrong_types_are_type_errors_naming_the_keyword(call, keyword):
+    with pytest.raises(TypeError) as raised:
+        call()
+    assert str(raised.value).startswith((keyword + " ", "'" + keyword + "'")), raised.value
+
+
+def test_keywords_mean_one_thing(tmp_path, monkeypatch):
+    """A flag never reads a file of its value's name; a component's exchange stays its own;
+    NumPy's numbers and pathlib's paths are numbers and paths; messages name keywords."""
+    np_ = pytest.importorskip("numpy")
+    import pathlib
+    monkeypatch.chdir(tmp_path)
+    shutil.copy(LYSOZYME, tmp_path / "0")
+    alone = quorvane.plan([quorvane.protein(file=pathlib.Path(LYSOZYME), label="l")],
+                          d2o=np_.array([0.0, 100.0]), xray=False)
+    assert list(alone.match_points) == ["l"]
+    first = quorvane.protein("GAKGAK", label="a", exchange=50)
+    second = quorvane.protein("GAKGAK", label="b")
+    both = quorvane.plan([first, second], d2o=[np_.float64(42.0)], conc=np_.int64(5))
+    assert list(both.series["exchange_percent"][:2]) == [50.0, 100.0]
+    with pytest.raises(quorvane.PlanError) as raised:
+        quorvane.plan([quorvane.protein("GAK")], conc=5, q_max=0.3, beamtime={"flux": 1})
+    assert raised.value.setting == "flux" and "--" not in raised.value.message
+    with pytest.raises(quorvane.PlanError) as raised:
+        quorvane.plan([quorvane.protein("GAK", label="x"), quorvane.protein("GAK", label="x")])
+    assert "label=NAME" in raised.value.message and "-l" not in raised.value.message
+
+
+def test_records_are_the_screens_columns():
+    """records=True gives the screen's columns, not the series' names over nothing."""
+    fasta = ">a\nGAKGAKLL\n>b\nWWYYFF\n>bad\nGAKXZZJ1\n"
+    result = quorvane.plan([quorvane.protein(fasta)], records=True, allow_unknown=True)
+    command = subprocess.run([SERIES, "--records", "--csv", "--allow-unknown", "-"], input=fasta,
+                             capture_output=True, text=True).stdout.splitlines()
+    header = command[0].split(",")
+    assert result.series is None and list(result.records) == header
+    assert result.records["record"] == ["a", "b", "bad"]
+    for row, k in zip(command[1:], range(3)):
+        cells = row.split(",")
+        for name, cell in zip(header[1:-1], cells[1:-1]):
+            value = result.records[name][k]
+            assert (value != value) if cell == "" else \
+                abs(value - float(cell)) <= last_digit(cell) / 2 * (1 + 1e-9), (name, cell)
 
 
 def test_pandas_frame():

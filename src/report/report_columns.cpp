@@ -198,6 +198,15 @@ const ReportColumn COLUMNS[] = {
 
 }  // namespace
 
+ReportScope report_scope(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
+  ReportScope scope{&options, false, false, options.beamtime};
+  for (const SeriesLine& line : lines) {
+    scope.gyration = scope.gyration || !line.gyration.empty();
+    scope.curves = scope.curves || !line.curves.intensity.empty();
+  }
+  return scope;
+}
+
 double sld_scale(const ReportScope& scope) {
   // 1 fm/A^3 = 1e-13 cm / 1e-24 cm^3 = 1e11 cm^-2 = 10 x 1e-6 A^-2.
   return scope.options->sld_unit == SldUnit::kPerSquareAngstrom ? 10.0 : 1.0;

@@ -26,6 +26,9 @@ struct ReportScope {
   bool beamtime;  // the run estimates counting times
 };
 
+// The scope of a report of `lines`.
+ReportScope report_scope(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+
 // How a column's figures scale and are named.
 enum class ColumnUnit {
   kPlain,  // as computed; its names carry their unit

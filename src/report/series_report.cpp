@@ -53,24 +53,6 @@ std::string description(const Component& c, int64_t residues) {
   return text + ", " + std::to_string(s.copies) + (s.copies == 1 ? " copy" : " copies");
 }
 
-bool any_curves(const std::vector<SeriesLine>& lines) {
-  for (const SeriesLine& line : lines) {
-    if (!line.curves.intensity.empty()) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool any_gyration(const std::vector<SeriesLine>& lines) {
-  for (const SeriesLine& line : lines) {
-    if (!line.gyration.empty()) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // The table of one line: the columns that have a text header, a line of their units,
 // then one row per point.
 void write_points(const std::vector<Component>& components, const SeriesLine& line,
@@ -234,7 +216,7 @@ void write_solvent(const SeriesOptions& options, const Solvent& solvent, const R
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        const Solvent& solvent, std::FILE* out) {
-  const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
+  const ReportScope scope = report_scope(lines, options);
   write_solvent(options, solvent, scope, out);
   std::fprintf(out, "Labile hydrogens exchanging with the solvent: %s\n",
                exchange_text(lines, options.exchange).c_str());
@@ -285,7 +267,7 @@ void write_text_report(const std::vector<Component>& components,
 
 std::string csv_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
-  const ReportScope scope{&options, any_gyration(lines), any_curves(lines), options.beamtime};
+  const ReportScope scope = report_scope(lines, options);
   const std::vector<ShownColumn> columns = report_columns(scope);
   std::string text;
   for (size_t k = 0; k < columns.size(); ++k) {

@@ -208,9 +208,7 @@ Problem check_useless(const SeriesOptions& options) {
 
 // The simulation's settings, each of which needs what it refines.
 Problem check_simulation(const SeriesOptions& options) {
-  const bool simulated =
-      !options.outputs.simulate_dir.empty() || options.outputs.plot == PlotKind::kSimulated;
-  if (options.noise && !simulated) {
+  if (options.noise && !options.compute_simulation) {
     return {"--noise",
             "--noise draws the counts of simulated data, which this run does not write or plot; "
             "add --simulate DIR or --plot simulated, or leave it out"};
