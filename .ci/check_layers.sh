@@ -4,7 +4,7 @@
 # cycle, and nothing in src/ but main.cpp includes dialogue/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-layers=("text io" "sample chart" residues "scattering structure" "results plan" report "dialogue series")
+layers=("text io" "sample chart" residues "scattering structure measured" "results plan" report "dialogue series")
 rank() {
   local i
   for i in "${!layers[@]}"; do

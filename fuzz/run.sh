@@ -40,7 +40,7 @@ cmake -S "$root" -B "$build" -DQUORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
 cmake --build "$build" --parallel 2 >/dev/null
 
 total=0
-for target in sequence_reader run svg_plot structure_reader series_command; do
+for target in sequence_reader run svg_plot structure_reader series_command measured_reader; do
   work=$(mktemp -d)
   mkdir -p "$work/corpus" "$work/artifacts"
   log=$work/log

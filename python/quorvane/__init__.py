@@ -25,7 +25,7 @@ from . import _quorvane
 __version__ = _quorvane.__version__
 
 __all__ = ["PlanError", "Component", "Result", "protein", "dna", "rna", "formula", "model",
-           "plan"]
+           "plan", "read_measured"]
 
 
 class PlanError(ValueError):
@@ -207,3 +207,19 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulat
     if "error" in figures:
         _raise(figures["error"])
     return Result(figures)
+
+
+def read_measured(path):
+    """A reduced 1D file as the planner reads it (canSAS XML, NIST ABS, text of q I dI
+    [dq]): a dict of numpy arrays q (1/A), I, dI, dq, and its title, format, unit (of I:
+    "1/cm", or "" where the file does not say), thickness_mm (0 where not given) and
+    transmissions; a file of several curves gives the first, the rest in "others"."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError("path takes a path (a str or an os.PathLike), not %s"
+                        % type(path).__name__)
+    curves = _quorvane.read_measured(path)
+    if isinstance(curves, dict):
+        _raise(curves)
+    first = curves[0]
+    first["others"] = curves[1:]
+    return first

@@ -3,13 +3,19 @@
 // value worded in keywords for quorvane.PlanError.
 #include <string>
 
+#include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
 #include "binding.h"
+#include "measured/measured_reader.h"
 #include "series/configurations.h"
 #include "series/option_table.h"
 
 namespace {
+
+py::array_t<double> as_array(const std::vector<double>& values) {
+  return py::array_t<double>(static_cast<py::ssize_t>(values.size()), values.data());
+}
 
 std::string keyword_of_setting(const std::string& setting) {
   const OptionRow* row = setting.compare(0, 1, "-") == 0 ? find_row(setting) : nullptr;
@@ -73,6 +79,46 @@ py::object check_component(const py::dict& settings) {
   return error_dict(error, py::list());
 }
 
+py::dict curve_dict(const MeasuredCurve& c) {
+  py::dict d;
+  d["q"] = as_array(c.q);
+  d["I"] = as_array(c.intensity);
+  d["dI"] = as_array(c.error);
+  d["dq"] = as_array(c.resolution);
+  d["title"] = c.title;
+  d["format"] = c.format;
+  d["unit"] = c.intensity_unit;
+  d["thickness_mm"] = c.thickness_mm;
+  py::list spectra;
+  for (const TransmissionSpectrum& t : c.transmissions) {
+    py::dict spectrum;
+    spectrum["name"] = t.name;
+    spectrum["wavelength"] = as_array(t.wavelength);
+    spectrum["T"] = as_array(t.transmission);
+    spectrum["dT"] = as_array(t.error);
+    spectra.append(spectrum);
+  }
+  d["transmissions"] = spectra;
+  return d;
+}
+
+// The curves of a measured file, each a dict, or {"error": ...}.
+py::object read_measured_curves(const py::object& path) {
+  const std::string name = py::str(py::module_::import("os").attr("fspath")(path));
+  std::vector<MeasuredCurve> curves;
+  std::string problem;
+  if (!read_measured_file(name, &curves, &problem)) {
+    PlanError error = plan_error(-1, "file", problem);
+    error.value = name;
+    return error_dict(error, py::list());
+  }
+  py::list found;
+  for (const MeasuredCurve& c : curves) {
+    found.append(curve_dict(c));
+  }
+  return std::move(found);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_quorvane, m) {
@@ -81,6 +127,8 @@ PYBIND11_MODULE(_quorvane, m) {
         "Plans the components with the run's settings; the figures, or the error.");
   m.def("check_component", &check_component, py::arg("settings"),
         "Checks a component's keywords; None, or the error.");
+  m.def("read_measured", &read_measured_curves, py::arg("path"),
+        "The curves of a reduced 1D file, each a dict; or the error.");
   m.def("in_keywords", &in_keywords, py::arg("message"),
         "A message of the command line in the module's keywords.");
   m.attr("__version__") = QUORVANE_VERSION;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "residues/chemistry.h"
@@ -74,6 +75,13 @@ enum class PlotKind {
 
 // The most D2O points a series takes; the help and the message name it from here.
 constexpr int MAX_POINTS = 10001;
+
+// A measured curve of the run: a reduced 1D file at a D2O percentage (--measured), and
+// the sample's concentration there (--measured-conc, else --conc).
+struct MeasuredInput {
+  double d2o;  // %
+  std::string path;
+};
 
 // A ligand's formula given on the command line (--ligand NAME=FORMULA:LABILE).
 struct GivenLigand {
@@ -153,9 +161,11 @@ struct SeriesOptions {
   // Simulated measurements.
   bool noise = false;  // Poisson counts instead of expected values
   int64_t seed = 1;
-  std::string compare_path;        // a second model of the structures, to tell apart by chi^2
-  std::vector<std::string> given;  // the long names of the options the command line gave
-  void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
+  std::string compare_path;             // a second model of the structures, to tell apart by chi^2
+  std::vector<std::string> given;       // the long names of the options the command line gave
+  std::vector<MeasuredInput> measured;  // in the order given
+  std::vector<std::pair<double, double>> measured_conc;  // % D2O and mg/mL
+  void (*progress)(double fraction) = nullptr;           // hears how far the curves have come
   // What the run computes besides the series, whatever it writes: the command line sets
   // these from the outputs it names (computed_from_outputs); a typed caller sets them.
   bool compute_curves = false;      // predicted curves of every line with coordinates

@@ -121,6 +121,34 @@ bool compare(const std::vector<Component>& first, const SeriesOptions& options,
   return true;
 }
 
+// Reads and fits the measured curves, and the match point they give together.
+bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* error) {
+  std::vector<SeriesMeasurement> series;
+  for (const MeasuredInput& input : options.measured) {
+    std::vector<MeasuredCurve> curves;
+    std::string problem;
+    if (!read_measured_file(input.path, &curves, &problem)) {
+      *error = plan_error(-1, "--measured", "--measured: " + problem);
+      error->value = input.path;
+      return false;
+    }
+    if (curves.size() > 1) {
+      result->warnings.push_back("--measured " + input.path + ": holds " +
+                                 std::to_string(curves.size()) + " curves; the first is fitted ('" +
+                                 curves.front().title + "')");
+    }
+    MeasuredPoint point{input, options.conc, curves.front(), {}};
+    for (const auto& [d2o, conc] : options.measured_conc) {
+      point.conc = d2o == input.d2o ? conc : point.conc;
+    }
+    point.guinier = fit_measured_guinier(point.curve);
+    series.push_back({input.d2o / 100.0, point.conc, point.guinier});
+    result->measured.push_back(std::move(point));
+  }
+  result->measured_match = measured_match(series);
+  return true;
+}
+
 }  // namespace
 
 bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanResult* result,
@@ -140,6 +168,9 @@ bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanRe
     return false;
   }
   result->lines = compute_lines(result->components, options, result->solvent);
+  if (!add_measured(options, result, error)) {
+    return false;
+  }
   return options.compare_path.empty() ||
          compare(result->components, options, result->solvent, standard_input, result, error);
 }

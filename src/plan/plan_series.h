@@ -9,23 +9,34 @@
 #include <vector>
 
 #include "plan/components.h"
+#include "plan/measured_analysis.h"
 #include "plan/plan_error.h"
 #include "plan/series_lines.h"
 
+// A measured curve of the run, read and fitted.
+struct MeasuredPoint {
+  MeasuredInput input;
+  double conc;  // mg/mL; 0 where neither --measured-conc nor --conc gives one
+  MeasuredCurve curve;
+  MeasuredGuinier guinier;
+};
+
 struct PlanResult {
   Solvent solvent;
-  std::vector<Component> components;  // each record, chain group or formula, in order
-  std::vector<SeriesLine> lines;      // each component, then the complex; none for records
-  std::vector<std::string> warnings;  // what was left out or guessed, one line each
+  std::vector<Component> components;    // each record, chain group or formula, in order
+  std::vector<SeriesLine> lines;        // each component, then the complex; none for records
+  std::vector<std::string> warnings;    // what was left out or guessed, one line each
+  std::vector<MeasuredPoint> measured;  // in the order given
+  MeasuredMatch measured_match;         // of the measured points with a concentration
 };
 
 // Plans `options` (checked, its configurations resolved): reads every component (a
 // file, a caller's text, a formula; "-" from `standard_input`), and computes the series,
 // or with options.records only the components, then what the options ask for: curves
 // and P(r), counting times, simulated measurements and the comparison with a second
-// model. Returns false with `*error` when a component cannot be read or planned, two
-// share a label, or the second model cannot be read; `result->warnings` holds what was
-// heard until then.
+// model; and reads and fits the measured curves. Returns false with `*error` when a component
+// cannot be read or planned, two share a label, or the second model cannot be read;
+// `result->warnings` holds what was heard until then.
 bool plan_series(const SeriesOptions& options, std::FILE* standard_input, PlanResult* result,
                  PlanError* error);
 

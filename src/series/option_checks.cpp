@@ -54,7 +54,7 @@ bool given(const SeriesOptions& options, const char* name) {
 
 // The checks that need every option, one concern each; "" when they pass.
 Problem check_inputs(const SeriesOptions& options) {
-  if (options.components.empty()) {
+  if (options.components.empty() && options.measured.empty()) {
     return {"file", "no component given; name at least one sequence file (see --help)"};
   }
   const auto stdin_inputs = std::count_if(options.components.begin(), options.components.end(),
@@ -230,6 +230,33 @@ Problem check_simulation(const SeriesOptions& options) {
   return {};
 }
 
+// Measured curves: one a D2O point, and each concentration for one of them.
+Problem check_measured(const SeriesOptions& options) {
+  for (size_t i = 0; i < options.measured.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (options.measured[i].d2o == options.measured[j].d2o) {
+        return {"--measured", "--measured gives two curves at " +
+                                  shortest_text(options.measured[i].d2o) + " % D2O (" +
+                                  options.measured[j].path + " and " + options.measured[i].path +
+                                  "); give one a point, or average them first"};
+      }
+    }
+  }
+  for (const std::pair<double, double>& given : options.measured_conc) {
+    const double d2o = given.first;
+    const bool named = std::any_of(options.measured.begin(), options.measured.end(),
+                                   [d2o](const MeasuredInput& m) { return m.d2o == d2o; });
+    if (!named) {
+      return {"--measured-conc", "--measured-conc gives a concentration at " + shortest_text(d2o) +
+                                     " % D2O, where no --measured curve is"};
+    }
+  }
+  if (options.records && !options.measured.empty()) {
+    return {"--measured", "--records makes one line per record; leave out --measured"};
+  }
+  return {};
+}
+
 Problem check_buffer_once(const SeriesOptions& options) {
   for (size_t i = 0; i < options.buffer.size(); ++i) {
     for (size_t j = 0; j < i; ++j) {
@@ -247,7 +274,7 @@ Problem check_buffer_once(const SeriesOptions& options) {
 // In this order, so that the first of several mistakes is the one named.
 Problem (*const WHOLE_CHECKS[])(const SeriesOptions&) = {
     check_inputs, check_records,    check_plots,       check_solvent, check_beamtime,
-    check_series, check_simulation, check_buffer_once, check_useless};
+    check_series, check_simulation, check_buffer_once, check_useless, check_measured};
 
 }  // namespace
 

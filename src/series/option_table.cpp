@@ -592,6 +592,38 @@ const std::vector<OptionRow>& option_table() {
            "a second model of the structure components: the reduced\n"
            "chi-square between the two simulated curves, and the time\n"
            "at which it reaches 2"),
+      {nullptr, "--measured", "PCT=FILE",
+       "a measured curve (canSAS XML, NIST ABS, text of q I dI [dq])\n"
+       "at PCT % D2O, fitted for Rg and I(0); several give the\n"
+       "measured match point; repeatable",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         const size_t equals = v.find('=');
+         double d2o = 0.0;
+         if (equals == std::string::npos || !parse_number(v.substr(0, equals), &d2o) ||
+             !D2O_PERCENT.contains(d2o) || equals + 1 == v.size()) {
+           return std::string("PCT=FILE, such as 40=40.dat, PCT a D2O percentage from 0 to 100");
+         }
+         run->measured.push_back({d2o, v.substr(equals + 1)});
+         return std::string();
+       },
+       ValueKind::kPairs},
+      {nullptr, "--measured-conc", "PCT=MG_PER_ML",
+       "the concentration of the measured sample at PCT % D2O\n"
+       "(default --conc); repeatable",
+       false,
+       [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
+         const size_t equals = v.find('=');
+         double d2o = 0.0, conc = 0.0;
+         if (equals == std::string::npos || !parse_number(v.substr(0, equals), &d2o) ||
+             !D2O_PERCENT.contains(d2o) || !parse_number(v.substr(equals + 1), &conc) ||
+             !CONC.contains(conc)) {
+           return std::string("PCT=MG_PER_ML, such as 40=26.9, with ") + CONC.expected;
+         }
+         run->measured_conc.emplace_back(d2o, conc);
+         return std::string();
+       },
+       ValueKind::kPairs},
       flag("--records", &SeriesOptions::records,
            "one line per sequence record (ID, residues, Mw, volume,\n"
            "SLD in H2O and D2O, match point) instead of a series"),

@@ -11,6 +11,7 @@
 #include "plan/plan_series.h"
 #include "plan/series_lines.h"
 #include "report/curves_report.h"
+#include "report/measured_report.h"
 #include "report/plots.h"
 #include "report/records_report.h"
 #include "report/series_report.h"
@@ -165,9 +166,11 @@ bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions
 }
 
 // Writes one output's contents into its open file; false when a write failed.
-bool emit(const PlannedOutput& output, const std::vector<Component>& components,
-          const std::vector<SeriesLine>& lines, const SeriesOptions& options,
-          const Solvent& solvent, std::FILE* file) {
+bool emit(const PlannedOutput& output, const PlanResult& planned, const SeriesOptions& options,
+          std::FILE* file) {
+  const std::vector<Component>& components = planned.components;
+  const std::vector<SeriesLine>& lines = planned.lines;
+  const Solvent& solvent = planned.solvent;
   const std::string option = output.option;
   std::string bytes;
   if (option == "--simulate") {
@@ -187,6 +190,7 @@ bool emit(const PlannedOutput& output, const std::vector<Component>& components,
     write_records_report(components, options, solvent, file);
   } else {
     write_text_report(components, lines, options, solvent, file);
+    write_measured(planned, file);
   }
   return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
@@ -214,8 +218,7 @@ std::string output_failure(const OutputPath& where, bool opened) {
 // temporary, then what is written through (devices, pipes, standard output), and only
 // when all of them are complete are the temporaries renamed over their targets. A
 // failure anywhere removes every temporary, so a failed run leaves each file as it was.
-bool write_series(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
-                  const SeriesOptions& options, const Solvent& solvent,
+bool write_series(const PlanResult& planned, const SeriesOptions& options,
                   const std::vector<PlannedOutput>& outputs, std::FILE* out, std::string* error) {
   std::vector<Output> written(outputs.size(), Output{nullptr, {}, {}});
   const auto give_up = [&](const OutputPath& where, bool opened) {
@@ -237,7 +240,7 @@ bool write_series(const std::vector<Component>& components, const std::vector<Se
       if (!open_output(where, mode, out, &written[i])) {
         return give_up(where, false);
       }
-      const bool complete = emit(outputs[i], components, lines, options, solvent, written[i].file);
+      const bool complete = emit(outputs[i], planned, options, written[i].file);
       if (!finish_output(&written[i], complete)) {
         return give_up(where, true);
       }
@@ -310,8 +313,7 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
     return failed(streams, error, error_out);
   }
   std::string message;
-  if (!write_series(planned.components, planned.lines, options, planned.solvent, outputs,
-                    streams.out, &message)) {
+  if (!write_series(planned, options, outputs, streams.out, &message)) {
     return failed(streams, plan_error(-1, "file", message), error_out);
   }
   int not_planned = 0;

@@ -20,7 +20,8 @@ ParseResult fail(RunBuilder* b, bool of_component, const std::string& setting,
 
 // Options that may be given again to add to what they set.
 bool is_repeatable(const std::string& name) {
-  return name == "--deuterate" || name == "--buffer" || name == "--ligand";
+  return name == "--deuterate" || name == "--buffer" || name == "--ligand" ||
+         name == "--measured" || name == "--measured-conc";
 }
 
 bool is_output(const std::string& name) {

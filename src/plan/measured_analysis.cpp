@@ -1,0 +1,156 @@
+#include "plan/measured_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// y = a + b x weighted by w, with the covariance of a and b.
+struct Line {
+  bool fitted = false;
+  double a = 0, b = 0, var_a = 0, var_b = 0, cov = 0, chi2 = 0;
+};
+
+Line weighted_line(const std::vector<double>& x, const std::vector<double>& y,
+                   const std::vector<double>& w) {
+  Line line;
+  double s = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (size_t k = 0; k < x.size(); ++k) {
+    s += w[k];
+    sx += w[k] * x[k];
+    sy += w[k] * y[k];
+    sxx += w[k] * x[k] * x[k];
+    sxy += w[k] * x[k] * y[k];
+  }
+  const double det = s * sxx - sx * sx;
+  if (x.size() < 2 || !(det > 0.0)) {
+    return line;
+  }
+  line.fitted = true;
+  line.a = (sxx * sy - sx * sxy) / det;
+  line.b = (s * sxy - sx * sy) / det;
+  line.var_a = sxx / det;
+  line.var_b = s / det;
+  line.cov = -sx / det;
+  for (size_t k = 0; k < x.size(); ++k) {
+    const double r = y[k] - line.a - line.b * x[k];
+    line.chi2 += w[k] * r * r;
+  }
+  line.chi2 /= x.size() > 2 ? static_cast<double>(x.size() - 2) : 1.0;
+  return line;
+}
+
+// The Guinier line over points [first, last] with I > 0.
+Line guinier_line(const MeasuredCurve& c, size_t first, size_t last) {
+  std::vector<double> x, y, w;
+  for (size_t k = first; k <= last; ++k) {
+    if (c.intensity[k] > 0.0) {
+      x.push_back(c.q[k] * c.q[k]);
+      y.push_back(std::log(c.intensity[k]));
+      const double relative = c.error[k] / c.intensity[k];
+      w.push_back(1.0 / (relative * relative));
+    }
+  }
+  return weighted_line(x, y, w);
+}
+
+}  // namespace
+
+MeasuredGuinier fit_measured_guinier(const MeasuredCurve& c) {
+  MeasuredGuinier fit;
+  const size_t n = c.q.size();
+  size_t first = 0;
+  while (first < n && !(c.intensity[first] > 0.0)) {
+    ++first;
+  }
+  const size_t most_dropped = first + n / 3;
+  for (int round = 0; round < 100 && first + MIN_GUINIER_POINTS <= n; ++round) {
+    // The range: ten points to start with, then to q Rg = 1.3 of the fit before.
+    size_t last = std::min(n, first + 10) - 1;
+    double rg = 0.0;
+    Line line;
+    for (int settle = 0; settle < 50; ++settle) {
+      line = guinier_line(c, first, last);
+      if (!line.fitted || !(line.b < 0.0)) {
+        return fit;  // I rises with q: no Guinier range
+      }
+      rg = std::sqrt(-3.0 * line.b);
+      size_t end = first;
+      while (end + 1 < n && c.q[end + 1] * rg <= MEASURED_GUINIER_END) {
+        ++end;
+      }
+      if (end == last) {
+        break;
+      }
+      last = end;
+    }
+    if (last + 1 < first + MIN_GUINIER_POINTS) {
+      return fit;
+    }
+    // An upturn at the first point: drop it and fit again.
+    const double predicted = std::exp(line.a + line.b * c.q[first] * c.q[first]);
+    if (c.intensity[first] - predicted > 3.0 * c.error[first] && first + 1 <= most_dropped) {
+      ++first;
+      continue;
+    }
+    fit.fitted = true;
+    fit.rg = rg;
+    fit.rg_error = 1.5 * std::sqrt(line.var_b) / rg;
+    fit.i0 = std::exp(line.a);
+    fit.i0_error = fit.i0 * std::sqrt(line.var_a);
+    fit.first = first;
+    fit.last = last;
+    fit.q_min = c.q[first];
+    fit.q_max = c.q[last];
+    fit.chi2 = line.chi2;
+    return fit;
+  }
+  return fit;
+}
+
+MeasuredMatch measured_match(const std::vector<SeriesMeasurement>& series) {
+  std::vector<const SeriesMeasurement*> points;
+  for (const SeriesMeasurement& m : series) {
+    if (m.guinier.fitted && m.conc > 0.0) {
+      points.push_back(&m);
+    }
+  }
+  std::sort(points.begin(), points.end(),
+            [](const auto* a, const auto* b) { return a->d2o_fraction < b->d2o_fraction; });
+  MeasuredMatch best;
+  if (points.size() < 3) {
+    return best;
+  }
+  std::vector<double> x, root, w;
+  for (const SeriesMeasurement* m : points) {
+    x.push_back(m->d2o_fraction);
+    root.push_back(std::sqrt(m->guinier.i0 / m->conc));
+    // d sqrt(I0/c) = dI0 / (2 sqrt(I0 c))
+    const double sigma = m->guinier.i0_error / (2.0 * std::sqrt(m->guinier.i0 * m->conc));
+    w.push_back(1.0 / (sigma * sigma));
+  }
+  double best_chi2 = INFINITY;
+  // The sign changes after point `split` (0: every point negative; n: every positive).
+  for (size_t split = 0; split <= points.size(); ++split) {
+    std::vector<double> y(root);
+    for (size_t k = split; k < y.size(); ++k) {
+      y[k] = -y[k];
+    }
+    const Line line = weighted_line(x, y, w);
+    if (!line.fitted || line.b == 0.0 || !(line.chi2 < best_chi2)) {
+      continue;
+    }
+    const double x0 = -line.a / line.b;
+    const double variance =
+        (line.var_a + x0 * x0 * line.var_b + 2.0 * x0 * line.cov) / (line.b * line.b);
+    best_chi2 = line.chi2;
+    best.found = split > 0 && split < points.size();
+    best.percent = 100.0 * x0;
+    // Points that scatter more than their errors say widen the error with them.
+    best.error = 100.0 * std::sqrt(std::max(variance, 0.0) * std::max(1.0, line.chi2));
+    best.points = points.size();
+    best.sign_change = split > 0 ? 100.0 * x[split - 1] : 0.0;
+    best.chi2 = line.chi2;
+  }
+  return best;
+}

@@ -1,0 +1,53 @@
+// What measured curves say on their own: each curve's Guinier fit (Rg and I(0) with
+// their errors from the data's dI), and from a series of them at several D2O points
+// with their concentrations, the measured match point.
+#ifndef QUORVANE_PLAN_MEASURED_ANALYSIS_H_
+#define QUORVANE_PLAN_MEASURED_ANALYSIS_H_
+
+#include <cstddef>
+#include <vector>
+
+#include "measured/measured_reader.h"
+
+// The Guinier range ends at q Rg = 1.3; a fit needs this many points in it.
+constexpr double MEASURED_GUINIER_END = 1.3;
+constexpr size_t MIN_GUINIER_POINTS = 5;
+
+struct MeasuredGuinier {
+  bool fitted = false;              // false: fewer than MIN_GUINIER_POINTS in a range, or I rising
+  double rg = 0.0, rg_error = 0.0;  // angstrom
+  double i0 = 0.0, i0_error = 0.0;  // in the curve's intensity unit
+  size_t first = 0, last = 0;       // the points used, [first, last]
+  double q_min = 0.0, q_max = 0.0;  // 1/angstrom, of those points
+  double chi2 = 0.0;                // reduced, of the fit over its points
+};
+
+// ln I = ln I(0) - q^2 Rg^2 / 3, weighted by (I / dI)^2, over the points from the first
+// with I > 0 to q Rg = 1.3 (Rg from the fit before, until the range holds still); the
+// first points are dropped while the first lies more than three of its errors above
+// the fit (an upturn at the beam stop or from aggregates), at most a third of them.
+// The errors are the fit's from the data's dI, not scaled by its chi-square.
+MeasuredGuinier fit_measured_guinier(const MeasuredCurve& curve);
+
+// One point of a measured series.
+struct SeriesMeasurement {
+  double d2o_fraction;  // 0 to 1
+  double conc;          // mg/mL
+  MeasuredGuinier guinier;
+};
+
+struct MeasuredMatch {
+  bool found = false;        // false: fewer than three fitted points, or no crossing
+  double percent = 0.0;      // % D2O where sqrt(I(0)/c) crosses zero
+  double error = 0.0;        // % D2O, one standard deviation, times sqrt(chi2) above 1
+  size_t points = 0;         // used
+  double sign_change = 0.0;  // % D2O: the last point counted positive
+  double chi2 = 0.0;         // reduced, of the line
+};
+
+// sqrt(I(0)/c) with its sign against the D2O fraction, a line weighted by the errors
+// of I(0): the sign changes once, between the neighbours where the line fits best, so
+// that no prediction decides which side of the match a point lies on.
+MeasuredMatch measured_match(const std::vector<SeriesMeasurement>& series);
+
+#endif  // QUORVANE_PLAN_MEASURED_ANALYSIS_H_

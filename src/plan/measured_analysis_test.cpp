@@ -1,0 +1,74 @@
+#include "plan/measured_analysis.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// I(0) exp(-q^2 Rg^2 / 3) at q = 0.005 k, errors 1 % of I.
+MeasuredCurve guinier_curve(double rg, double i0, size_t points) {
+  MeasuredCurve c;
+  for (size_t k = 1; k <= points; ++k) {
+    const double q = 0.005 * static_cast<double>(k);
+    c.q.push_back(q);
+    c.intensity.push_back(i0 * std::exp(-q * q * rg * rg / 3.0));
+    c.error.push_back(0.01 * c.intensity.back());
+    c.resolution.push_back(0.0);
+  }
+  return c;
+}
+
+}  // namespace
+
+// An exact Guinier curve gives its Rg and I(0), over the points to q Rg = 1.3 (0.052 for
+// 25 A: ten points); an upturn of the first two points is dropped, and a rising curve
+// has no fit.
+TEST(FitMeasuredGuinier, KnownCurves) {
+  const MeasuredGuinier exact = fit_measured_guinier(guinier_curve(25.0, 0.5, 60));
+  ASSERT_TRUE(exact.fitted);
+  EXPECT_NEAR(25.0, exact.rg, 1e-9);
+  EXPECT_NEAR(0.5, exact.i0, 1e-12);
+  EXPECT_EQ(0u, exact.first);
+  EXPECT_EQ(9u, exact.last);
+  EXPECT_NEAR(0.0, exact.chi2, 1e-12);
+  // The errors of a straight weighted line: Rg's small beside 1 % points, I(0)'s near 1 %
+  // over ten points.
+  EXPECT_GT(exact.rg_error, 0.0);
+  EXPECT_LT(exact.rg_error, 0.5);
+  EXPECT_NEAR(0.005, exact.i0_error / exact.i0, 0.004);
+  MeasuredCurve upturn = guinier_curve(25.0, 0.5, 60);
+  upturn.intensity[0] *= 1.5;
+  upturn.intensity[1] *= 1.2;
+  const MeasuredGuinier dropped = fit_measured_guinier(upturn);
+  ASSERT_TRUE(dropped.fitted);
+  EXPECT_EQ(2u, dropped.first);
+  EXPECT_NEAR(25.0, dropped.rg, 1e-6);
+  MeasuredCurve rising = guinier_curve(25.0, 0.5, 60);
+  for (double& i : rising.intensity) {
+    i = 1.0 / i;
+  }
+  EXPECT_FALSE(fit_measured_guinier(rising).fitted);
+}
+
+// sqrt(I(0)/c) = k (x - 0.45) with its sign: the series crosses at 45 % D2O, whatever the
+// concentrations, and one point makes no series.
+TEST(MeasuredMatch, CrossesWhereBuilt) {
+  std::vector<SeriesMeasurement> series;
+  for (double x : {0.0, 0.1, 0.2, 0.4, 0.8, 0.9, 1.0}) {
+    const double conc = x == 0.4 ? 26.9 : 11.9;
+    const double root = 0.5 * (x - 0.45);
+    MeasuredGuinier g;
+    g.fitted = true;
+    g.i0 = root * root * conc;
+    g.i0_error = 0.01 * g.i0 + 1e-6;
+    series.push_back({x, conc, g});
+  }
+  const MeasuredMatch match = measured_match(series);
+  ASSERT_TRUE(match.found);
+  EXPECT_NEAR(45.0, match.percent, 1e-6);
+  EXPECT_EQ(40.0, match.sign_change);
+  EXPECT_EQ(7u, match.points);
+  EXPECT_GT(match.error, 0.0);
+  EXPECT_FALSE(measured_match({series.front()}).found);
+}

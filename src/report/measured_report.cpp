@@ -1,0 +1,81 @@
+#include "report/measured_report.h"
+
+#include <cmath>
+#include <string>
+
+#include "text/text_format.h"
+#include "text/xml_text.h"
+
+namespace {
+
+std::string plus_minus(double value, double error, int decimals) {
+  return fixed(value, decimals) + " +- " + fixed(error, decimals);
+}
+
+// Enough decimals that an error shows two significant digits.
+int decimals_for(double error) {
+  int d = 0;
+  while (d < 8 && error > 0.0 && error * std::pow(10.0, d) < 10.0) {
+    ++d;
+  }
+  return d;
+}
+
+std::string file_name(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return printable_text(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+void write_measured(const PlanResult& planned, std::FILE* out) {
+  if (planned.measured.empty()) {
+    return;
+  }
+  std::fprintf(out,
+               "\nMeasured curves: Guinier fits, ln I = ln I(0) - q^2 Rg^2/3 over q Rg <= 1.3, "
+               "weighted by the data's dI (errors from dI alone); I(0)/c per mg/mL:\n");
+  std::fprintf(out, "  %6s  %-20s %7s  %-15s  %-16s  %-24s  %s\n", "D2O %", "file", "points",
+               "q range (1/A)", "Rg (A)", "I(0)", "I(0)/c");
+  for (const MeasuredPoint& m : planned.measured) {
+    const MeasuredGuinier& g = m.guinier;
+    std::string text = "  " + pad_left(fixed(m.input.d2o, 1), 6) + "  ";
+    std::string name = file_name(m.input.path);
+    text += name + std::string(name.size() < 20 ? 20 - name.size() : 0, ' ') + " ";
+    if (!g.fitted) {
+      text += "no Guinier range (fewer than 5 points to q Rg = 1.3, or I rising with q)";
+      std::fprintf(out, "%s\n", text.c_str());
+      continue;
+    }
+    const int i0_decimals = decimals_for(g.i0_error);
+    const std::string unit = m.curve.intensity_unit.empty() ? " (arb.)" : " 1/cm";
+    text += pad_left(std::to_string(g.first + 1) + "-" + std::to_string(g.last + 1), 7) + "  " +
+            fixed(g.q_min, 4) + "-" + fixed(g.q_max, 4) + "  " +
+            plus_minus(g.rg, g.rg_error, decimals_for(g.rg_error)) + "  " +
+            plus_minus(g.i0, g.i0_error, i0_decimals) + unit;
+    if (m.conc > 0.0) {
+      const int ratio_decimals = decimals_for(g.i0_error / m.conc);
+      text += "  " + plus_minus(g.i0 / m.conc, g.i0_error / m.conc, ratio_decimals);
+    }
+    std::fprintf(out, "%s\n", text.c_str());
+  }
+  const MeasuredMatch& match = planned.measured_match;
+  std::string text = "Measured match point: ";
+  if (match.found) {
+    const int d = decimals_for(match.error);
+    text += plus_minus(match.percent, match.error, d > 1 ? d : 1) +
+            " % D2O (sqrt(I(0)/c) with its sign, a weighted line over " +
+            std::to_string(match.points) + " points, the sign changing above " +
+            shortest(match.sign_change) + " %; reduced chi2 " + fixed(match.chi2, 2) +
+            (match.chi2 > 1.0 ? ", the error widened by its square root" : "") + ")";
+  } else {
+    text +=
+        "none (it needs at least three fitted curves with their concentrations, on both "
+        "sides of the match)";
+  }
+  if (!planned.lines.empty() && planned.lines.back().has_match) {
+    const SeriesLine& line = planned.lines.back();
+    text += "; predicted " + fixed(line.match_percent, 1) + " % D2O for " + line.label;
+  }
+  std::fprintf(out, "%s\n", text.c_str());
+}
