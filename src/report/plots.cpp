@@ -180,3 +180,28 @@ std::string d2o_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& 
   }
   return render_chart(chart);
 }
+
+bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                       PlanError* error) {
+  const bool simulated = options.outputs.plot == PlotKind::kSimulated;
+  const auto drawn = simulated ? [](const SeriesLine& l) { return !l.simulation.points.empty(); }
+                               : [](const SeriesLine& l) { return !l.curves.intensity.empty(); };
+  if (options.outputs.show_component.empty() || line_to_show(lines, options, drawn) != nullptr) {
+    return true;
+  }
+  std::string labels;
+  for (const SeriesLine& line : lines) {
+    if (drawn(line)) {
+      labels += (labels.empty() ? "" : ", ") + line.label;
+    }
+  }
+  *error = plan_error(-1, "--show-component",
+                      "--show-component " + options.outputs.show_component +
+                          (simulated ? " names no simulated line; the lines simulated are "
+                                     : " names no line with a model; the lines with curves are ") +
+                          labels);
+  error->value = options.outputs.show_component;
+  error->expected = labels;
+  error->usage = true;
+  return false;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/svg_chart.h"
+#include "plan/plan_error.h"
 #include "plan/series_lines.h"
 
 // The plot options.outputs.plot asks for, as a standalone SVG document.
@@ -43,6 +44,11 @@ const SeriesLine* shown_line(const std::vector<SeriesLine>& lines, const SeriesO
 const SeriesLine* line_to_show(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                                bool (*drawn)(const SeriesLine&));
 std::vector<size_t> shown_points(const SeriesLine& line, const SeriesOptions& options);
+
+// Whether the line a curves, P(r) or simulated plot was asked to show is one it can
+// draw; false with `*error` naming the lines it can.
+bool shown_line_exists(const std::vector<SeriesLine>& lines, const SeriesOptions& options,
+                       PlanError* error);
 
 // One drawing function per plot kind, each in its own file.
 std::string contrast_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);

@@ -165,21 +165,7 @@ void write_match_at(const std::vector<Component>& components, const SeriesOption
       std::fprintf(out, "\nDeuteration for a chosen match point (all carbon-bound H alike):\n");
       first = false;
     }
-    const MatchAtFigures f = match_at_figures(c, options, solvent);
-    const std::string range =
-        f.has_range ? " (" + fixed(f.low, 1) + "-" + fixed(f.high, 1) + ")" : "";
-    if (f.found && f.deuteration >= 0.0 && f.deuteration <= 100.0) {
-      std::fprintf(out, "  %s: deuteration %.1f %%%s matches it at %g %% D2O\n",
-                   c.spec.label.c_str(), f.deuteration, range.c_str(), c.spec.match_at);
-    } else if (f.found) {
-      std::fprintf(out,
-                   "  %s: no deuteration from 0 to 100 %% matches it at %g %% D2O (it would take "
-                   "%.1f %%)\n",
-                   c.spec.label.c_str(), c.spec.match_at, f.deuteration);
-    } else {
-      std::fprintf(out, "  %s: no deuteration matches it at %g %% D2O (no carbon-bound H)\n",
-                   c.spec.label.c_str(), c.spec.match_at);
-    }
+    std::fprintf(out, "  %s\n", match_at_text(c, options, solvent).c_str());
   }
 }
 
@@ -213,6 +199,38 @@ void write_solvent(const SeriesOptions& options, const Solvent& solvent, const R
 
 }  // namespace
 
+std::string match_at_text(const Component& c, const SeriesOptions& options,
+                          const Solvent& solvent) {
+  const MatchAtFigures f = match_at_figures(c, options, solvent);
+  const std::string range =
+      f.has_range ? " (" + fixed(f.low, 1) + "-" + fixed(f.high, 1) + ")" : "";
+  char text[512];
+  if (f.found && f.deuteration >= 0.0 && f.deuteration <= 100.0) {
+    std::snprintf(text, sizeof text, "%s: deuteration %.1f %%%s matches it at %g %% D2O",
+                  c.spec.label.c_str(), f.deuteration, range.c_str(), c.spec.match_at);
+  } else if (f.found) {
+    std::snprintf(text, sizeof text,
+                  "%s: no deuteration from 0 to 100 %% matches it at %g %% D2O (it would take "
+                  "%.1f %%)",
+                  c.spec.label.c_str(), c.spec.match_at, f.deuteration);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "%s: no deuteration matches it at %g %% D2O (no carbon-bound H)",
+                  c.spec.label.c_str(), c.spec.match_at);
+  }
+  return text;
+}
+
+std::string model_text(const SeriesOptions& options) {
+  return std::string(
+             "labile H that do not exchange stay H; chain termini in Mw only; fixed "
+             "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts); "
+             "protein volumes ") +
+         (options.volumes == ProteinVolumes::kPerkins
+              ? "of Perkins (1988)"
+              : "of the console calculator's table (--volumes perkins for Perkins 1988)");
+}
+
 void write_text_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options,
                        const Solvent& solvent, std::FILE* out) {
@@ -220,13 +238,7 @@ void write_text_report(const std::vector<Component>& components,
   write_solvent(options, solvent, scope, out);
   std::fprintf(out, "Labile hydrogens exchanging with the solvent: %s\n",
                exchange_text(lines, options.exchange).c_str());
-  std::fprintf(out,
-               "Model: labile H that do not exchange stay H; chain termini in Mw only; fixed "
-               "protonation (ASP, GLU, LYS, ARG, HIS charged; nucleotides as sodium salts); "
-               "protein volumes %s\n",
-               options.volumes == ProteinVolumes::kPerkins
-                   ? "of Perkins (1988)"
-                   : "of the console calculator's table (--volumes perkins for Perkins 1988)");
+  std::fprintf(out, "Model: %s\n", model_text(options).c_str());
   std::fprintf(out,
                "Uncertainties of the match points: exchange +-%g points, volume +-%g %%, "
                "deuteration +-%g points\n",

@@ -19,6 +19,14 @@ void write_text_report(const std::vector<Component>& components,
 std::string csv_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 
+// The model's assumptions, as the report's "Model:" line says them.
+std::string model_text(const SeriesOptions& options);
+
+// The uniform deuteration that matches a component at its --match-at point, or why none
+// does, as the report says it: "label: deuteration 62.3 % (60.1-64.0) matches it at 100 %
+// D2O".
+std::string match_at_text(const Component& c, const SeriesOptions& options, const Solvent& solvent);
+
 // The Stuhrmann fits as CSV: component, rm_A (negative when Rm^2 is), alpha_fm_per_A,
 // beta_fm2_per_A4, residual_A2, points_used (in the fit) and points (of the series).
 std::string stuhrmann_csv(const std::vector<SeriesLine>& lines);

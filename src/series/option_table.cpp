@@ -649,33 +649,45 @@ std::string keyword_of(const OptionRow& row) {
   return keyword == "from" ? "from_" : keyword;
 }
 
-std::string in_keywords(const std::string& message) {
+std::string in_words(const std::string& message, const OptionWords& words) {
   const auto part_of_name = [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-';
   };
+  std::string text = message;
+  if (words.help.empty()) {  // a caller without a help: no pointer to one
+    for (const char* pointer : {" (see --help)", "; see --help"}) {
+      for (size_t at = text.find(pointer); at != std::string::npos; at = text.find(pointer)) {
+        text.erase(at, std::string(pointer).size());
+      }
+    }
+  }
   std::string out;
   size_t i = 0;
-  while (i < message.size()) {
-    const bool starts = message[i] == '-' && (i == 0 || !part_of_name(message[i - 1]));
+  while (i < text.size()) {
+    const bool starts = text[i] == '-' && (i == 0 || !part_of_name(text[i - 1]));
     size_t end = i + 1;
-    while (starts && end < message.size() && part_of_name(message[end])) {
+    while (starts && end < text.size() && part_of_name(text[end])) {
       ++end;
     }
-    const std::string name = message.substr(i, end - i);
+    const std::string name = text.substr(i, end - i);
     const OptionRow* row = starts ? find_row(name) : nullptr;
-    if (name == "--help") {
-      out += "help(quorvane.plan)";
+    if (starts && name == "--help") {
+      out += words.help;
     } else if (row == nullptr) {
-      out += message.substr(i, end - i);
+      out += name;
     } else {
-      out += keyword_of(*row);
+      out += words.name(*row);
       const std::string value = row->value_name != nullptr ? row->value_name : "";
-      if (!value.empty() && message.compare(end, value.size() + 1, " " + value) == 0) {
-        out += "=" + value;
+      if (!value.empty() && text.compare(end, value.size() + 1, " " + value) == 0) {
+        out += words.value_names ? "=" + value : "";
         end += value.size() + 1;
       }
     }
     i = end;
   }
   return out;
+}
+
+std::string in_keywords(const std::string& message) {
+  return in_words(message, {keyword_of, true, "help(quorvane.plan)"});
 }

@@ -65,8 +65,18 @@ std::vector<std::string> instrument_setting_names();
 // hyphens as underscores, "from_" for --from (a word Python keeps for itself).
 std::string keyword_of(const OptionRow& row);
 
-// `message` in a typed caller's words: each option it names ("--q-max", "-l") as its
-// keyword, "--q-max Q" as "q_max=Q", and "--help" as the module's help.
+// How a caller names the options a message names.
+struct OptionWords {
+  std::function<std::string(const OptionRow&)> name;  // an option by its row
+  bool value_names;  // "--q-max Q" as name=Q; else the value's name left out
+  std::string help;  // what "--help" becomes; empty: pointers to the help left out
+};
+
+// `message` with each option it names ("--q-max", "-l") in the caller's words.
+std::string in_words(const std::string& message, const OptionWords& words);
+
+// `message` in a typed caller's words: each option as its keyword, "--q-max Q" as
+// "q_max=Q", and "--help" as the module's help.
 std::string in_keywords(const std::string& message);
 
 // A comma-separated list of words, none of them empty; false when one is.

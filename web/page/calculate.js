@@ -8,7 +8,7 @@ let lastForm = null;
 const computed = new Map();
 const MAX_COMPUTED = 12;
 function jobKey(job) {
-  return JSON.stringify([job.args, job.files.map(([name, data]) => [name, typeof data === "string" ? data : data.length])]);
+  return JSON.stringify([job.request, job.files.map(([name, data]) => [name, data.length])]);
 }
 
 // Any edit after a calculation: the results, their downloads and link no longer
@@ -73,32 +73,27 @@ async function calculate(plot, fromForm = true) {
   }
   document.getElementById("status").textContent = `Done in ${seconds} s.`;
   if (fromForm) lastForm = form;
-  document.getElementById("warnings").textContent =
-    pageWords((result.err || "").trim().replace(/^quorvane-series: warning: /gm, "Warning: "));
-  const files = result.files;
-  const rows = parseCsv(files["series.csv"]);
-  const header = rows.shift();
-  matchTable(header, rows);
-  showSeries(header, rows);
-  const stuhrmann = parseCsv(files["stuhrmann.csv"]);
-  document.getElementById("stuhrmann-box").hidden = stuhrmann.length < 2;
-  if (stuhrmann.length > 1) fillTable(document.getElementById("stuhrmann"), stuhrmann[0], stuhrmann.slice(1), () => true);
+  document.getElementById("warnings").textContent = result.warnings.map((w) => "Warning: " + w).join("\n");
+  matchTable(result.match_points);
+  showSeries(result.columns);
+  document.getElementById("stuhrmann-box").hidden = result.stuhrmann.length === 0;
+  if (result.stuhrmann.length > 0) fillTable(document.getElementById("stuhrmann"), stuhrmannColumns(result.stuhrmann), () => true);
   // The plot kinds this plan has, and the lines and points a curves plot may draw.
   const kinds = document.getElementById("plot-kind");
   const available = PLOTS.filter(([k]) => !(k === "i0" && value("conc") === "") &&
-    !(k === "stuhrmann" && !files["stuhrmann.csv"]) && !(["curves", "pr"].includes(k) && !files["curves.csv"]) &&
+    !(k === "stuhrmann" && result.stuhrmann.length === 0) && !(["curves", "pr"].includes(k) && result.curve_lines.length === 0) &&
     !(["time", "simulated"].includes(k) && !checked("beamtime")));
   kinds.replaceChildren(...available.map(([k, text]) => new Option(text, k)));
   kinds.value = plot.kind;
   const curvesPlot = ["curves", "pr"].includes(plot.kind);
   document.getElementById("show-component-box").hidden = !curvesPlot;
   document.getElementById("show-d2o-box").hidden = !curvesPlot;
-  if (curvesPlot && files["curves.csv"]) {
-    const lines = [...new Set(parseCsv(files["curves.csv"]).slice(1).map((r) => r[0]))];
+  if (curvesPlot && result.curve_lines.length > 0) {
+    const lines = result.curve_lines;
     const select = document.getElementById("show-component");
     select.replaceChildren(...lines.map((l) => new Option(l, l)));
     select.value = plot.component || (lines.includes("complex") ? "complex" : lines[0]);
-    const points = [...new Set(rows.map((r) => r[header.indexOf("d2o_percent")]))];
+    const points = result.points;
     const box = document.getElementById("show-d2o");
     const drawn = plot.d2o.length > 0 ? plot.d2o : null;
     box.replaceChildren(...points.map((p, k) => {
@@ -112,27 +107,25 @@ async function calculate(plot, fromForm = true) {
       return span;
     }));
   }
-  const svg = files["plot.svg"] || "";
+  const svg = result.svg || "";
   document.getElementById("plot").innerHTML = svg.replace(/^<\?xml[^>]*>\s*/, "");
   const plotSvg = document.querySelector("#plot svg");
   if (plotSvg) { plotSvg.setAttribute("role", "img"); plotSvg.setAttribute("aria-label", plotSvg.querySelector("text")?.textContent || "plot"); }
-  const plotData = {curves: "curves.csv", pr: "pr.csv", stuhrmann: "stuhrmann.csv"}[plot.kind] || "series.csv";
+  const plotData = {curves: "curves", pr: "pr", stuhrmann: "stuhrmann"}[plot.kind] || "series";
   downloadLink("download-svg", svg, "image/svg+xml");
-  downloadLink("download-plot-csv", files[plotData], "text/csv");
-  document.getElementById("download-plot-csv").download = "quorvane-" + plotData;
-  downloadLink("download-csv", files["series.csv"], "text/csv");
-  downloadLink("download-report", files["report.txt"], "text/plain");
-  document.getElementById("report").textContent = files["report.txt"] || "";
-  // The report's notes: what the planner assumed or counted as a mean, and the
-  // deuteration that matches a partner out.
-  const notes = (files["report.txt"] || "").split("\n").filter((l) =>
-    /^\s+note: /.test(l) || / matches it at [0-9.]+ % D2O/.test(l) || /^Model: /.test(l));
-  document.getElementById("notes").replaceChildren(...notes.map((line) => {
+  downloadLink("download-plot-csv", result[plotData + "_csv"], "text/csv");
+  document.getElementById("download-plot-csv").download = "quorvane-" + plotData + ".csv";
+  downloadLink("download-csv", result.series_csv, "text/csv");
+  downloadLink("download-report", result.report, "text/plain");
+  document.getElementById("report").textContent = result.report || "";
+  // The notes: what the planner assumed or counted as a mean, and the deuteration
+  // that matches a partner out.
+  document.getElementById("notes").replaceChildren(...result.notes.map((line) => {
     const item = document.createElement("li");
-    item.textContent = pageWords(line.trim().replace(/^note: /, "").replace(/^Model: /, "The model: "));
+    item.textContent = line;
     return item;
   }));
-  document.getElementById("notes-box").hidden = notes.length === 0;
+  document.getElementById("notes-box").hidden = result.notes.length === 0;
   const fragment = "#plan=" + await encodePlan(planState());
   history.replaceState(null, "", fragment);
   document.getElementById("share-link").value = location.href;

@@ -153,27 +153,31 @@ const checked = (id) => document.getElementById(id).checked;
 // A label the planner and the plots take as it is: letters, digits and . _ -.
 const safeLabel = (text) => text.replace(/[^A-Za-z0-9._-]+/g, "_").replace(/^_+|_+$/g, "") || "component";
 
-// The name a component's sequence has: the user's file's, in a folder of the
-// component's own (two components may load files of one name), or the sequence pasted.
+// The name a component's text goes by in messages and on the command line shown (its
+// label's default is this name without its extension): the user's file's, or a file
+// named by the place of the sequence pasted.
 function sequenceName(node) {
-  return node.dataset.fileName ? `c${node.dataset.id}/${node.dataset.fileName}`
-                               : "component-" + node.dataset.id + ".txt";
+  return node.dataset.fileName || "component-" + node.dataset.id + ".txt";
 }
-// The names the user knows, for the command line shown and the messages.
+// The names the user knows, for the command line shown: a model in a folder of its
+// component's own keeps its file's name.
 const userName = (name) => name.replace(/^c[0-9]+\//, "");
 
-// The command line for what the form holds (without the outputs, which the plot
-// chooses), the files it reads, and for each component its place on the command line.
+// What the form holds: the request for the planner (the run's settings and each
+// component's, as [option, value] pairs, its text or model file), the model files, and
+// the command line that asks the same of quorvane-series (without its outputs).
 function formCommand() {
   const args = [];
+  const run = [];
   const files = [];
+  const components = [];
   const emit = (f) => {
     if (!f.option) return;
-    if (f.type === "check") { if (checked(f.id)) args.push(f.option); return; }
+    if (f.type === "check") { if (checked(f.id)) { args.push(f.option); run.push([f.option, ""]); } return; }
     const v = value(f.id);
     if (v === "" || v === f.def) return;
-    if (f.type === "list") { for (const item of v.split(";").map((s) => s.trim()).filter((s) => s)) args.push(f.option, item); return; }
-    args.push(f.option, v);
+    const items = f.type === "list" ? v.split(";").map((t) => t.trim()).filter((t) => t) : [v];
+    for (const item of items) { args.push(f.option, item); run.push([f.option, item]); }
   };
   const nodes = [...componentsBox.querySelectorAll(".component")];
   const anyModel = nodes.some((n) => n.querySelector(".kind").value === "structure");
@@ -188,29 +192,39 @@ function formCommand() {
   }
   const unc = ["exchange", "volume", "deuteration"].map((k) => [k, value("unc-" + k)]);
   if (unc.some(([k, v]) => v !== {exchange: "5", volume: "2", deuteration: "2"}[k])) {
-    args.push("--uncertainty", unc.map(([k, v]) => `${k}=${v}`).join(","));
+    const items = unc.map(([k, v]) => `${k}=${v}`).join(",");
+    args.push("--uncertainty", items);
+    run.push(["--uncertainty", items]);
   }
-  // -x before the first component is every component's; later, the next one's own.
+  if (runExchange !== "100") run.push(["--exchange", runExchange]);
+  // On the command line, -x before the first component is every component's; later, the
+  // next one's own.
   const first = ownExchange[0] !== "" ? ownExchange[0] : runExchange;
   if (first !== "100" || ownExchange.some((v) => v !== "")) args.push("-x", first);
   nodes.forEach((node, index) => {
     const kind = node.querySelector(".kind").value;
+    const settings = [];
+    const set = (option, v) => { args.push(option, v); settings.push([option, v]); };
     if (index > 0 && ownExchange.some((v) => v !== "")) args.push("-x", ownExchange[index] || runExchange);
-    if (["dna", "rna"].includes(kind)) args.push("-t", kind);
+    if (ownExchange[index] !== "") settings.push(["--exchange", ownExchange[index]]);
+    if (["dna", "rna"].includes(kind)) set("-t", kind);
     for (const f of COMPONENT_FIELDS) {
       if (f.kind && f.kind !== kind) continue;
       const v = node.querySelector("." + f.cls).value.trim();
       if (v === "" || v === f.def) continue;
-      if (f.list) { for (const item of v.split(";").map((s) => s.trim()).filter((s) => s)) args.push(f.option, item); continue; }
-      args.push(f.option, v);
+      if (f.list) { for (const item of v.split(";").map((t) => t.trim()).filter((t) => t)) set(f.option, item); continue; }
+      set(f.option, v);
     }
     if (kind === "formula") {
-      args.push("--formula", node.querySelector(".formula").value.trim());
+      const formula = node.querySelector(".formula").value.trim();
+      args.push("--formula", formula);
+      components.push({settings, source: "formula", text: formula});
     } else if (kind === "structure") {
       const model = node.model;
       const name = model ? model.name : (node.dataset.wanted || "model-" + node.dataset.id + ".pdb");
-      if (!/\.(pdb|ent|cif|mmcif)$/i.test(name)) args.push("-c", "structure");
+      if (!/\.(pdb|ent|cif|mmcif)$/i.test(name)) set("-c", "structure");
       args.push(name);
+      components.push({settings, source: "file", name});
       if (model && !files.some(([known]) => known === name)) files.push([name, model.bytes]);
     } else {
       const name = sequenceName(node);
@@ -219,39 +233,28 @@ function formCommand() {
       // name becomes a label only in the characters labels take.
       const headers = text.split("\n").filter((line) => line.startsWith(">"));
       const label = node.querySelector(".label").value.trim();
-      const stem = userName(name).replace(/\.[^.]*$/, "");
+      const stem = name.replace(/\.[^.]*$/, "");
       if (label === "" && headers.length === 1 && headers[0].slice(1).trim() !== "") {
-        args.push("-l", safeLabel(headers[0].slice(1).trim().split(/\s+/)[0]));
+        set("-l", safeLabel(headers[0].slice(1).trim().split(/\s+/)[0]));
       } else if (label === "" && headers.length <= 1 && safeLabel(stem) !== stem) {
-        args.push("-l", safeLabel(stem));
+        set("-l", safeLabel(stem));
       }
       args.push(name);
-      files.push([name, text]);
+      components.push({settings, source: "text", name, text});
     }
   });
-  return {args, files, nodes, anyModel, curves: anyModel && checked("curves")};
+  return {args, run, components, files, nodes, anyModel, curves: anyModel && checked("curves")};
 }
 
 const NARROW = window.matchMedia("(max-width: 640px)");
 
-// The outputs a plot needs, before the form's command line.
+// The request for the form and the plot it draws.
 function commandLine(plot, form = formCommand()) {
-  const {args, files, nodes, anyModel} = form;
-  const outputs = ["series.csv", "plot.svg"];
-  const head = ["-o", "report.txt", "--csv-file", "series.csv", "--svg", "plot.svg", "--plot", plot.kind];
-  // On a small screen the plot is laid out for it: narrower, the legend below.
-  if (NARROW.matches) head.push("--plot-layout", "narrow");
-  if (plot.kind === "curves" || plot.kind === "pr") {
-    if (plot.d2o.length > 0) head.push("--show-d2o", plot.d2o.join(","));
-    if (plot.component) head.push("--show-component", plot.component);
-  }
-  outputs.push("report.txt");
-  if (anyModel) { head.push("--stuhrmann", "stuhrmann.csv"); outputs.push("stuhrmann.csv"); }
-  if (form.curves) {
-    head.push("--curves", "curves.csv", "--pr", "pr.csv");
-    outputs.push("curves.csv", "pr.csv");
-  }
-  return {args: head.concat(args), shown: args.map(userName), files, outputs, nodes, form};
+  const {args, files, nodes} = form;
+  const drawn = ["curves", "pr"].includes(plot.kind);
+  const request = {run: form.run, components: form.components, curves: form.curves, words: optionNames(),
+    plot: {kind: plot.kind, narrow: NARROW.matches, d2o: drawn ? plot.d2o : [], component: drawn ? plot.component : ""}};
+  return {request, shown: args.map(userName), files, nodes, form};
 }
 
 // --- Errors, placed by the component and setting they carry.
@@ -263,42 +266,25 @@ function clearErrors() {
   for (const e of document.querySelectorAll(".error")) e.textContent = "";
   for (const c of document.querySelectorAll("[aria-invalid]")) c.removeAttribute("aria-invalid");
 }
-// The page's own name for each of the command's options, so that no message names
-// an option: the run's fields, the components' fields, and the rest by hand.
-function optionWords() {
-  const words = {"-c": "What it is", "--code": "What it is", "-t": "What it is", "--type": "What it is",
-    "--formula": "Formula", "--svg": "Plot", "--plot": "Plot", "--curves": "Predict curves",
-    "--pr": "Predict curves", "--stuhrmann": "Stuhrmann figures", "--uncertainty": "Match range",
-    "--show-component": "Line", "--show-d2o": "D2O points drawn"};
+// The page's own name for each of the command's options, by its long name, so that
+// the planner words its messages with the page's fields.
+function optionNames() {
+  const words = {"--code": "What it is", "--type": "What it is", "--formula": "Formula", "--svg": "Plot",
+    "--plot": "Plot", "--curves": "Predict curves", "--pr": "Predict curves", "--stuhrmann": "Stuhrmann figures",
+    "--uncertainty": "Match range", "--show-component": "Line", "--show-d2o": "D2O points drawn",
+    "--plot-layout": "Plot"};
+  const plain = (label) => label.replace(/ \(.*\)$/, "");
   for (const f of RUN_FIELDS) {
-    if (f.option) words[f.option] = f.label;
-    if (f.setting) words[f.setting] = words[f.setting] || f.label;
+    if (f.option) words[f.setting || f.option] = words[f.setting || f.option] || plain(f.label);
+    if (f.option && f.option.startsWith("--")) words[f.option] = words[f.option] || plain(f.label);
   }
   const template = document.getElementById("component-template").content;
   for (const f of COMPONENT_FIELDS) {
     const label = template.querySelector(`label[data-for="${f.cls}"]`)?.textContent.trim();
-    if (label) { words[f.option] = label; words[f.setting] = label; }
+    if (label) words[f.setting] = plain(label);
   }
   return words;
 }
-// The planner's message in the page's words: each option by its field's label, the
-// command's placeholders and pointers to its help left out.
-function pageWords(message) {
-  const words = optionWords();
-  return message
-    .replace(/\s*\(see --help\)/g, "")
-    .replace(/ (MG_PER_ML|FILE|PCT|FORMULA=CONC:VOLUME_A3:LABILE)\b/g, "")
-    .replace(/(^|[\s(,;'"/])(--[a-z0-9-]+|-[a-z])(?=$|[\s,.;:)'"=])/g,
-             (whole, lead, option) => lead + (words[option] ? `“${words[option].replace(/ \(.*\)$/, "")}”` : "this setting"))
-    .replace(/\bNAME=VALUE items\b/g, "entries")
-    .replace(/ {2,}/g, " ");
-}
-// Messages of the whole run that read better said anew.
-const RUN_MESSAGES = [
-  ["--from", /runs backwards/, "From must not exceed To."],
-  ["--conc", /^counting times/, "Counting times need a concentration: fill in Concentration (mg/mL)."],
-  ["--conc", /^--plot i0/, "The I(0) plot needs a concentration: fill in Concentration (mg/mL)."],
-];
 
 function showError(error, job) {
   const labelOf = (control) => document.querySelector(`label[for="${control.id}"]`)?.textContent.trim() || "";
@@ -331,25 +317,26 @@ function showError(error, job) {
     }
   }
   let text;
-  const said = RUN_MESSAGES.find(([setting, pattern]) => setting === error.setting && pattern.test(error.message));
-  if (said) {
-    text = said[2];
-  } else if (control && error.expected !== "") {
-    const value = error.setting === "--uncertainty" ? error.value.split("=")[1] : error.value;
-    const expected = error.setting === "--uncertainty"
-      ? error.expected.replace(/^[a-z]+ /, "").replace(/ in NAME=VALUE.*$/, "") : error.expected;
-    text = `${labelOf(control)}: ${value} is not ${pageWords(expected)}.`;
-  } else {
-    // A file's own message, with the user's name for the file, or none where the
-    // field's label says which.
-    let message = error.message;
-    for (const [name] of job.files) {
-      if (message.startsWith(name + ": ")) message = message.slice(name.length + 2);
-      message = message.split(name).join(userName(name).startsWith("component-") ? "the sequence" : userName(name));
+  if (control && error.expected !== "") {
+    // An uncertainty's item has a box of its own: its value and range alone.
+    const item = error.setting === "--uncertainty";
+    const value = item ? error.value.slice(error.value.indexOf("=") + 1) : error.value;
+    let expected = error.expected;
+    if (item) {
+      expected = expected.slice(expected.indexOf(" ") + 1);
+      if (expected.includes(" in NAME=VALUE")) expected = expected.slice(0, expected.indexOf(" in NAME=VALUE"));
     }
-    // The field's label names the option the message starts with.
-    if (control) message = message.replace(/^--[a-z0-9-]+:? /, "");
-    text = (control ? labelOf(control) + ": " : "") + pageWords(message);
+    text = `${labelOf(control)}: ${value} is not ${expected}.`;
+  } else {
+    // A component's own message starts with its name, which the field's label says
+    // instead; a pasted sequence is "the sequence".
+    let message = error.message;
+    for (const c of job.request.components) {
+      if (!c.name) continue;
+      if (message.startsWith(c.name + ": ")) message = message.slice(c.name.length + 2);
+      message = message.split(c.name).join(c.name.startsWith("component-") ? "the sequence" : userName(c.name));
+    }
+    text = (control ? labelOf(control) + ": " : "") + message;
   }
   if (control) control.setAttribute("aria-invalid", "true");
   target.textContent = text;

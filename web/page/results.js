@@ -1,151 +1,68 @@
-// --- Tables.
-function parseCsv(text) {
-  const rows = [];
-  for (const line of (text || "").split("\n")) {
-    if (line === "") continue;
-    const fields = [];
-    let field = "", quoted = false;
-    for (let i = 0; i < line.length; ++i) {
-      const c = line[i];
-      if (quoted && c === '"' && line[i + 1] === '"') { field += '"'; ++i; }
-      else if (c === '"') quoted = !quoted;
-      else if (c === "," && !quoted) { fields.push(field); field = ""; }
-      else field += c;
-    }
-    fields.push(field);
-    rows.push(fields);
-  }
-  return rows;
-}
-
-// Each CSV column's heading and how many decimals the report gives it (null: four
-// significant figures).
-const COLUMNS = {
-  component: ["component", 0], copies: ["copies", 0], residues: ["residues", 0],
-  deuteration_percent: ["deuteration", 1], exchange_percent: ["exchange", 1], d2o_percent: ["D2O", 2],
-  solvent_sld: ["solvent SLD", 3], scattering_length_fm: ["scattering length", 1], contrast_fm: ["contrast", 1],
-  mw_g_per_mol: ["Mw", 1], volume_A3: ["volume", 0], sld: ["SLD", 3], contrast_sld: ["contrast SLD", 3],
-  match_point_percent: ["match point", 1], match_point_low_percent: ["match low", 1], match_point_high_percent: ["match high", 1],
-  xray_sld: ["X-ray SLD", 3], solvent_xray_sld: ["solvent X-ray SLD", 3], i0_per_cm: ["I(0)", null],
-  i0_xray_per_cm: ["X-ray I(0)", null], rg_A: ["Rg", 1], guinier_rg_A: ["Guinier Rg", 1],
-  guinier_i0_per_cm: ["Guinier I(0)", null], background_per_cm: ["background", 3], transmission: ["transmission", 2],
-  path_mm: ["cell", null], signal_rate_per_s: ["signal", null], time_s: ["time", 0],
-  rm_A: ["Rm", 2], alpha_fm_per_A: ["alpha", null], beta_fm2_per_A4: ["beta", null], residual_A2: ["residual", 3],
-  points_used: ["points used", 0], points: ["points", 0],
+// --- Tables, from the planner's columns: each with its heading, unit, its cells as the
+// report words them, its CSV cells, and why a cell has no number.
+// What a worded cell means, on hovering.
+const MEANINGS = {
+  "no signal": "The signal is below 0.1 % of the buffer's count rate.",
+  "no Guinier range": "The molecule is too large for a Guinier range above q min.",
+  "no Guinier fit": "Near the match point the predicted curve rises at low q, so no Guinier fit holds there.",
+  "below zero": "Contrast of both signs: Rg² is below 0, and the radius of gyration is not defined at this D2O point.",
 };
-const UNITS = [["_1e-6_per_A2", "10⁻⁶ Å⁻²"], ["_fm_per_A3", "fm/Å³"], ["_fm2_per_A4", "fm²/Å⁴"], ["_fm_per_A", "fm/Å"],
-  ["_percent", "%"], ["_g_per_mol", "g/mol"], ["_fm", "fm"], ["_A3", "Å³"], ["_A2", "Å²"], ["_per_cm", "1/cm"],
-  ["_per_s", "1/s"], ["_mm", "mm"], ["_A", "Å"], ["_s", "s"]];
-function describe(name) {
-  const cell = name.match(/^transmission_(.+)mm$/);
-  if (cell) return {heading: `T, ${cell[1]} mm cell`, unit: "", decimals: 2};
-  if (name === "time_s") return {heading: "time", unit: "", decimals: null};
-  for (const [suffix, unit] of UNITS) {
-    if (name.endsWith(suffix)) {
-      const base = name.slice(0, -suffix.length);
-      const known = COLUMNS[name] || COLUMNS[base];
-      // SLDs in fm/Å³ are ten times smaller: the report gives them one decimal more.
-      const decimals = known && known[1] !== null && suffix === "_fm_per_A3" ? known[1] + 1 : known ? known[1] : null;
-      return {heading: known ? known[0] : base.replace(/_/g, " "), unit, decimals};
-    }
-  }
-  const known = COLUMNS[name];
-  return {heading: known ? known[0] : name.replace(/_/g, " "), unit: "", decimals: known ? known[1] : null};
-}
-function shown(text, decimals) {
-  if (text === "") return "";
-  const number = Number(text);
-  if (!Number.isFinite(number) || /^[A-Za-z]/.test(text)) return text;
-  return decimals === null ? String(Number(number.toPrecision(4))) : number.toFixed(decimals);
-}
-// A counting time as the report words it: s, min, h to 48 h, then d; past 30 days
-// not feasible.
-function duration(seconds) {
-  if (seconds > 30 * 86400) return "not feasible";
-  if (seconds < 10) return seconds.toFixed(1) + " s";
-  if (seconds < 60) return seconds.toFixed(0) + " s";
-  if (seconds < 3600) return (seconds / 60).toFixed(1) + " min";
-  if (seconds < 48 * 3600) return (seconds / 3600).toFixed(1) + " h";
-  return (seconds / 86400).toFixed(1) + " d";
-}
-// Cells the report gives in words, with what the words mean on hovering.
-const NO_GUINIER = ["no Guinier range",
-  "Near the match point the predicted curve rises at low q, so no Guinier fit holds there."];
-const NEGATIVE_RG = ["Rg² below 0",
-  "Contrast of both signs: the radius of gyration is not defined at this D2O point."];
-function wordedCell(name, cell, row, header) {
-  if (name === "time_s") {
-    if (cell !== "") return [duration(Number(cell)), ""];
-    return row[header.indexOf("signal_rate_per_s")] === ""
-      ? ["no range", "The molecule is too large for a Guinier range above q min."]
-      : ["no signal", "The signal is below 0.1 % of the buffer's count rate."];
-  }
-  if (name.startsWith("guinier_") && (cell === "" || cell === "neg")) return NO_GUINIER;
-  if (name === "rg_A" && cell === "neg") return NEGATIVE_RG;
-  return null;
-}
-// The columns in view at first; the rest are a tick away.
+// The columns in view at first (by their names without an SLD unit); the rest are a tick away.
 const FIRST_COLUMNS = ["component", "d2o_percent", "solvent_sld", "contrast_fm", "sld", "contrast_sld",
   "i0_per_cm", "rg_A", "guinier_rg_A", "background_per_cm", "transmission", "path_mm", "time_s"];
 const hiddenColumns = new Set();
-function fillTable(table, header, rows, visible) {
+const baseName = (name) => name.replace(/_(1e-6_per_A2|fm_per_A3)$/, "");
+function fillTable(table, columns, visible) {
   table.replaceChildren();
-  const described = header.map(describe);
+  const shown = columns.filter((c) => visible(c.name));
   const head = table.createTHead().insertRow();
-  header.forEach((name, k) => {
-    if (!visible(name)) return;
+  for (const c of shown) {
     const th = document.createElement("th");
     th.scope = "col";
-    th.textContent = described[k].heading;
-    if (described[k].unit) {
+    th.textContent = c.heading;
+    if (c.unit) {
       const unit = document.createElement("span");
       unit.className = "unit";
-      unit.textContent = described[k].unit;
+      unit.textContent = c.unit;
       th.append(unit);
     }
     head.append(th);
-  });
+  }
   const body = table.createTBody();
-  for (const row of rows) {
+  const rows = columns.length > 0 ? columns[0].cells.length : 0;
+  for (let r = 0; r < rows; ++r) {
     const tr = body.insertRow();
-    row.forEach((cell, k) => {
-      if (!visible(header[k])) return;
+    for (const c of shown) {
       const td = tr.insertCell();
-      td.textContent = shown(cell, described[k].decimals);
-      const worded = wordedCell(header[k], cell, row, header);
-      if (worded) {
-        td.textContent = worded[0];
-        if (worded[1]) td.title = worded[1];
-      }
-      td.dataset.label = described[k].heading + (described[k].unit ? ` (${described[k].unit})` : "");
-      td.dataset.csv = cell;
-    });
+      td.textContent = c.cells[r];
+      const reason = c.reasons ? c.reasons[r] : "";
+      if (reason && MEANINGS[reason]) td.title = MEANINGS[reason];
+      td.dataset.label = c.heading + (c.unit ? ` (${c.unit})` : "");
+      td.dataset.csv = c.csv ? c.csv[r] : c.cells[r];
+    }
   }
 }
-function baseName(name) {
-  for (const [suffix] of UNITS) if (name.endsWith(suffix) && COLUMNS[name.slice(0, -suffix.length)]) return name.slice(0, -suffix.length);
-  return name;
-}
-function showSeries(header, rows) {
+let seriesColumns = [];
+function showSeries(columns) {
+  seriesColumns = columns;
   const list = document.getElementById("column-list");
   list.replaceChildren();
-  header.forEach((name) => {
-    const id = "column-" + name.replace(/[^A-Za-z0-9_-]/g, "_");
+  for (const c of columns) {
+    const id = "column-" + c.name.replace(/[^A-Za-z0-9_-]/g, "_");
     const box = document.createElement("span");
     box.className = "field check";
     box.innerHTML = `<input type="checkbox" id="${id}"><label for="${id}"></label>`;
-    const d = describe(name);
-    box.querySelector("label").textContent = d.heading + (d.unit ? ` (${d.unit})` : "");
+    box.querySelector("label").textContent = c.heading + (c.unit ? ` (${c.unit})` : "");
     const tick = box.querySelector("input");
-    tick.checked = isVisible(name);
+    tick.checked = isVisible(c.name);
     tick.addEventListener("change", () => {
-      if (tick.checked) shownExtra.add(name); else shownExtra.delete(name);
-      if (tick.checked) hiddenColumns.delete(name); else hiddenColumns.add(name);
-      fillTable(document.getElementById("series"), header, rows, isVisible);
+      if (tick.checked) shownExtra.add(c.name); else shownExtra.delete(c.name);
+      if (tick.checked) hiddenColumns.delete(c.name); else hiddenColumns.add(c.name);
+      fillTable(document.getElementById("series"), seriesColumns, isVisible);
     });
     list.append(box);
-  });
-  fillTable(document.getElementById("series"), header, rows, isVisible);
+  }
+  fillTable(document.getElementById("series"), columns, isVisible);
 }
 const shownExtra = new Set();
 function isVisible(name) {
@@ -155,25 +72,18 @@ function isVisible(name) {
   return xray || shownExtra.has(name) || FIRST_COLUMNS.includes(baseName(name));
 }
 
-function matchTable(header, rows) {
-  const at = (name) => header.indexOf(name);
-  const lines = [];
-  let previous = null;
-  for (const row of rows) {
-    // One line per component as the series lists them: rows of a line come together,
-    // whatever its label.
-    if (previous !== null && previous[0] === row[0] && previous[at("copies")] === row[at("copies")] &&
-        previous[at("match_point_percent")] === row[at("match_point_percent")]) { previous = row; continue; }
-    previous = row;
-    const match = row[at("match_point_percent")];
-    const low = row[at("match_point_low_percent")], high = row[at("match_point_high_percent")];
-    const outside = match !== "" && (Number(match) < 0 || Number(match) > 100);
-    lines.push([row[0], row[at("copies")], row[at("residues")],
-      match === "" ? "none" : `${Number(match).toFixed(1)} %` + (low !== "" ? ` (${Number(low).toFixed(1)}–${Number(high).toFixed(1)})` : "") +
-        (outside ? ", no solvent matches it" : "")]);
-  }
-  const table = document.getElementById("match-points");
-  fillTable(table, ["component", "copies", "residues", "match point (range) % D2O"], lines, () => true);
+// One line per component and the complex, with its match point and range.
+function matchTable(points) {
+  const column = (name, heading, key) => ({name, heading, unit: "", cells: points.map((p) => p[key])});
+  fillTable(document.getElementById("match-points"), [column("component", "component", "label"),
+    column("copies", "copies", "copies"), column("residues", "residues", "residues"),
+    column("match", "match point (range) % D2O", "text")], () => true);
+}
+function stuhrmannColumns(rows) {
+  const headings = [["component", "component", ""], ["rm_A", "Rm", "Å"], ["alpha_fm_per_A", "alpha", "fm/Å"],
+    ["beta_fm2_per_A4", "beta", "fm²/Å⁴"], ["residual_A2", "residual", "Å²"], ["points_used", "points used", ""],
+    ["points", "points", ""]];
+  return headings.map(([name, heading, unit], k) => ({name, heading, unit, cells: rows.map((r) => r[k])}));
 }
 
 function downloadLink(id, text, type) {

@@ -12,7 +12,7 @@ function startWorker() {
     if (!running) return;
     const finish = running.resolve;
     running = null;
-    finish({status: 1, out: "", err: "", files: {}, error: {input: -1, setting: "", value: "", expected: "",
+    finish({status: 1, warnings: [], error: {input: -1, setting: "", value: "", expected: "",
             message: "The planner stopped unexpectedly: " + (event.message || "no reason given") +
                      ". Reload the page and try again; if it happens again, report it."}});
     startWorker();
@@ -39,7 +39,7 @@ function runPlanner(job) {
   }
   return new Promise((resolve) => {
     running = {resolve};
-    worker.postMessage({args: job.args, files: job.files, outputs: job.outputs});
+    worker.postMessage({request: job.request, files: job.files});
   });
 }
 

@@ -236,7 +236,7 @@ try {
     ["#labile-3", "30", "more labile hydrogens", "error-3"],
     ["#unc-volume", "25", "25 is not from 0 to 20 %", "error-unc-volume"],
     ["#deuterate-1", "XYZ=50", "'XYZ' is no residue name", "error-1"],
-    ["#to", "40", "From must not exceed To.", "error-from"],
+    ["#to", "40", "runs backwards: “From” must not exceed “To”", "error-from"],
   ];
   for (const [box, text, fragment, where] of slips) {
     const before = await run("return document.querySelector(arguments[0]).value", box);
