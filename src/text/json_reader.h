@@ -12,8 +12,8 @@ struct JsonValue {
   Kind kind = Kind::kNull;
   bool boolean = false;
   double number = 0.0;
-  std::string text;                                      // a string
-  std::vector<JsonValue> items;                          // an array
+  std::string text;                                        // a string
+  std::vector<JsonValue> items;                            // an array
   std::vector<std::pair<std::string, JsonValue>> members;  // an object, in order
 };
 
