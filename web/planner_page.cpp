@@ -60,7 +60,8 @@ std::string list(const std::vector<std::string>& items) {
 
 std::string trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
-  return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  return first == std::string::npos ? ""
+                                    : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
 // The page's name for each option it has a field for, quoted as its label reads.
@@ -68,14 +69,14 @@ struct PageWords {
   const JsonValue* names;
   std::string operator()(const std::string& message) const {
     const JsonValue* table = names;
-    return in_words(message, {[table](const OptionRow& row) {
-                                const std::string& label =
-                                    text_of(table != nullptr ? json_member(*table, row.long_name)
-                                                             : nullptr);
-                                return label.empty() ? std::string("this setting")
-                                                     : "\xE2\x80\x9C" + label + "\xE2\x80\x9D";
-                              },
-                              false, ""});
+    return in_words(message,
+                    {[table](const OptionRow& row) {
+                       const std::string& label =
+                           text_of(table != nullptr ? json_member(*table, row.long_name) : nullptr);
+                       return label.empty() ? std::string("this setting")
+                                            : "\xE2\x80\x9C" + label + "\xE2\x80\x9D";
+                     },
+                     false, ""});
   }
 };
 
@@ -87,8 +88,8 @@ bool apply_pairs(RunBuilder* b, const JsonValue* pairs, bool of_component) {
   for (const JsonValue& pair : pairs->items) {
     if (pair.items.size() != 2 ||
         !apply_setting(b, pair.items[0].text, pair.items[1].text, of_component)) {
-      return pair.items.size() == 2 ? false : (b->error->message = "a setting without its value",
-                                               false);
+      return pair.items.size() == 2 ? false
+                                    : (b->error->message = "a setting without its value", false);
     }
   }
   return true;
@@ -198,13 +199,12 @@ std::string match_points_json(const PlanResult& p) {
     const SeriesLine& line = p.lines[k];
     std::string text = "none";
     if (line.has_match) {
-      text = fixed(line.match_percent, 1) + " %" +
-             (line.has_range ? " (" + fixed(line.match_low, 1) + "\xE2\x80\x93" +
-                                   fixed(line.match_high, 1) + ")"
-                             : "") +
-             (line.match_percent < 0.0 || line.match_percent > 100.0
-                  ? ", no solvent matches it"
-                  : "");
+      text =
+          fixed(line.match_percent, 1) + " %" +
+          (line.has_range
+               ? " (" + fixed(line.match_low, 1) + "\xE2\x80\x93" + fixed(line.match_high, 1) + ")"
+               : "") +
+          (line.match_percent < 0.0 || line.match_percent > 100.0 ? ", no solvent matches it" : "");
     }
     json += std::string(k == 0 ? "" : ",") + "{\"label\":" + json_quoted(line.label) +
             ",\"copies\":" + json_quoted(std::to_string(line.copies)) +
@@ -262,8 +262,8 @@ std::string error_json(const PlanError& error, const PageWords& words,
   for (const std::string& w : warnings) {
     worded.push_back(words(w));
   }
-  return "{\"status\":" + std::string(error.usage ? "2" : "1") +
-         ",\"warnings\":" + list(worded) + ",\"error\":{\"input\":" + std::to_string(error.input) +
+  return "{\"status\":" + std::string(error.usage ? "2" : "1") + ",\"warnings\":" + list(worded) +
+         ",\"error\":{\"input\":" + std::to_string(error.input) +
          ",\"setting\":" + json_quoted(error.setting) + ",\"value\":" + json_quoted(error.value) +
          ",\"expected\":" + json_quoted(words(error.expected)) +
          ",\"message\":" + json_quoted(words(error.message)) + "}}";
@@ -317,18 +317,17 @@ EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
     write_measured(planned, f);
   });
   const bool curves = options.compute_curves;
-  answer = "{\"status\":0,\"warnings\":" + list(warnings) + ",\"notes\":" + list(notes) +
-           ",\"columns\":" + columns_json(planned, options) +
-           ",\"match_points\":" + match_points_json(planned) +
-           ",\"stuhrmann\":" + stuhrmann_json(planned) + ",\"curve_lines\":" + list(curve_lines) +
-           ",\"points\":" + list(points) +
-           ",\"svg\":" + json_quoted(plot_svg(planned.lines, options)) +
-           ",\"report\":" + json_quoted(report) +
-           ",\"series_csv\":" + json_quoted(csv_report(planned.components, planned.lines, options)) +
-           ",\"stuhrmann_csv\":" + json_quoted(stuhrmann_csv(planned.lines)) +
-           ",\"curves_csv\":" +
-           json_quoted(curves ? curves_csv(planned.lines, q_grid(options)) : "") +
-           ",\"pr_csv\":" + json_quoted(curves ? pr_csv(planned.lines) : "") + "}";
+  answer =
+      "{\"status\":0,\"warnings\":" + list(warnings) + ",\"notes\":" + list(notes) +
+      ",\"columns\":" + columns_json(planned, options) +
+      ",\"match_points\":" + match_points_json(planned) +
+      ",\"stuhrmann\":" + stuhrmann_json(planned) + ",\"curve_lines\":" + list(curve_lines) +
+      ",\"points\":" + list(points) + ",\"svg\":" + json_quoted(plot_svg(planned.lines, options)) +
+      ",\"report\":" + json_quoted(report) +
+      ",\"series_csv\":" + json_quoted(csv_report(planned.components, planned.lines, options)) +
+      ",\"stuhrmann_csv\":" + json_quoted(stuhrmann_csv(planned.lines)) +
+      ",\"curves_csv\":" + json_quoted(curves ? curves_csv(planned.lines, q_grid(options)) : "") +
+      ",\"pr_csv\":" + json_quoted(curves ? pr_csv(planned.lines) : "") + "}";
   return answer.c_str();
 }
 }
