@@ -60,7 +60,8 @@ class Component:
         self.kind = kind
         self.source = source
         self.settings = settings
-        error = _quorvane.check_component(settings)
+        error = _quorvane.check_component(dict(settings, mass=source) if kind == "mass"
+                                          else settings)
         if error is not None:
             error["component"] = self.name
             _raise(error)
@@ -71,6 +72,8 @@ class Component:
         label = self.settings.get("label")
         if isinstance(label, str):
             return label
+        if self.kind == "mass":
+            return "mass=%r" % (self.source,)
         return None if self.kind == "text" else os.fspath(self.source)
 
     def __repr__(self):
@@ -78,8 +81,12 @@ class Component:
 
 
 def _component(sequence, type_, settings, file):
+    mass = settings.pop("mass", None)
+    if mass is not None and sequence is None and file is None and type_ is None:
+        return Component("mass", mass, settings)
     if (sequence is None) == (file is None):
-        raise TypeError("give the sequence's text or its file=, one of them")
+        raise TypeError("give the sequence's text, its file= or, for a protein, its mass= "
+                        "(kDa), one of them")
     if sequence is not None and not isinstance(sequence, str):
         raise TypeError("sequence takes a text (FASTA, one- or three-letter codes), not %s; "
                         "give a file as file=" % type(sequence).__name__)
@@ -93,7 +100,9 @@ def _component(sequence, type_, settings, file):
 
 
 def protein(sequence=None, file=None, **settings):
-    """A protein: its sequence (FASTA, one- or three-letter codes, table numbers) or file=."""
+    """A protein: its sequence (FASTA, one- or three-letter codes, table numbers), file=,
+    or mass= in kDa (Swiss-Prot's average composition, for a protein whose sequence is
+    not at hand)."""
     return _component(sequence, None, settings, file)
 
 

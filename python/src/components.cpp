@@ -196,6 +196,9 @@ bool end_python_component(RunBuilder* b, const py::handle& component, size_t pla
   if (!apply_keywords(b, component.attr("settings").cast<py::dict>(), true)) {
     return false;
   }
+  if (kind == "mass") {
+    return apply_setting(b, "--mass", value_text(*find_row("--mass"), "mass", source), true);
+  }
   if (kind == "formula") {
     return apply_setting(b, "--formula", value_text(*find_row("--formula"), "formula", source),
                          true);

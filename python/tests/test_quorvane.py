@@ -263,6 +263,7 @@ LYSOZYME = os.path.join(GOLDEN, "series_readme_example", "input", "lysozyme_3.DA
     (lambda: quorvane.model("m.pdb", chains="AB"), "chains"),
     (lambda: quorvane.protein("GAK", deuterate=["LEU"]), "deuterate"),
     (lambda: quorvane.protein("GAK", conc=5), "conc"),
+    (lambda: quorvane.protein(mass="50.7"), "mass"),
 ])
 def test_wrong_types_are_type_errors_naming_the_keyword(call, keyword):
     with pytest.raises(TypeError) as raised:

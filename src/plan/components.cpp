@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "io/gunzip.h"
@@ -46,6 +47,56 @@ Component formula_component(const LoadContext& context, int input) {
   }
   if (component.spec.label.empty()) {
     component.spec.label = spec.formula;
+  }
+  return component;
+}
+
+// Swiss-Prot's average amino-acid composition, % of residues: PROSITE's documentation
+// PDOC50324 (profiles of compositionally biased regions, "Average frequency").
+const struct {
+  const char* name;
+  double percent;
+} AVERAGE_PROTEIN[] = {{"ALA", 7.55}, {"CYS", 1.69}, {"ASP", 5.30}, {"GLU", 6.32}, {"PHE", 4.07},
+                       {"GLY", 6.84}, {"HIS", 2.24}, {"ILE", 5.72}, {"LYS", 5.93}, {"LEU", 9.33},
+                       {"MET", 2.35}, {"ASN", 4.52}, {"PRO", 4.92}, {"GLN", 4.02}, {"ARG", 5.15},
+                       {"SER", 7.22}, {"THR", 5.74}, {"VAL", 6.52}, {"TRP", 1.25}, {"TYR", 3.19}};
+
+// A protein known by its mass: the average composition, scaled to as many residues
+// (fractional) as make that mass with one water, weighed protonated and with its labile
+// H as H, whatever its deuteration.
+Component mass_component(const LoadContext& context, int input) {
+  const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
+  Component component;
+  component.spec = spec;
+  component.input = input;
+  Composition comp{};
+  comp.kind = ChainKind::kProtein;
+  double total = 0.0;
+  for (const auto& row : AVERAGE_PROTEIN) {
+    total += row.percent;
+  }
+  for (int i = 0; i < unit_count(ChainKind::kProtein); ++i) {
+    for (const auto& row : AVERAGE_PROTEIN) {
+      comp.rows[i] +=
+          std::strcmp(row.name, unit_name(ChainKind::kProtein, i)) == 0 ? row.percent / total : 0.0;
+    }
+  }
+  ComponentSpec protonated = spec;
+  protonated.deuteration = 0.0;
+  protonated.selective.clear();
+  const double per_residue =
+      weighed_mass(chain_makeup(protonated, comp, context), *context.solvent) - WATER_MASS;
+  const double residues = (spec.mass_kda * 1000.0 - WATER_MASS) / per_residue;
+  for (double& row : comp.rows) {
+    row *= residues;
+  }
+  comp.residues = std::llround(residues);
+  component.composition = comp;
+  component.makeup = chain_makeup(spec, comp, context);
+  if (component.spec.label.empty()) {
+    char label[64];
+    std::snprintf(label, sizeof label, "protein_%gkDa", spec.mass_kda);
+    component.spec.label = label;
   }
   return component;
 }
@@ -409,6 +460,10 @@ bool load_components(const LoadContext& context, int input, std::vector<Componen
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
   if (!spec.formula.empty()) {
     components->push_back(formula_component(context, input));
+    return true;
+  }
+  if (spec.mass_kda > 0.0) {
+    components->push_back(mass_component(context, input));
     return true;
   }
   if (is_structure(spec)) {

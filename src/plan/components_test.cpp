@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plan/series_lines.h"
 #include "test_util.h"
 
 namespace {
@@ -171,4 +172,51 @@ TEST(LoadComponents, ByteOrderMarkAndGzip) {
   EXPECT_FALSE(cut.ok);
   EXPECT_EQ("cut.fasta.gz: the gzip stream ends early: the file is cut short; copy it again",
             cut.error.message);
+}
+
+// A protein known by its mass is the average composition of Swiss-Prot (PROSITE's
+// table, in hundredths of a percent: A 755, C 169...) scaled to that mass: a sequence of
+// exactly those counts, 9987 residues, and the mass it weighs give the same residues,
+// match point and contrast, deuterated or not; 50.7 kDa, the mass of KinA, is 455
+// residues of the mean residue mass near 111 Da.
+TEST(LoadComponents, ByMassIsTheAverageComposition) {
+  const struct {
+    char letter;
+    int count;
+  } table[] = {{'A', 755}, {'C', 169}, {'D', 530}, {'E', 632}, {'F', 407}, {'G', 684}, {'H', 224},
+               {'I', 572}, {'K', 593}, {'L', 933}, {'M', 235}, {'N', 452}, {'P', 492}, {'Q', 402},
+               {'R', 515}, {'S', 722}, {'T', 574}, {'V', 652}, {'W', 125}, {'Y', 319}};
+  std::string sequence;
+  for (const auto& row : table) {
+    sequence += std::string(static_cast<size_t>(row.count), row.letter);
+  }
+  SeriesOptions options;
+  const Solvent solvent = solvent_of(options);
+  for (double deuteration : {0.0, 85.0}) {
+    ComponentSpec spec;
+    spec.deuteration = deuteration;
+    const Loaded read = load(spec, sequence + "\n");
+    ASSERT_TRUE(read.ok) << read.error.message;
+    const Component& by_sequence = read.components.at(0);
+    ComponentSpec protonated;
+    const double mass =
+        weighed_mass(load(protonated, sequence + "\n").components.at(0).makeup, solvent);
+    spec.mass_kda = mass / 1000.0;
+    const Loaded weighed = load(spec, "");
+    ASSERT_TRUE(weighed.ok) << weighed.error.message;
+    const Component& by_mass = weighed.components.at(0);
+    EXPECT_EQ(9987, by_mass.composition.residues);
+    double a = 0.0, b = 0.0;
+    ASSERT_TRUE(component_match(by_sequence, solvent, &a));
+    ASSERT_TRUE(component_match(by_mass, solvent, &b));
+    EXPECT_NEAR(a, b, 1e-9) << deuteration;
+    EXPECT_NEAR(series_point(by_sequence.makeup, solvent, 0.0).contrast,
+                series_point(by_mass.makeup, solvent, 0.0).contrast, 1e-6)
+        << deuteration;
+  }
+  ComponentSpec kina;
+  kina.mass_kda = 50.7;
+  const Loaded weighed = load(kina, "");
+  EXPECT_EQ(455, weighed.components.at(0).composition.residues);
+  EXPECT_EQ("protein_50.7kDa", weighed.components.at(0).spec.label);
 }

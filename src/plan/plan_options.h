@@ -35,6 +35,7 @@ struct ComponentSpec {
   bool from_text = false;  // read from `text`, not a file; `path` then names it in messages
   std::string text;        // the sequence (or with kStructure the model) itself
   std::string formula;     // a molecule by formula (C12H22O11) instead of a file
+  double mass_kda = 0.0;   // a protein known by its mass only (kDa), of average composition
   Unit formula_unit{};     // the formula, parsed once when it is given
   std::string label;       // empty: from the file name, its FASTA records or the formula
   ChainKind kind = ChainKind::kProtein;

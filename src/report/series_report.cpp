@@ -18,6 +18,9 @@ std::string description(const Component& c, int64_t residues) {
   std::string text;
   if (!s.formula.empty()) {
     text = "(formula " + s.formula + ", " + shortest(s.labile) + " labile H)";
+  } else if (s.mass_kda > 0.0) {
+    text = "(by mass, " + shortest(s.mass_kda) +
+           " kDa, Swiss-Prot's average composition): " + std::to_string(residues) + " residues";
   } else if (!c.placed.empty()) {
     const bool blank = c.record.empty() || c.record == " ";
     text = "(" + s.path + ", structure" +

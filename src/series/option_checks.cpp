@@ -41,7 +41,9 @@ std::string repeated(const std::vector<std::string>& items, bool any_case = true
 
 // What a component is called in a message before it has a label.
 std::string component_name(const ComponentSpec& c) {
-  return c.formula.empty() ? c.path : "--formula " + c.formula;
+  return !c.formula.empty() ? "--formula " + c.formula
+         : c.mass_kda > 0.0 ? "--mass " + shortest_text(c.mass_kda)
+                            : c.path;
 }
 
 bool any_structure(const SeriesOptions& options) {
@@ -315,6 +317,11 @@ Problem check_component(const ComponentSpec& c) {
     return {
         "--chains",
         "--chains applies to structure files (.pdb, .cif...; or --code structure), not " + name};
+  }
+  if (c.mass_kda > 0.0 && c.kind != ChainKind::kProtein) {
+    return {"--mass",
+            "--mass gives a protein of average composition; DNA and RNA need their "
+            "sequence"};
   }
   if (c.disulfides > 0 && (c.kind != ChainKind::kProtein || formula)) {
     return {"--disulfides", "--disulfides applies to protein components only, not " + name};

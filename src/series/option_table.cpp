@@ -34,6 +34,7 @@ const Range CONC{0, MAX_CONC, true, false,
 const Range VOLUME{1, 1e9, false, false, "a volume from 1 to 1e9 cubic angstrom"};
 const Range DENSITY{MIN_DENSITY, MAX_DENSITY, false, false,
                     "a density from 0.5 to 3 g/cm^3 (give g/cm^3, not kg/m^3)"};
+const Range MASS{0.1, 1e5, false, false, "a mass from 0.1 to 100000 kDa"};
 const Range COPIES{1, 1e6, false, true, "a whole number of copies from 1 to 1000000"};
 const Range COUNT{0, 1e6, false, true, "a whole number from 0 to 1000000"};
 const Range PSV{1.0 / MAX_DENSITY, 1.0 / MIN_DENSITY, false, false,
@@ -386,6 +387,20 @@ const std::vector<OptionRow>& option_table() {
          next->formula = v;
          return std::string(v.empty() ? "a formula such as C12H22O11" : "");
        }},
+      {nullptr, "--mass", "KDA",
+       "a protein known by its mass only, in kDa, in place of a FILE:\n"
+       "Swiss-Prot's average composition for that many residues\n"
+       "takes a mass from 0.1 to 100000 kDa",
+       true,
+       [](const std::string& v, SeriesOptions*, ComponentSpec* next) {
+         double x = 0.0;
+         if (!parse_number(v, &x) || !MASS.contains(x)) {
+           return std::string(MASS.expected);
+         }
+         next->mass_kda = x;
+         return std::string();
+       },
+       ValueKind::kNumber},
       {"-x", "--exchange", "PCT",
        "% of the labile hydrogens that exchange (default 100): before\n"
        "the first FILE for every component, later for the next one\n"

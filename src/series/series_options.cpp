@@ -115,8 +115,10 @@ bool apply_setting(RunBuilder* b, const std::string& name, const std::string& va
   if (row->per_component && !of_run && b->pending.empty()) {
     b->pending = name;
   }
-  // A formula takes the place of a file: it ends its component.
-  return std::strcmp(row->long_name, "--formula") != 0 || end_component(b);
+  // A formula, or a mass, takes the place of a file: it ends its component.
+  return (std::strcmp(row->long_name, "--formula") != 0 &&
+          std::strcmp(row->long_name, "--mass") != 0) ||
+         end_component(b);
 }
 
 bool end_component(RunBuilder* b) {
