@@ -144,7 +144,10 @@ class Result:
     ``simulate``: {(label, d2o, configuration): {"q", "I", "dI", "dq", "time"}}, d2o the
     percentage as given; match_points: {label: (value, low, high)}, None where there is
     none; records, with ``records=True``: the screen's columns (and series None); report
-    and series_csv: the text and CSV the command writes; notes and warnings: lines.
+    and series_csv: the text and CSV the command writes; notes and warnings: lines;
+    guinier, with ``measured``: {D2O: {"rg", "rg_error", "i0", "i0_error", "q_min",
+    "q_max", "points", "chi2"}} (None where a curve has no Guinier range);
+    measured_match_point: (value, error) in % D2O, or None.
     """
 
     def __init__(self, figures):
@@ -160,6 +163,8 @@ class Result:
         self.match_points = figures["match_points"]
         self.notes = figures["notes"]
         self.warnings = figures["warnings"]
+        self.guinier = figures["guinier"]
+        self.measured_match_point = figures["measured_match_point"]
 
     def to_pandas(self, table="series"):
         """The series (or curves, pr, stuhrmann, records) as a pandas DataFrame."""
@@ -179,8 +184,22 @@ def _group(name, value):
     return dict(value)
 
 
+def _measured(measured):
+    """measured= as the run's --measured and --measured-conc: {D2O: path or (path, conc)}."""
+    if not isinstance(measured, dict):
+        raise TypeError("measured takes a dict {D2O percentage: path or (path, concentration)}, "
+                        "not %s" % type(measured).__name__)
+    files, concentrations = {}, {}
+    for d2o, given in measured.items():
+        path, conc = given if isinstance(given, tuple) else (given, None)
+        files[d2o] = path if isinstance(path, str) else os.fspath(path)
+        if conc is not None:
+            concentrations[d2o] = conc
+    return files, concentrations
+
+
 def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulate=None,
-         **settings):
+         measured=None, **settings):
     """Plans `components` over the D2O series.
 
     d2o: a list of D2O percentages, or None for from_=, to= and step= (0 to 100 by 10);
@@ -190,10 +209,15 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulat
     beamtime: True, or a dict of its settings (flux, aperture, wavelength, cells...);
     simulate: True, or a dict of the simulation's settings (instrument, configs, noise,
     seed, target_high, compare), for the measured curves in ``result.simulated``;
+    measured: {D2O percentage: path, or (path, concentration in mg/mL)} of reduced
+    curves measured at those points, fitted for Rg and I(0) (``result.guinier``) and
+    together for the measured match point;
     any other keyword a setting of the run (conc=, xray=True, ligands=True, records=True...).
     """
     if isinstance(components, Component):
         components = [components]
+    if components is None and measured is not None:
+        components = []
     if isinstance(components, (str, bytes)) or not hasattr(components, "__iter__"):
         raise TypeError("components takes a list of quorvane.protein(), dna(), rna(), "
                         "formula() or model(), not %s" % type(components).__name__)
@@ -209,6 +233,10 @@ def plan(components, d2o=None, solvent=None, curves=None, beamtime=None, simulat
     run.update(settings)
     if d2o is not None:
         run["d2o"] = d2o
+    if measured is not None:
+        run["measured"], conc = _measured(measured)
+        if conc:
+            run["measured_conc"] = conc
     if beamtime is not None and beamtime is not False:
         run["beamtime"] = True
     computed = {"curves": bool(curves), "simulate": bool(simulate)}

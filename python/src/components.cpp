@@ -128,10 +128,11 @@ std::vector<std::string> pair_texts(const std::string& keyword, const py::handle
   }
   std::vector<std::string> items;
   for (const auto& [name, item] : py::reinterpret_borrow<py::dict>(value)) {
-    if (!py::isinstance<py::str>(name) || (!is_real(item) && !py::isinstance<py::str>(item))) {
+    const bool named = py::isinstance<py::str>(name) || is_real(name);
+    if (!named || (!is_real(item) && !py::isinstance<py::str>(item))) {
       wrong_type(keyword, takes, value);
     }
-    items.push_back(name.cast<std::string>() + "=" +
+    items.push_back((is_real(name) ? number_text(name) : name.cast<std::string>()) + "=" +
                     (is_real(item) ? number_text(item) : item.cast<std::string>()));
   }
   return items;

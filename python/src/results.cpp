@@ -243,6 +243,29 @@ py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
     }
   }
   r["notes"] = py::cast(notes);
+  py::dict guinier;
+  for (const MeasuredPoint& m : p.measured) {
+    const MeasuredGuinier& g = m.guinier;
+    py::object fit = py::none();
+    if (g.fitted) {
+      py::dict d;
+      d["rg"] = g.rg;
+      d["rg_error"] = g.rg_error;
+      d["i0"] = g.i0;
+      d["i0_error"] = g.i0_error;
+      d["q_min"] = g.q_min;
+      d["q_max"] = g.q_max;
+      d["points"] = g.last - g.first + 1;
+      d["chi2"] = g.chi2;
+      fit = d;
+    }
+    guinier[py::float_(m.input.d2o)] = fit;
+  }
+  r["guinier"] = guinier;
+  r["measured_match_point"] =
+      p.measured_match.found
+          ? py::object(py::make_tuple(p.measured_match.percent, p.measured_match.error))
+          : py::object(py::none());
   r["warnings"] = py::cast(p.warnings);
   return r;
 }
