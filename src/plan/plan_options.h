@@ -42,6 +42,7 @@ struct ComponentSpec {
   bool kind_given = false;  // -t was given, so a protein of only A, C, G, T is meant
   InputKind input = InputKind::kGuess;
   std::vector<std::string> chains;  // structure: these chains as one component
+  int64_t assembly = 0;             // structure: the declared assembly to build; 0: as read
   double deuteration = 0.0;         // % of the non-exchangeable hydrogens that are deuterium
   std::vector<SelectiveDeuteration> selective;
   int64_t copies = 1;

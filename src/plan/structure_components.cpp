@@ -387,6 +387,7 @@ bool load_structure_components(const LoadContext& context, int input,
                                std::vector<std::string>* warnings, PlanError* error) {
   const ComponentSpec& spec = context.options->components[static_cast<size_t>(input)];
   StructureModel model;
+  model.assembly = static_cast<int>(spec.assembly);
   std::string message;
   const bool read = spec.from_text ? read_structure_bytes(spec.text, spec.path, &model, &message)
                                    : read_structure(spec.path, &model, &message);

@@ -318,6 +318,10 @@ Problem check_component(const ComponentSpec& c) {
         "--chains",
         "--chains applies to structure files (.pdb, .cif...; or --code structure), not " + name};
   }
+  if (c.assembly > 0 && !is_structure(c)) {
+    return {"--assembly",
+            "--assembly builds a structure file's assembly (.pdb, .cif...), not " + name};
+  }
   if (c.mass_kda > 0.0 && c.kind != ChainKind::kProtein) {
     return {"--mass",
             "--mass gives a protein of average composition; DNA and RNA need their "

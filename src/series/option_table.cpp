@@ -34,6 +34,7 @@ const Range CONC{0, MAX_CONC, true, false,
 const Range VOLUME{1, 1e9, false, false, "a volume from 1 to 1e9 cubic angstrom"};
 const Range DENSITY{MIN_DENSITY, MAX_DENSITY, false, false,
                     "a density from 0.5 to 3 g/cm^3 (give g/cm^3, not kg/m^3)"};
+const Range ASSEMBLY{1, 1000, false, true, "a whole number from 1 to 1000"};
 const Range MASS{0.1, 1e5, false, false, "a mass from 0.1 to 100000 kDa"};
 const Range COPIES{1, 1e6, false, true, "a whole number of copies from 1 to 1000000"};
 const Range COUNT{0, 1e6, false, true, "a whole number from 0 to 1000000"};
@@ -387,6 +388,9 @@ const std::vector<OptionRow>& option_table() {
          next->formula = v;
          return std::string(v.empty() ? "a formula such as C12H22O11" : "");
        }},
+      number(nullptr, "--assembly", &ComponentSpec::assembly, ASSEMBLY, "N",
+             "structure: build the file's biological assembly N (PDB\n"
+             "REMARK 350, mmCIF pdbx_struct_assembly) from its model"),
       {nullptr, "--mass", "KDA",
        "a protein known by its mass only, in kDa, in place of a FILE:\n"
        "Swiss-Prot's average composition for that many residues\n"

@@ -238,7 +238,9 @@ bool read_structure_bytes(const std::string& bytes, const std::string& name, Str
     *error = name + ": its last line has no line end: the file looks cut short; copy it again";
     return false;
   }
+  const int assembly = model->assembly;
   *model = StructureModel();
+  model->assembly = assembly;
   if (!parse_structure(text, name, format, model, error)) {
     return false;
   }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <exception>
 
+#include <gemmi/assembly.hpp>
 #include <gemmi/mmread.hpp>
 #include <gemmi/polyheur.hpp>
 #include <gemmi/resinfo.hpp>
@@ -392,6 +393,39 @@ gemmi::Structure parse(const std::string& text, const std::string& name, Structu
   return gemmi::read_pdb_from_memory(padded.data(), padded.size(), name, options);
 }
 
+// With model->assembly, the file's assembly of that place in place of the first model;
+// without, a warning when the file's first assembly copies what it holds.
+bool build_assembly(const std::string& name, gemmi::Structure* st, StructureModel* model,
+                    std::string* error) {
+  const size_t declared = st->assemblies.size();
+  if (model->assembly == 0) {
+    size_t copies = 0;
+    if (declared > 0) {
+      for (const gemmi::Assembly::Gen& gen : st->assemblies.front().generators) {
+        copies = std::max(copies, gen.operators.size());
+      }
+    }
+    if (copies > 1) {
+      model->warnings.push_back(name + ": declares assembly 1 of " + std::to_string(copies) +
+                                " copies of what it holds; give --assembly 1 to plan it whole");
+    }
+    return true;
+  }
+  if (static_cast<size_t>(model->assembly) > declared) {
+    *error =
+        name + ": declares " +
+        (declared == 0 ? std::string("no assembly")
+                       : std::to_string(declared) + (declared == 1 ? " assembly" : " assemblies")) +
+        ", so no assembly " + std::to_string(model->assembly) +
+        "; leave out --assembly or give one it declares";
+    return false;
+  }
+  st->models.front() =
+      gemmi::make_assembly(st->assemblies[static_cast<size_t>(model->assembly - 1)],
+                           st->models.front(), gemmi::HowToNameCopiedChain::Short, nullptr);
+  return true;
+}
+
 }  // namespace
 
 bool parse_structure(const std::string& text, const std::string& name, StructureFormat format,
@@ -403,6 +437,9 @@ bool parse_structure(const std::string& text, const std::string& name, Structure
       return false;
     }
     const std::vector<gemmi::Entity> records = st.entities;
+    if (!build_assembly(name, &st, model, error)) {
+      return false;
+    }
     read_chains(st, &model->chains);
     note_unmodelled(st, records, format, name, model);
   } catch (const std::exception& e) {

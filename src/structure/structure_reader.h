@@ -52,6 +52,9 @@ struct StructureChain {
 };
 
 struct StructureModel {
+  // Asked of the reader: the biological assembly to build from the first model (its
+  // place among the file's, from 1), or 0 for the model as it is.
+  int assembly = 0;
   std::vector<StructureChain> chains;
   // What may be wrong with a file that was read all the same: a PDB file without its
   // END record, chains of the sequence records with no residue in the model.
@@ -61,9 +64,13 @@ struct StructureModel {
 // The path names a structure file: .pdb, .ent, .cif or .mmcif, each also with .gz.
 bool is_structure_path(const std::string& path);
 
-// Reads the first model of a structure file. Returns false with a one-line `*error`
-// naming the file when it cannot be read, is gzipped and cut short or damaged, ends in
-// the middle of a line, is not a structure, or holds no polymer chain.
+// Reads the first model of a structure file, or with model->assembly the assembly the
+// file declares (PDB REMARK 350, mmCIF pdbx_struct_assembly) built from it, each copy
+// of a chain named anew. Returns false with a one-line `*error` naming the file when it
+// cannot be read, is gzipped and cut short or damaged, ends in the middle of a line, is
+// not a structure, holds no polymer chain, or declares no such assembly. A file that
+// declares an assembly of more copies than it holds, read as it is, gets a warning
+// naming --assembly.
 bool read_structure(const std::string& path, StructureModel* model, std::string* error);
 
 // The same for the file's bytes, already read; `name` stands for the file in messages,

@@ -1,9 +1,11 @@
 #include "structure/structure_reader.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -222,4 +224,72 @@ TEST(ReadStructure, LinesReadAsEightyColumns) {
       EXPECT_EQ(padded_model.chains[0].sites[i].x, model.chains[0].sites[i].x);
     }
   }
+}
+
+// Apoferritin (2w0o, as SasView ships it) declares its 24-mer in REMARK 350: read as it
+// is, one chain and a warning that names --assembly; built, 24 chains of its 170
+// residues under names of their own, each copy's centre equally far from the cage's
+// (the operators are rotations about one point), so that the cage's Rg follows from a
+// copy's by the parallel-axis rule. An assembly it does not declare is refused by name.
+TEST(ReadStructure, BuildsTheDeclaredAssembly) {
+  const std::string path =
+      "/usr/lib/python3/dist-packages/sas/sasview/test/coordinate_data/2w0o.pdb";
+  if (!std::filesystem::exists(path)) {
+    GTEST_SKIP() << "python3-sasview is not installed";
+  }
+  StructureModel asis;
+  std::string error;
+  ASSERT_TRUE(read_structure(path, &asis, &error)) << error;
+  ASSERT_EQ(1u, asis.chains.size());
+  ASSERT_FALSE(asis.warnings.empty());
+  EXPECT_NE(std::string::npos, asis.warnings.back().find("give --assembly 1"));
+  StructureModel cage;
+  cage.assembly = 1;
+  ASSERT_TRUE(read_structure(path, &cage, &error)) << error;
+  ASSERT_EQ(24u, cage.chains.size());
+  const auto centre = [](const std::vector<Site>& sites, double c[3]) {
+    c[0] = c[1] = c[2] = 0.0;
+    for (const Site& s : sites) {
+      c[0] += s.x / static_cast<double>(sites.size());
+      c[1] += s.y / static_cast<double>(sites.size());
+      c[2] += s.z / static_cast<double>(sites.size());
+    }
+  };
+  std::vector<Site> all;
+  std::set<std::string> names;
+  for (const StructureChain& chain : cage.chains) {
+    EXPECT_EQ(170u, chain.sites.size()) << chain.name;
+    names.insert(chain.name);
+    all.insert(all.end(), chain.sites.begin(), chain.sites.end());
+  }
+  EXPECT_EQ(24u, names.size());
+  double middle[3];
+  centre(all, middle);
+  const auto squared = [&](const std::vector<Site>& sites, const double at[3]) {
+    double sum = 0.0;
+    for (const Site& s : sites) {
+      sum += ((s.x - at[0]) * (s.x - at[0]) + (s.y - at[1]) * (s.y - at[1]) +
+              (s.z - at[2]) * (s.z - at[2])) /
+             static_cast<double>(sites.size());
+    }
+    return sum;
+  };
+  const auto distance = [](const double a[3], const double b[3]) {
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                     (a[2] - b[2]) * (a[2] - b[2]));
+  };
+  double first[3];
+  centre(cage.chains[0].sites, first);
+  const double reach = distance(first, middle);
+  for (const StructureChain& chain : cage.chains) {
+    double c[3];
+    centre(chain.sites, c);
+    EXPECT_NEAR(reach, distance(c, middle), 0.01) << chain.name;
+  }
+  EXPECT_NEAR(squared(all, middle), squared(cage.chains[0].sites, first) + reach * reach, 1e-6);
+  EXPECT_GT(std::sqrt(squared(all, middle)), 45.0);  // a cage, not copies on one spot
+  StructureModel none;
+  none.assembly = 2;
+  EXPECT_FALSE(read_structure(path, &none, &error));
+  EXPECT_NE(std::string::npos, error.find("declares 1 assembly, so no assembly 2")) << error;
 }
