@@ -154,3 +154,68 @@ MeasuredMatch measured_match(const std::vector<SeriesMeasurement>& series) {
   }
   return best;
 }
+
+MeasuredStuhrmann measured_stuhrmann(const std::vector<double>& contrast_density,
+                                     const std::vector<MeasuredGuinier>& fits) {
+  MeasuredStuhrmann result;
+  // y = Rm^2 + alpha u - beta u^2, u = 1/drho; normal equations of the weighted fit.
+  double m[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, v[3] = {0, 0, 0};
+  std::vector<double> us, ys, ws;
+  for (size_t k = 0; k < fits.size() && k < contrast_density.size(); ++k) {
+    const MeasuredGuinier& g = fits[k];
+    if (!g.fitted || contrast_density[k] == 0.0 || !(g.rg_error > 0.0)) {
+      continue;
+    }
+    const double u = 1.0 / contrast_density[k];
+    const double y = g.rg * g.rg;
+    const double sigma = 2.0 * g.rg * g.rg_error;  // of Rg^2
+    const double w = 1.0 / (sigma * sigma);
+    const double basis[3] = {1.0, u, -u * u};
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) {
+        m[i][j] += w * basis[i] * basis[j];
+      }
+      v[i] += w * basis[i] * y;
+    }
+    us.push_back(u);
+    ys.push_back(y);
+    ws.push_back(w);
+  }
+  result.points = us.size();
+  const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                     m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                     m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  if (us.size() < 4 || !(std::fabs(det) > 0.0)) {
+    return result;
+  }
+  // The inverse of the normal matrix is the covariance of the three parameters.
+  double inv[3][3];
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+      inv[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
+    }
+  }
+  double p[3] = {0, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      p[i] += inv[i][j] * v[j];
+    }
+  }
+  double chi2 = 0.0;
+  for (size_t k = 0; k < us.size(); ++k) {
+    const double r = ys[k] - p[0] - p[1] * us[k] + p[2] * us[k] * us[k];
+    chi2 += ws[k] * r * r;
+  }
+  chi2 /= static_cast<double>(us.size() - 3);
+  const double widen = std::max(1.0, chi2);
+  result.fitted = true;
+  result.rm = std::copysign(std::sqrt(std::fabs(p[0])), p[0]);
+  result.rm_error = std::sqrt(inv[0][0] * widen) / (2.0 * std::max(std::fabs(result.rm), 1e-9));
+  result.alpha = p[1];
+  result.alpha_error = std::sqrt(inv[1][1] * widen);
+  result.beta = p[2];
+  result.beta_error = std::sqrt(inv[2][2] * widen);
+  result.chi2 = chi2;
+  return result;
+}

@@ -50,4 +50,19 @@ struct MeasuredMatch {
 // that no prediction decides which side of the match a point lies on.
 MeasuredMatch measured_match(const std::vector<SeriesMeasurement>& series);
 
+// Stuhrmann's parabola through measured radii: Rg^2 = Rm^2 + alpha/drho - beta/drho^2
+// against the predicted mean contrast density drho (fm/A^3) of each measured point,
+// weighted by the errors of Rg^2, with the errors of Rm, alpha and beta from the fit's
+// covariance (widened by sqrt(chi2) where the points scatter more than their errors).
+struct MeasuredStuhrmann {
+  bool fitted = false;              // false: fewer than four points, or points that fix no parabola
+  double rm = 0.0, rm_error = 0.0;  // angstrom; Rm negative where Rm^2 is
+  double alpha = 0.0, alpha_error = 0.0;  // fm/A
+  double beta = 0.0, beta_error = 0.0;    // fm^2/A^4
+  size_t points = 0;
+  double chi2 = 0.0;
+};
+MeasuredStuhrmann measured_stuhrmann(const std::vector<double>& contrast_density,
+                                     const std::vector<MeasuredGuinier>& fits);
+
 #endif  // QUORVANE_PLAN_MEASURED_ANALYSIS_H_

@@ -72,3 +72,29 @@ TEST(MeasuredMatch, CrossesWhereBuilt) {
   EXPECT_GT(match.error, 0.0);
   EXPECT_FALSE(measured_match({series.front()}).found);
 }
+
+// Radii on Stuhrmann's parabola Rm 25 A, alpha 50 fm/A, beta 100 fm^2/A^4 at seven
+// contrasts of both signs give those figures back; three points fix none.
+TEST(MeasuredStuhrmann, RecoversItsParabola) {
+  std::vector<double> contrast;
+  std::vector<MeasuredGuinier> fits;
+  for (double drho : {2.4, 1.8, 1.2, -0.6, -1.4, -2.0, -2.6}) {
+    const double u = 1.0 / drho;
+    MeasuredGuinier g;
+    g.fitted = true;
+    g.rg = std::sqrt(25.0 * 25.0 + 50.0 * u - 100.0 * u * u);
+    g.rg_error = 0.1;
+    contrast.push_back(drho);
+    fits.push_back(g);
+  }
+  const MeasuredStuhrmann s = measured_stuhrmann(contrast, fits);
+  ASSERT_TRUE(s.fitted);
+  EXPECT_NEAR(25.0, s.rm, 1e-9);
+  EXPECT_NEAR(50.0, s.alpha, 1e-8);
+  EXPECT_NEAR(100.0, s.beta, 1e-8);
+  EXPECT_EQ(7u, s.points);
+  EXPECT_GT(s.rm_error, 0.0);
+  EXPECT_FALSE(
+      measured_stuhrmann({contrast.begin(), contrast.begin() + 3}, {fits.begin(), fits.begin() + 3})
+          .fitted);
+}

@@ -1,5 +1,6 @@
 #include "plan/plan_series.h"
 
+#include <algorithm>
 #include <map>
 
 #include "plan/beamtime.h"
@@ -146,6 +147,27 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
     result->measured.push_back(std::move(point));
   }
   result->measured_match = measured_match(series);
+  if (!result->components.empty() && !result->measured.empty()) {
+    // The model's contrast at each measured point, for Stuhrmann's parabola.
+    SeriesOptions at = options;
+    at.d2o.clear();
+    for (const MeasuredInput& input : options.measured) {
+      at.d2o.push_back(input.d2o);
+    }
+    std::sort(at.d2o.begin(), at.d2o.end());
+    at.compute_curves = at.compute_pr = at.compute_simulation = at.beamtime = false;
+    const std::vector<SeriesLine> lines = compute_series(result->components, at, result->solvent);
+    std::vector<double> contrast;
+    std::vector<MeasuredGuinier> fits;
+    for (const MeasuredPoint& m : result->measured) {
+      const size_t k = static_cast<size_t>(std::find(at.d2o.begin(), at.d2o.end(), m.input.d2o) -
+                                           at.d2o.begin());
+      contrast.push_back(lines.back().points[k].contrast_density);
+      fits.push_back(m.guinier);
+    }
+    result->stuhrmann_line = lines.back().label;
+    result->measured_stuhrmann = measured_stuhrmann(contrast, fits);
+  }
   return true;
 }
 

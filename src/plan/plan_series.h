@@ -28,6 +28,10 @@ struct PlanResult {
   std::vector<std::string> warnings;    // what was left out or guessed, one line each
   std::vector<MeasuredPoint> measured;  // in the order given
   MeasuredMatch measured_match;         // of the measured points with a concentration
+  // Of the measured radii against the predicted contrasts of the last line (the complex,
+  // or the one component) at their D2O points; with components only.
+  MeasuredStuhrmann measured_stuhrmann;
+  std::string stuhrmann_line;  // the label of that line
 };
 
 // Plans `options` (checked, its configurations resolved): reads every component (a

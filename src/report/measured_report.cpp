@@ -78,4 +78,31 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
     text += "; predicted " + fixed(line.match_percent, 1) + " % D2O for " + line.label;
   }
   std::fprintf(out, "%s\n", text.c_str());
+  if (planned.stuhrmann_line.empty()) {
+    return;
+  }
+  const MeasuredStuhrmann& s = planned.measured_stuhrmann;
+  text =
+      "Measured Stuhrmann fit, Rg^2 = Rm^2 + alpha/drho - beta/drho^2 against the predicted "
+      "contrast of " +
+      planned.stuhrmann_line + ": ";
+  if (s.fitted) {
+    text += "Rm " + plus_minus(s.rm, s.rm_error, 2) + " A, alpha " +
+            format_number(s.alpha, {NumberFormat::kGeneral, 4}) + " +- " +
+            format_number(s.alpha_error, {NumberFormat::kGeneral, 2}) + " fm/A, beta " +
+            format_number(s.beta, {NumberFormat::kGeneral, 4}) + " +- " +
+            format_number(s.beta_error, {NumberFormat::kGeneral, 2}) + " fm^2/A^4 over " +
+            std::to_string(s.points) + " points (reduced chi2 " + fixed(s.chi2, 2) + ")";
+    const SeriesLine& line = planned.lines.back();
+    if (!line.gyration.empty() && line.stuhrmann.fitted) {
+      text +=
+          "; predicted Rm " +
+          fixed(std::copysign(std::sqrt(std::fabs(line.stuhrmann.rm2)), line.stuhrmann.rm2), 2) +
+          " A, alpha " + format_number(line.stuhrmann.alpha, {NumberFormat::kGeneral, 4}) +
+          ", beta " + format_number(line.stuhrmann.beta, {NumberFormat::kGeneral, 4});
+    }
+  } else {
+    text += "none (it needs four measured radii at contrasts that fix a parabola)";
+  }
+  std::fprintf(out, "%s\n", text.c_str());
 }
