@@ -147,7 +147,9 @@ class Result:
     and series_csv: the text and CSV the command writes; notes and warnings: lines;
     guinier, with ``measured``: {D2O: {"rg", "rg_error", "i0", "i0_error", "q_min",
     "q_max", "points", "chi2"}} (None where a curve has no Guinier range);
-    measured_match_point: (value, error) in % D2O, or None.
+    measured_match_point: (value, error) in % D2O, or None; basis, with two components
+    and three or more measured curves: {"q", "I11", "I12", "I22", "dI11", "dI12",
+    "dI22"}, or None.
     """
 
     def __init__(self, figures):
@@ -165,6 +167,7 @@ class Result:
         self.warnings = figures["warnings"]
         self.guinier = figures["guinier"]
         self.measured_match_point = figures["measured_match_point"]
+        self.basis = figures["basis"]
 
     def to_pandas(self, table="series"):
         """The series (or curves, pr, stuhrmann, records) as a pandas DataFrame."""

@@ -11,7 +11,8 @@ namespace {
 // Settings of what the command writes, which the module hands back as values instead.
 const char* const OUTPUT_ONLY[] = {"--output", "--csv",         "--csv-file",       "--svg",
                                    "--plot",   "--plot-layout", "--stuhrmann",      "--curves",
-                                   "--pr",     "--show-d2o",    "--show-component", "--simulate"};
+                                   "--pr",     "--show-d2o",    "--show-component", "--simulate",
+                                   "--basis"};
 
 bool is_output_only(const OptionRow& row) {
   for (const char* name : OUTPUT_ONLY) {

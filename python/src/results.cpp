@@ -262,6 +262,19 @@ py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
     guinier[py::float_(m.input.d2o)] = fit;
   }
   r["guinier"] = guinier;
+  if (p.basis.solved) {
+    py::dict basis;
+    basis["q"] = array(p.basis.q);
+    basis["I11"] = array(p.basis.i11);
+    basis["I12"] = array(p.basis.i12);
+    basis["I22"] = array(p.basis.i22);
+    basis["dI11"] = array(p.basis.e11);
+    basis["dI12"] = array(p.basis.e12);
+    basis["dI22"] = array(p.basis.e22);
+    r["basis"] = basis;
+  } else {
+    r["basis"] = py::none();
+  }
   r["measured_match_point"] =
       p.measured_match.found
           ? py::object(py::make_tuple(p.measured_match.percent, p.measured_match.error))

@@ -219,3 +219,87 @@ MeasuredStuhrmann measured_stuhrmann(const std::vector<double>& contrast_density
   result.chi2 = chi2;
   return result;
 }
+
+namespace {
+
+// A curve's I and dI at q, by linear interpolation between its points; false outside.
+bool at_q(const MeasuredCurve& c, double q, double* i, double* e) {
+  if (q < c.q.front() || q > c.q.back()) {
+    return false;
+  }
+  const auto upper = std::lower_bound(c.q.begin(), c.q.end(), q);
+  const size_t k = static_cast<size_t>(upper - c.q.begin());
+  if (k == 0 || c.q[k] == q) {
+    *i = c.intensity[k];
+    *e = c.error[k];
+    return true;
+  }
+  const double f = (q - c.q[k - 1]) / (c.q[k] - c.q[k - 1]);
+  *i = c.intensity[k - 1] + f * (c.intensity[k] - c.intensity[k - 1]);
+  *e = c.error[k - 1] + f * (c.error[k] - c.error[k - 1]);
+  return true;
+}
+
+// Solves the 3 x 3 normal equations m p = v; `inv` the inverse of m. False when singular.
+bool solve3(const double m[3][3], const double v[3], double p[3], double inv[3][3]) {
+  const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                     m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                     m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  if (!(std::fabs(det) > 0.0)) {
+    return false;
+  }
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+      inv[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
+    }
+  }
+  for (int i = 0; i < 3; ++i) {
+    p[i] = inv[i][0] * v[0] + inv[i][1] * v[1] + inv[i][2] * v[2];
+  }
+  return true;
+}
+
+}  // namespace
+
+BasisCurves basis_curves(const std::vector<const MeasuredCurve*>& curves,
+                         const std::vector<double>& conc, const std::vector<double>& drho1,
+                         const std::vector<double>& drho2) {
+  BasisCurves basis;
+  basis.contrasts = curves.size();
+  if (curves.size() < 3) {
+    return basis;
+  }
+  for (double q : curves.front()->q) {
+    double m[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, v[3] = {0, 0, 0};
+    bool covered = true;
+    for (size_t j = 0; j < curves.size() && covered; ++j) {
+      double i = 0.0, e = 0.0;
+      covered = at_q(*curves[j], q, &i, &e) && conc[j] > 0.0;
+      if (!covered) {
+        break;
+      }
+      const double w = conc[j] * conc[j] / (e * e);
+      const double row[3] = {drho1[j] * drho1[j], drho1[j] * drho2[j], drho2[j] * drho2[j]};
+      for (int a = 0; a < 3; ++a) {
+        for (int b = 0; b < 3; ++b) {
+          m[a][b] += w * row[a] * row[b];
+        }
+        v[a] += w * row[a] * i / conc[j];
+      }
+    }
+    double p[3], inv[3][3];
+    if (!covered || !solve3(m, v, p, inv)) {
+      continue;
+    }
+    basis.q.push_back(q);
+    basis.i11.push_back(p[0]);
+    basis.i12.push_back(p[1]);
+    basis.i22.push_back(p[2]);
+    basis.e11.push_back(std::sqrt(inv[0][0]));
+    basis.e12.push_back(std::sqrt(inv[1][1]));
+    basis.e22.push_back(std::sqrt(inv[2][2]));
+  }
+  basis.solved = !basis.q.empty();
+  return basis;
+}

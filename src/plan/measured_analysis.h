@@ -65,4 +65,21 @@ struct MeasuredStuhrmann {
 MeasuredStuhrmann measured_stuhrmann(const std::vector<double>& contrast_density,
                                      const std::vector<MeasuredGuinier>& fits);
 
+// The contrast series of a complex of two components decomposed into its basis
+// curves: at each q, I(q)/c = d1^2 I11 + d1 d2 I12 + d2^2 I22 over the contrasts, d1 and
+// d2 the components' predicted contrast densities (fm/A^3) at each point, solved by
+// least squares weighted by the errors of I/c, with each basis curve's error from the
+// covariance. The curves are taken on the q of the first, within the range all cover,
+// the others interpolated linearly.
+struct BasisCurves {
+  bool solved = false;    // false: fewer than three contrasts, or contrasts that fix none
+  std::vector<double> q;  // 1/angstrom
+  std::vector<double> i11, i12, i22;  // (I/c) / (fm/A^3)^2
+  std::vector<double> e11, e12, e22;  // one standard deviation
+  size_t contrasts = 0;
+};
+BasisCurves basis_curves(const std::vector<const MeasuredCurve*>& curves,
+                         const std::vector<double>& conc, const std::vector<double>& drho1,
+                         const std::vector<double>& drho2);
+
 #endif  // QUORVANE_PLAN_MEASURED_ANALYSIS_H_

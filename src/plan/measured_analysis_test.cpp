@@ -98,3 +98,39 @@ TEST(MeasuredStuhrmann, RecoversItsParabola) {
       measured_stuhrmann({contrast.begin(), contrast.begin() + 3}, {fits.begin(), fits.begin() + 3})
           .fitted);
 }
+
+// Four contrasts of two components built from known basis curves give them back at each
+// q, wherever the curves' grids overlap; two contrasts fix none.
+TEST(BasisCurves, RecoversTheBuiltCurves) {
+  const double d1[] = {2.4, 1.1, -0.5, -2.9}, d2[] = {6.1, 4.0, 1.2, -0.4}, conc[] = {2, 2, 5, 2};
+  std::vector<MeasuredCurve> curves(4);
+  for (size_t j = 0; j < 4; ++j) {
+    for (int k = 0; k < 40; ++k) {
+      const double q = 0.01 * (k + 1) + (j == 3 ? 0.005 : 0.0);  // the last grid shifted
+      const double i11 = 1.0 / (1.0 + 100.0 * q * q), i12 = 0.3 * std::exp(-50.0 * q * q);
+      const double i = conc[j] * (d1[j] * d1[j] * i11 + d1[j] * d2[j] * i12 + d2[j] * d2[j] * 0.05);
+      curves[j].q.push_back(q);
+      curves[j].intensity.push_back(i);
+      curves[j].error.push_back(0.01 * std::fabs(i) + 1e-6);
+    }
+  }
+  const std::vector<const MeasuredCurve*> all = {&curves[0], &curves[1], &curves[2], &curves[3]};
+  const std::vector<const MeasuredCurve*> three = {&curves[0], &curves[1], &curves[2]};
+  const BasisCurves exact = basis_curves(three, {2, 2, 5}, {2.4, 1.1, -0.5}, {6.1, 4.0, 1.2});
+  ASSERT_TRUE(exact.solved);
+  ASSERT_EQ(40u, exact.q.size());
+  for (size_t k = 0; k < exact.q.size(); ++k) {
+    const double q = exact.q[k];
+    EXPECT_NEAR(1.0 / (1.0 + 100.0 * q * q), exact.i11[k], 1e-9) << q;
+    EXPECT_NEAR(0.3 * std::exp(-50.0 * q * q), exact.i12[k], 1e-9) << q;
+    EXPECT_NEAR(0.05, exact.i22[k], 1e-9) << q;
+  }
+  // With the shifted curve, only the q all four cover: from the first's 0.02 to 0.40.
+  const BasisCurves shifted =
+      basis_curves(all, {2, 2, 5, 2}, {2.4, 1.1, -0.5, -2.9}, {6.1, 4.0, 1.2, -0.4});
+  ASSERT_TRUE(shifted.solved);
+  EXPECT_NEAR(0.02, shifted.q.front(), 1e-12);
+  EXPECT_EQ(39u, shifted.q.size());
+  EXPECT_GT(shifted.e11.front(), 0.0);
+  EXPECT_FALSE(basis_curves({&curves[0], &curves[1]}, {2, 2}, {2.4, 1.1}, {6.1, 4.0}).solved);
+}

@@ -109,6 +109,7 @@ struct SeriesOutputs {
   std::string curves_path;       // CSV of I(q) for every line and D2O point; empty: none
   std::string pr_path;           // CSV of P(r); empty: none
   std::string simulate_dir;      // the simulated measurements' files; empty: none
+  std::string basis_path;        // CSV of the measured basis curves; empty: none
 };
 
 // A planner run: its components, the settings of the whole run, what it computes and

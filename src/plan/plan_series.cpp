@@ -167,6 +167,19 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
     }
     result->stuhrmann_line = lines.back().label;
     result->measured_stuhrmann = measured_stuhrmann(contrast, fits);
+    if (result->components.size() == 2) {
+      std::vector<const MeasuredCurve*> curves;
+      std::vector<double> conc, first, second;
+      for (const MeasuredPoint& m : result->measured) {
+        const size_t k = static_cast<size_t>(std::find(at.d2o.begin(), at.d2o.end(), m.input.d2o) -
+                                             at.d2o.begin());
+        curves.push_back(&m.curve);
+        conc.push_back(m.conc);
+        first.push_back(lines[0].points[k].contrast_density);
+        second.push_back(lines[1].points[k].contrast_density);
+      }
+      result->basis = basis_curves(curves, conc, first, second);
+    }
   }
   return true;
 }

@@ -32,6 +32,9 @@ struct PlanResult {
   // or the one component) at their D2O points; with components only.
   MeasuredStuhrmann measured_stuhrmann;
   std::string stuhrmann_line;  // the label of that line
+  // With exactly two components: the measured series decomposed into its basis curves,
+  // the first component's contrast d1 and the second's d2.
+  BasisCurves basis;
 };
 
 // Plans `options` (checked, its configurations resolved): reads every component (a

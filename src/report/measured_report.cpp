@@ -105,4 +105,32 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
     text += "none (it needs four measured radii at contrasts that fix a parabola)";
   }
   std::fprintf(out, "%s\n", text.c_str());
+  const BasisCurves& b = planned.basis;
+  if (b.solved && planned.components.size() == 2) {
+    const std::string& one = planned.components[0].spec.label;
+    const std::string& two = planned.components[1].spec.label;
+    std::fprintf(out,
+                 "Basis curves of %s (1) and %s (2) from %zu contrasts, I/c = d1^2 I11 + d1 d2 "
+                 "I12 + d2^2 I22 at each of %zu q (d: their predicted contrast densities): at "
+                 "q %s 1/A, I11 %s +- %s, I12 %s +- %s, I22 %s +- %s\n",
+                 one.c_str(), two.c_str(), b.contrasts, b.q.size(), fixed(b.q.front(), 4).c_str(),
+                 format_number(b.i11.front(), {NumberFormat::kGeneral, 4}).c_str(),
+                 format_number(b.e11.front(), {NumberFormat::kGeneral, 2}).c_str(),
+                 format_number(b.i12.front(), {NumberFormat::kGeneral, 4}).c_str(),
+                 format_number(b.e12.front(), {NumberFormat::kGeneral, 2}).c_str(),
+                 format_number(b.i22.front(), {NumberFormat::kGeneral, 4}).c_str(),
+                 format_number(b.e22.front(), {NumberFormat::kGeneral, 2}).c_str());
+  }
+}
+
+std::string basis_csv(const BasisCurves& b) {
+  const NumberFormat g9{NumberFormat::kGeneral, 9};
+  std::string text = "q_per_A,i11,i11_error,i12,i12_error,i22,i22_error\n";
+  for (size_t k = 0; k < b.q.size(); ++k) {
+    text += format_number(b.q[k], g9) + "," + format_number(b.i11[k], g9) + "," +
+            format_number(b.e11[k], g9) + "," + format_number(b.i12[k], g9) + "," +
+            format_number(b.e12[k], g9) + "," + format_number(b.i22[k], g9) + "," +
+            format_number(b.e22[k], g9) + "\n";
+  }
+  return text;
 }

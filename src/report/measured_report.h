@@ -4,10 +4,14 @@
 #define QUORVANE_REPORT_MEASURED_REPORT_H_
 
 #include <cstdio>
+#include <string>
 
 #include "plan/plan_series.h"
 
 // Nothing when the run has no measured curves. The caller checks `out` for errors.
 void write_measured(const PlanResult& planned, std::FILE* out);
+
+// The basis curves as CSV: q_per_A, then each curve and its error.
+std::string basis_csv(const BasisCurves& basis);
 
 #endif  // QUORVANE_REPORT_MEASURED_REPORT_H_

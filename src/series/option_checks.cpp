@@ -253,6 +253,12 @@ Problem check_measured(const SeriesOptions& options) {
                                      " % D2O, where no --measured curve is"};
     }
   }
+  if (!options.outputs.basis_path.empty() &&
+      (options.measured.size() < 3 || options.components.size() != 2)) {
+    return {"--basis",
+            "--basis decomposes at least three --measured curves of a complex of two "
+            "components; give them, or leave --basis out"};
+  }
   if (options.records && !options.measured.empty()) {
     return {"--measured", "--records makes one line per record; leave out --measured"};
   }

@@ -627,6 +627,9 @@ const std::vector<OptionRow>& option_table() {
          return std::string();
        },
        ValueKind::kPairs},
+      text(nullptr, "--basis", &SeriesOutputs::basis_path, "FILE",
+           "measured, with two components: the basis curves I11, I12,\n"
+           "I22 of the series as CSV into FILE"),
       {nullptr, "--measured-conc", "PCT=MG_PER_ML",
        "the concentration of the measured sample at PCT % D2O\n"
        "(default --conc); repeatable",

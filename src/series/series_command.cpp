@@ -108,6 +108,7 @@ bool plan_outputs(const SeriesOptions& options, std::vector<PlannedOutput>* outp
       {"--output", &options.outputs.output_path}, {"--csv-file", &options.outputs.csv_path},
       {"--svg", &options.outputs.svg_path},       {"--stuhrmann", &options.outputs.stuhrmann_path},
       {"--curves", &options.outputs.curves_path}, {"--pr", &options.outputs.pr_path},
+      {"--basis", &options.outputs.basis_path},
   };
   for (const auto& [option, path] : named) {
     PlannedOutput output{option, {}, {}};
@@ -157,6 +158,8 @@ bool emit(const PlannedOutput& output, const PlanResult& planned, const SeriesOp
     bytes = curves_csv(lines, q_grid(options));
   } else if (option == "--pr") {
     bytes = pr_csv(lines);
+  } else if (option == "--basis") {
+    bytes = basis_csv(planned.basis);
   } else if (option == "--csv-file" ||
              (!options.records && options.outputs.format == OutputFormat::kCsv)) {
     bytes = csv_report(components, lines, options);
