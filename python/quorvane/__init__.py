@@ -149,7 +149,8 @@ class Result:
     "q_max", "points", "chi2"}} (None where a curve has no Guinier range);
     measured_match_point: (value, error) in % D2O, or None; basis, with two components
     and three or more measured curves: {"q", "I11", "I12", "I22", "dI11", "dI12",
-    "dI22"}, or None.
+    "dI22"}, or None; fit, with ``fit=True``: {"line", "shell_density", "chi2",
+    "contrasts": {D2O: {"scale", "background", "chi2", "model"}}}, or None.
     """
 
     def __init__(self, figures):
@@ -168,6 +169,7 @@ class Result:
         self.guinier = figures["guinier"]
         self.measured_match_point = figures["measured_match_point"]
         self.basis = figures["basis"]
+        self.fit = figures["fit"]
 
     def to_pandas(self, table="series"):
         """The series (or curves, pr, stuhrmann, records) as a pandas DataFrame."""

@@ -262,6 +262,24 @@ py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
     guinier[py::float_(m.input.d2o)] = fit;
   }
   r["guinier"] = guinier;
+  if (p.fit.fitted) {
+    py::dict fit, contrasts;
+    fit["line"] = p.fit.line;
+    fit["shell_density"] = p.fit.shell_density;
+    fit["chi2"] = p.fit.chi2;
+    for (const ContrastFit& c : p.fit.contrasts) {
+      py::dict one;
+      one["scale"] = c.scale;
+      one["background"] = c.background;
+      one["chi2"] = c.chi2;
+      one["model"] = array(c.model);
+      contrasts[py::float_(c.d2o)] = one;
+    }
+    fit["contrasts"] = contrasts;
+    r["fit"] = fit;
+  } else {
+    r["fit"] = py::none();
+  }
   if (p.basis.solved) {
     py::dict basis;
     basis["q"] = array(p.basis.q);

@@ -168,7 +168,8 @@ struct SeriesOptions {
   std::vector<std::string> given;       // the long names of the options the command line gave
   std::vector<MeasuredInput> measured;  // in the order given
   std::vector<std::pair<double, double>> measured_conc;  // % D2O and mg/mL
-  void (*progress)(double fraction) = nullptr;           // hears how far the curves have come
+  bool fit_measured = false;  // fit the model's curves to the measured ones (--fit)
+  void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
   // What the run computes besides the series, whatever it writes: the command line sets
   // these from the outputs it names (computed_from_outputs); a typed caller sets them.
   bool compute_curves = false;      // predicted curves of every line with coordinates

@@ -147,6 +147,13 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
     result->measured.push_back(std::move(point));
   }
   result->measured_match = measured_match(series);
+  if (options.fit_measured) {
+    std::vector<FitData> data;
+    for (const MeasuredPoint& m : result->measured) {
+      data.push_back({m.input.d2o, &m.curve});
+    }
+    result->fit = fit_model(result->components, options, result->solvent, data);
+  }
   if (!result->components.empty() && !result->measured.empty()) {
     // The model's contrast at each measured point, for Stuhrmann's parabola.
     SeriesOptions at = options;

@@ -10,6 +10,7 @@
 
 #include "plan/components.h"
 #include "plan/measured_analysis.h"
+#include "plan/model_fit.h"
 #include "plan/plan_error.h"
 #include "plan/series_lines.h"
 
@@ -35,6 +36,7 @@ struct PlanResult {
   // With exactly two components: the measured series decomposed into its basis curves,
   // the first component's contrast d1 and the second's d2.
   BasisCurves basis;
+  ModelFit fit;  // with options.fit_measured
 };
 
 // Plans `options` (checked, its configurations resolved): reads every component (a

@@ -105,6 +105,24 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
     text += "none (it needs four measured radii at contrasts that fix a parabola)";
   }
   std::fprintf(out, "%s\n", text.c_str());
+  const ModelFit& fit = planned.fit;
+  if (fit.fitted) {
+    std::fprintf(out,
+                 "Model fit of %s (its curves smeared with each file's dq; a scale and a flat "
+                 "background per contrast; the hydration shell's density over the series, %g "
+                 "to %g %%): shell %s %% denser than the bulk, reduced chi2 of the series %s\n",
+                 fit.line.c_str(), MIN_SHELL_DENSITY, MAX_SHELL_DENSITY,
+                 fixed(fit.shell_density, 1).c_str(), fixed(fit.chi2, 2).c_str());
+    for (const ContrastFit& c : fit.contrasts) {
+      std::fprintf(out, "  %6s %% D2O: scale %s, background %s, reduced chi2 %s\n",
+                   fixed(c.d2o, 1).c_str(),
+                   format_number(c.scale, {NumberFormat::kGeneral, 4}).c_str(),
+                   format_number(c.background, {NumberFormat::kGeneral, 3}).c_str(),
+                   fixed(c.chi2, 2).c_str());
+    }
+  } else if (!fit.why.empty()) {
+    std::fprintf(out, "Model fit: none (%s)\n", fit.why.c_str());
+  }
   const BasisCurves& b = planned.basis;
   if (b.solved && planned.components.size() == 2) {
     const std::string& one = planned.components[0].spec.label;

@@ -253,6 +253,11 @@ Problem check_measured(const SeriesOptions& options) {
                                      " % D2O, where no --measured curve is"};
     }
   }
+  if (options.fit_measured && (options.measured.empty() || !any_structure(options))) {
+    return {"--fit",
+            "--fit fits a model with coordinates (a .pdb or .cif file) to --measured "
+            "curves; give both, or leave --fit out"};
+  }
   if (!options.outputs.basis_path.empty() &&
       (options.measured.size() < 3 || options.components.size() != 2)) {
     return {"--basis",

@@ -103,3 +103,28 @@ def test_kina_series_through_the_program():
     assert match, report
     value, error = float(match.group(1)), float(match.group(2))
     assert 40 < value < 80 and 0 < error < 5
+
+
+def test_fit_recovers_the_shell_of_simulated_data(tmp_path):
+    """Data the planner simulates for 1hpv with a shell 10 % denser than the bulk,
+    fitted back: the shell's density, a scale of 1 at the same concentration, no
+    background, chi2 near 0."""
+    model = "/usr/share/pymol/data/tut/1hpv.pdb"
+    if not os.path.exists(model):
+        pytest.skip("pymol-data is not installed")
+    series = os.path.join(BIN, "quorvane-series")
+    configs = ["--instrument", os.path.join(SOURCE, "examples/instruments/ng1_8m.txt"),
+               "--configs", "3.6m,2m", "--q-max", "0.2"]
+    subprocess.run([series, "--conc", "5", "--d2o", "0,100", "--shell-density", "10",
+                    "--simulate", str(tmp_path), *configs, model], check=True,
+                   capture_output=True)
+    report = subprocess.run([series, "--conc", "5", "--fit",
+                             "--measured", "0=%s" % (tmp_path / "complex_0.0_2m.dat"),
+                             "--measured", "100=%s" % (tmp_path / "complex_100.0_2m.dat"),
+                             model], check=True, capture_output=True, text=True).stdout
+    shell = re.search(r"shell ([0-9.]+) % denser than the bulk, reduced chi2 of the series "
+                      r"([0-9.]+)", report)
+    assert shell and float(shell.group(1)) == pytest.approx(10.0, abs=0.1), report
+    assert float(shell.group(2)) < 0.01
+    scales = [float(x) for x in re.findall(r"% D2O: scale ([0-9.]+), ", report)]
+    assert len(scales) == 2 and all(abs(x - 1) < 0.002 for x in scales), scales
