@@ -141,6 +141,7 @@ ModelFit fit_model(const std::vector<Component>& components, const SeriesOptions
     shell.c.push_back(c);
   }
   std::vector<size_t> points;
+  points.reserve(data.size());
   for (const FitData& d : data) {
     points.push_back(
         static_cast<size_t>(std::find(at.d2o.begin(), at.d2o.end(), d.d2o) - at.d2o.begin()));
