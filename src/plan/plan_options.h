@@ -73,6 +73,7 @@ enum class PlotKind {
   kPr,
   kTime,
   kSimulated,
+  kFit,  // the measured curves and the fitted model (--fit)
 };
 
 // The most D2O points a series takes; the help and the message name it from here.

@@ -8,6 +8,7 @@
 
 #include "chart/svg_chart.h"
 #include "plan/plan_error.h"
+#include "plan/plan_series.h"
 #include "plan/series_lines.h"
 
 // The plot options.outputs.plot asks for, as a standalone SVG document.
@@ -59,5 +60,7 @@ std::string curves_plot(const std::vector<SeriesLine>& lines, const SeriesOption
 std::string pr_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+// The measured curves with the fitted model (--plot fit), from the plan's whole result.
+std::string fit_plot(const PlanResult& planned, const SeriesOptions& options);
 
 #endif  // QUORVANE_REPORT_PLOTS_H_

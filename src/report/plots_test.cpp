@@ -115,3 +115,27 @@ TEST(TimePlot, CellsAndUnit) {
   EXPECT_EQ(2u, whole) << svg;
   EXPECT_NE(std::string::npos, svg.find(">match 106.5 % D2O (off the plot)<")) << svg;
 }
+
+// A fit plot draws each measured curve with its model as a line and names the
+// contrast's chi-square; without a fit, the data alone, said so.
+TEST(FitPlot, DataModelAndChiSquare) {
+  PlanResult planned;
+  MeasuredPoint m{{100.0, "a.dat"}, 1.0, {}, {}};
+  m.curve.q = {0.01, 0.02, 0.05};
+  m.curve.intensity = {1.0, 0.8, 0.2};
+  m.curve.error = {0.1, 0.1, 0.05};
+  m.curve.resolution = {0.0, 0.0, 0.0};
+  planned.measured.push_back(m);
+  SeriesOptions options;
+  options.outputs.plot = PlotKind::kFit;
+  const std::string bare = fit_plot(planned, options);
+  EXPECT_EQ(std::string::npos, bare.find("<polyline"));
+  EXPECT_NE(std::string::npos, bare.find(">no fit<"));
+  planned.fit.fitted = true;
+  planned.fit.shell_density = 7.5;
+  planned.fit.contrasts.push_back({100.0, 1.0, 0.0, 1.234, {0.95, 0.81, 0.21}});
+  const std::string svg = fit_plot(planned, options);
+  EXPECT_NE(std::string::npos, svg.find("<polyline"));
+  EXPECT_NE(std::string::npos, svg.find(">model: reduced chi2 1.23<"));
+  EXPECT_NE(std::string::npos, svg.find("(shell 7.5 % denser)"));
+}

@@ -253,6 +253,9 @@ Problem check_measured(const SeriesOptions& options) {
                                      " % D2O, where no --measured curve is"};
     }
   }
+  if (options.outputs.plot == PlotKind::kFit && !options.fit_measured) {
+    return {"--plot", "--plot fit draws the fit of --fit: give --fit too"};
+  }
   if (options.fit_measured && (options.measured.empty() || !any_structure(options))) {
     return {"--fit",
             "--fit fits a model with coordinates (a .pdb or .cif file) to --measured "

@@ -193,7 +193,8 @@ const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
                                       {"curves", PlotKind::kCurves},
                                       {"pr", PlotKind::kPr},
                                       {"time", PlotKind::kTime},
-                                      {"simulated", PlotKind::kSimulated}};
+                                      {"simulated", PlotKind::kSimulated},
+                                      {"fit", PlotKind::kFit}};
 const Named<CurveUnits> CURVE_UNITS[] = {{"residues", CurveUnits::kResidues},
                                          {"atoms", CurveUnits::kAtoms}};
 
@@ -494,14 +495,14 @@ const std::vector<OptionRow>& option_table() {
            "standard output)"),
       {nullptr, "--plot", "KIND",
        "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures), time "
-       "(counting times),\nsimulated (simulated measurements)",
+       "(counting times),\nsimulated (simulated measurements), fit (with --fit)",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          run->outputs.plot_given = true;
          return std::string(find_named(v, PLOT_KINDS, &run->outputs.plot)
                                 ? ""
-                                : "a plot (contrast, sld, i0, stuhrmann, curves, pr, time or "
-                                  "simulated)");
+                                : "a plot (contrast, sld, i0, stuhrmann, curves, pr, time, "
+                                  "simulated or fit)");
        }},
       {nullptr, "--plot-layout", "LAYOUT",
        "wide (default: 820 px, the legend beside the plot) or\n"
