@@ -4,72 +4,14 @@
 #include <cstdio>
 #include <sstream>
 
+#include "measured/measured_units.h"
+#include "measured/nxcansas_reader.h"
 #include "text/decimal.h"
 #include "text/xml_reader.h"
 
 namespace {
 
 constexpr size_t MAX_BYTES = size_t{1} << 28;  // a reduced 1D file is kilobytes to megabytes
-
-// The factor to 1/angstrom of a q unit, or 0 for one that is none.
-double q_factor(const std::string& unit) {
-  if (unit.empty() || unit == "1/A" || unit == "A^-1" || unit == "1/Angstrom" || unit == "A-1") {
-    return 1.0;
-  }
-  if (unit == "1/nm" || unit == "nm^-1" || unit == "nm-1") {
-    return 0.1;
-  }
-  if (unit == "1/m" || unit == "m^-1" || unit == "m-1") {
-    return 1e-10;
-  }
-  return 0.0;
-}
-
-// The factor to 1/cm of an intensity unit (1 for one the file leaves arbitrary), or 0.
-double i_factor(const std::string& unit, std::string* named) {
-  if (unit == "1/cm" || unit == "cm^-1" || unit == "cm-1") {
-    *named = "1/cm";
-    return 1.0;
-  }
-  if (unit == "1/m" || unit == "m^-1" || unit == "m-1") {
-    *named = "1/cm";
-    return 0.01;
-  }
-  if (unit.empty() || unit == "none" || unit == "a.u." || unit == "arbitrary" || unit == "counts") {
-    named->clear();
-    return 1.0;
-  }
-  return 0.0;
-}
-
-// Checks what every reader must hand on: points, finite values, errors above 0, q
-// increasing. `where(k)` names point k's line or element.
-template <typename Where>
-bool checked(const MeasuredCurve& c, Where where, std::string* error) {
-  if (c.q.size() < 2) {
-    *error = c.file + ": " + (c.q.empty() ? "no data points" : "one data point") +
-             "; a curve needs at least two";
-    return false;
-  }
-  for (size_t k = 0; k < c.q.size(); ++k) {
-    const std::string at = c.file + " " + where(k) + ": ";
-    if (!std::isfinite(c.q[k]) || !std::isfinite(c.intensity[k]) || !std::isfinite(c.error[k]) ||
-        !std::isfinite(c.resolution[k])) {
-      *error = at + "a value that is no finite number";
-      return false;
-    }
-    if (!(c.error[k] > 0.0)) {
-      *error = at + "an error of I (dI) that is not above 0; every point needs its error";
-      return false;
-    }
-    if (k > 0 && !(c.q[k] > c.q[k - 1])) {
-      *error = at + "q does not increase (" + std::to_string(c.q[k]) + " after " +
-               std::to_string(c.q[k - 1]) + ")";
-      return false;
-    }
-  }
-  return true;
-}
 
 bool number_of(const XmlElement* e, double factor, double* value) {
   if (e == nullptr) {
@@ -116,10 +58,10 @@ bool read_sasdata(const XmlElement& data, const std::string& where, MeasuredCurv
       return false;
     }
     std::string unit;
-    const double qf = q_factor(xml_attribute(*q, "unit"));
-    const double dqf = dq != nullptr ? q_factor(xml_attribute(*dq, "unit")) : 1.0;
-    const double iff = i_factor(xml_attribute(*i, "unit"), &unit);
-    const double dif = i_factor(xml_attribute(*di, "unit"), &unit);
+    const double qf = q_unit_factor(xml_attribute(*q, "unit"));
+    const double dqf = dq != nullptr ? q_unit_factor(xml_attribute(*dq, "unit")) : 1.0;
+    const double iff = intensity_unit_factor(xml_attribute(*i, "unit"), &unit);
+    const double dif = intensity_unit_factor(xml_attribute(*di, "unit"), &unit);
     if (qf == 0.0 || dqf == 0.0 || iff == 0.0 || dif == 0.0) {
       *error = at + "an unknown unit (Q in 1/A, 1/nm or 1/m; I in 1/cm or 1/m)";
       return false;
@@ -137,7 +79,7 @@ bool read_sasdata(const XmlElement& data, const std::string& where, MeasuredCurv
     c->intensity_unit = unit;
     lines.push_back(row->line);
   }
-  return checked(
+  return checked_curve(
       *c, [&](size_t k) { return "line " + std::to_string(lines[k]) + " (" + where + ")"; }, error);
 }
 
@@ -282,7 +224,7 @@ bool read_text(const std::string& bytes, const std::string& name,
     *error = name + ": no lines of q, I and dI (3 or 4 numbers each); not a reduced 1D file";
     return false;
   }
-  if (!checked(
+  if (!checked_curve(
           c, [&](size_t k) { return "line " + std::to_string(lines[k]); }, error)) {
     return false;
   }
@@ -296,10 +238,7 @@ bool read_measured(const std::string& bytes, const std::string& name,
                    std::vector<MeasuredCurve>* curves, std::string* error) {
   curves->clear();
   if (bytes.compare(0, 8, "\x89HDF\r\n\x1a\n") == 0) {
-    *error = name +
-             ": an HDF5 file (NXcanSAS), which this build does not read; export the "
-             "curve as canSAS XML or text";
-    return false;
+    return read_nxcansas(bytes, name, curves, error);
   }
   const size_t start = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
   if (start != std::string::npos && bytes[start] == '<') {

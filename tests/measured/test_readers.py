@@ -28,6 +28,9 @@ pytestmark = pytest.mark.skipif(not os.path.isdir(SASVIEW) and os.environ.get("C
     os.path.join(SASVIEW, "AUSANS_run3_2_no_buffer.ABS"),  # NIST 6-column ABS
     os.path.join(SASVIEW, "33837rear_1D_1.75_16.5_CanSAS1D.xml"),
     os.path.join(SASVIEW, "P123_D2O_10_percent.xml"),
+    os.path.join(SASVIEW, "33837rear_1D_1.75_16.5_NXcanSAS.h5"),     # an early NXcanSAS
+    os.path.join(SASVIEW, "33837rear_1D_1.75_16.5_NXcanSAS_v3.h5"),  # NXcanSAS 1.0
+    os.path.join(SASVIEW, "Lew_Sa3_DSM_QinA.h5"),                    # UTF-8 attributes
     os.path.join(KINA, "40.dat"),                        # NIST reduced text with history
     GFP,                                                 # LOQ canSAS 1.1, transmissions
 ], ids=os.path.basename)
@@ -44,7 +47,9 @@ def test_every_point_as_sasview_reads_it(path):
     np.testing.assert_array_equal(ours["dI"], theirs.dy)
     if theirs.dx is not None:
         np.testing.assert_array_equal(ours["dq"], theirs.dx)
-    # SasView keeps the spectra in order but not their names.
+    # SasView keeps the spectra in order but not their names; NXcanSAS's are not read yet.
+    if ours["format"] == "NXcanSAS":
+        return
     assert len(ours["transmissions"]) == len(theirs.trans_spectrum or [])
     for spectrum, other in zip(ours["transmissions"], theirs.trans_spectrum or []):
         np.testing.assert_array_equal(spectrum["wavelength"], other.wavelength)
@@ -54,13 +59,14 @@ def test_every_point_as_sasview_reads_it(path):
 
 @pytest.mark.parametrize("name, message", [
     ("1umSlitSmearSphere.ABS", "line 13: slit-smeared data"),
-    ("33837rear_1D_1.75_16.5_NXcanSAS.h5", "an HDF5 file (NXcanSAS)"),
+    ("../2d_data/33837rear_2D_1.75_16.5_NXcanSAS_v3.h5", "two-dimensional data"),
+    ("VTMA.h5", "an error of I (dI) that is not above 0"),
     ("latex_smeared.xml", "q does not increase"),
 ])
 def test_refused_by_name(name, message):
     with pytest.raises(quorvane.PlanError) as raised:
         quorvane.read_measured(os.path.join(SASVIEW, name))
-    assert message in raised.value.message and name in raised.value.message
+    assert message in raised.value.message and os.path.basename(name) in raised.value.message
 
 
 def kina_run(*extra):

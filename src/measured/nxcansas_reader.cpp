@@ -1,0 +1,258 @@
+// NXcanSAS through HDF5's C library: the file is opened from its bytes in memory, its
+// groups found by their canSAS_class (or, as older writers have it, NX_class) and its
+// datasets by the attributes the format defines, never by guessed names.
+#include "measured/nxcansas_reader.h"
+
+#include <hdf5.h>
+#include <hdf5_hl.h>
+
+#include "measured/measured_units.h"
+
+namespace {
+
+// An HDF5 identifier closed when it goes.
+class Handle {
+ public:
+  Handle(hid_t id, herr_t (*close)(hid_t)) : id_(id), close_(close) {}
+  ~Handle() {
+    if (id_ >= 0) {
+      close_(id_);
+    }
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  hid_t get() const { return id_; }
+  bool ok() const { return id_ >= 0; }
+
+ private:
+  hid_t id_;
+  herr_t (*close_)(hid_t);
+};
+
+// A string attribute of `object`, fixed or variable in length; "" when it has none.
+std::string attribute(hid_t object, const char* name) {
+  if (H5Aexists(object, name) <= 0) {
+    return "";
+  }
+  const Handle attr(H5Aopen(object, name, H5P_DEFAULT), H5Aclose);
+  const Handle type(H5Aget_type(attr.get()), H5Tclose);
+  if (!attr.ok() || !type.ok() || H5Tget_class(type.get()) != H5T_STRING) {
+    return "";
+  }
+  // The memory type takes the file's character set: HDF5 converts no UTF-8 to ASCII.
+  if (H5Tis_variable_str(type.get()) > 0) {
+    char* text = nullptr;
+    const Handle memory(H5Tcopy(H5T_C_S1), H5Tclose);
+    H5Tset_size(memory.get(), H5T_VARIABLE);
+    H5Tset_cset(memory.get(), H5Tget_cset(type.get()));
+    if (H5Aread(attr.get(), memory.get(), &text) < 0 || text == nullptr) {
+      return "";
+    }
+    std::string value = text;
+    H5free_memory(text);
+    return value;
+  }
+  const size_t size = H5Tget_size(type.get());
+  std::string value(size, '\0');
+  const Handle memory(H5Tcopy(H5T_C_S1), H5Tclose);
+  H5Tset_size(memory.get(), size);
+  H5Tset_cset(memory.get(), H5Tget_cset(type.get()));
+  if (H5Aread(attr.get(), memory.get(), value.data()) < 0) {
+    return "";
+  }
+  return value.substr(0, value.find('\0'));
+}
+
+std::string class_of(hid_t group) {
+  const std::string canSAS = attribute(group, "canSAS_class");
+  return canSAS.empty() ? attribute(group, "NX_class") : canSAS;
+}
+
+// The names of a group's members.
+std::vector<std::string> members(hid_t group) {
+  std::vector<std::string> names;
+  H5Literate(
+      group, H5_INDEX_NAME, H5_ITER_INC, nullptr,
+      [](hid_t, const char* name, const H5L_info_t*, void* data) -> herr_t {
+        static_cast<std::vector<std::string>*>(data)->emplace_back(name);
+        return 0;
+      },
+      &names);
+  return names;
+}
+
+bool is_group(hid_t parent, const std::string& name) {
+  H5O_info_t info;
+  return H5Oget_info_by_name(parent, name.c_str(), &info, H5P_DEFAULT) >= 0 &&
+         info.type == H5O_TYPE_GROUP;
+}
+
+// A one-dimensional dataset of numbers, with its unit; false with `*why`.
+bool numbers(hid_t group, const std::string& name, std::vector<double>* values, std::string* unit,
+             std::string* why) {
+  if (H5Lexists(group, name.c_str(), H5P_DEFAULT) <= 0) {
+    *why = "no dataset " + name;
+    return false;
+  }
+  const Handle set(H5Dopen2(group, name.c_str(), H5P_DEFAULT), H5Dclose);
+  const Handle space(H5Dget_space(set.get()), H5Sclose);
+  if (!set.ok() || !space.ok()) {
+    *why = "dataset " + name + " cannot be opened";
+    return false;
+  }
+  const int rank = H5Sget_simple_extent_ndims(space.get());
+  if (rank != 1) {
+    *why = "dataset " + name + " has " + std::to_string(rank) +
+           " dimensions: two-dimensional data, which this program does not fit; give 1D data";
+    return false;
+  }
+  hsize_t size = 0;
+  H5Sget_simple_extent_dims(space.get(), &size, nullptr);
+  values->assign(static_cast<size_t>(size), 0.0);
+  if (size > 0 &&
+      H5Dread(set.get(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, values->data()) < 0) {
+    *why = "dataset " + name + " holds no numbers";
+    return false;
+  }
+  *unit = attribute(set.get(), "units");
+  *unit = unit->empty() ? attribute(set.get(), "unit") : *unit;
+  return true;
+}
+
+bool read_sasdata(hid_t entry, const std::string& group_name, const std::string& where,
+                  MeasuredCurve* c, std::string* error) {
+  const Handle group(H5Gopen2(entry, group_name.c_str(), H5P_DEFAULT), H5Gclose);
+  const std::string at = c->file + " " + where + ": ";
+  const std::string signal =
+      attribute(group.get(), "signal").empty() ? "I" : attribute(group.get(), "signal");
+  const std::string axes =
+      attribute(group.get(), "I_axes").empty() ? "Q" : attribute(group.get(), "I_axes");
+  if (axes.find(',') != std::string::npos) {
+    *error = at + "I_axes " + axes + ": two-dimensional data, which this program does not fit";
+    return false;
+  }
+  std::string why, q_unit, i_unit, e_unit, r_unit;
+  std::vector<double> q, i, e, r;
+  if (!numbers(group.get(), axes, &q, &q_unit, &why) ||
+      !numbers(group.get(), signal, &i, &i_unit, &why)) {
+    *error = at + why;
+    return false;
+  }
+  const Handle signal_set(H5Dopen2(group.get(), signal.c_str(), H5P_DEFAULT), H5Dclose);
+  std::string uncertainty = attribute(signal_set.get(), "uncertainties");
+  uncertainty = uncertainty.empty() ? attribute(signal_set.get(), "uncertainty") : uncertainty;
+  uncertainty = uncertainty.empty() ? attribute(group.get(), "I_uncertainty") : uncertainty;
+  if (uncertainty.empty() || !numbers(group.get(), uncertainty, &e, &e_unit, &why)) {
+    *error = at + (uncertainty.empty() ? "no uncertainty named for " + signal : why) +
+             "; every point needs its error";
+    return false;
+  }
+  const Handle axis_set(H5Dopen2(group.get(), axes.c_str(), H5P_DEFAULT), H5Dclose);
+  std::string resolution = attribute(axis_set.get(), "resolutions");
+  resolution = resolution.empty() ? attribute(axis_set.get(), "resolution") : resolution;
+  if (resolution.find("dQl") != std::string::npos || resolution.find("dQw") != std::string::npos) {
+    *error = at + "slit-smeared data (" + resolution +
+             "), which this program does not fit; give pinhole data";
+    return false;
+  }
+  if (!resolution.empty() && !numbers(group.get(), resolution, &r, &r_unit, &why)) {
+    *error = at + why;
+    return false;
+  }
+  r.resize(q.size(), 0.0);
+  if (i.size() != q.size() || e.size() != q.size() || r.size() != q.size()) {
+    *error = at + "datasets of different lengths (" + axes + " " + std::to_string(q.size()) + ", " +
+             signal + " " + std::to_string(i.size()) + ")";
+    return false;
+  }
+  std::string named;
+  const double qf = q_unit_factor(q_unit), rf = q_unit_factor(r_unit.empty() ? q_unit : r_unit);
+  const double i_f = intensity_unit_factor(i_unit, &named);
+  const double ef = intensity_unit_factor(e_unit.empty() ? i_unit : e_unit, &named);
+  if (qf == 0.0 || rf == 0.0 || i_f == 0.0 || ef == 0.0) {
+    *error =
+        at + "an unknown unit (Q in 1/A, 1/nm or 1/m; I in 1/cm or 1/m): " + q_unit + ", " + i_unit;
+    return false;
+  }
+  intensity_unit_factor(i_unit, &c->intensity_unit);
+  for (size_t k = 0; k < q.size(); ++k) {
+    c->q.push_back(q[k] * qf);
+    c->intensity.push_back(i[k] * i_f);
+    c->error.push_back(e[k] * ef);
+    c->resolution.push_back(r[k] * rf);
+  }
+  return checked_curve(
+      *c, [&](size_t k) { return where + ", point " + std::to_string(k + 1); }, error);
+}
+
+// A dataset of text (a title), fixed or variable in length; "" when there is none.
+std::string text_of(hid_t group, const char* name) {
+  if (H5Lexists(group, name, H5P_DEFAULT) <= 0) {
+    return "";
+  }
+  const Handle set(H5Dopen2(group, name, H5P_DEFAULT), H5Dclose);
+  const Handle type(H5Dget_type(set.get()), H5Tclose);
+  const Handle space(H5Dget_space(set.get()), H5Sclose);
+  if (!set.ok() || H5Tget_class(type.get()) != H5T_STRING ||
+      H5Sget_simple_extent_npoints(space.get()) != 1 || H5Tis_variable_str(type.get()) > 0) {
+    return "";
+  }
+  const size_t size = H5Tget_size(type.get());
+  std::string value(size, '\0');
+  const Handle memory(H5Tcopy(H5T_C_S1), H5Tclose);
+  H5Tset_size(memory.get(), size);
+  H5Tset_cset(memory.get(), H5Tget_cset(type.get()));
+  if (H5Dread(set.get(), memory.get(), H5S_ALL, H5S_ALL, H5P_DEFAULT, value.data()) < 0) {
+    return "";
+  }
+  return value.substr(0, value.find('\0'));
+}
+
+}  // namespace
+
+bool reads_nxcansas() {
+  return true;
+}
+
+bool read_nxcansas(const std::string& bytes, const std::string& name,
+                   std::vector<MeasuredCurve>* curves, std::string* error) {
+  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // its errors are ours to word
+  std::string image = bytes;
+  const Handle file(H5LTopen_file_image(image.data(), image.size(), 0), H5Fclose);
+  if (!file.ok()) {
+    *error = name + ": an HDF5 file that cannot be read; it may be cut short";
+    return false;
+  }
+  for (const std::string& entry_name : members(file.get())) {
+    if (!is_group(file.get(), entry_name)) {
+      continue;
+    }
+    const Handle entry(H5Gopen2(file.get(), entry_name.c_str(), H5P_DEFAULT), H5Gclose);
+    if (class_of(entry.get()) != "SASentry" && class_of(entry.get()) != "NXentry") {
+      continue;
+    }
+    MeasuredCurve base;
+    base.file = name;
+    base.format = "NXcanSAS";
+    base.title = text_of(entry.get(), "title");
+    for (const std::string& data_name : members(entry.get())) {
+      if (!is_group(entry.get(), data_name)) {
+        continue;
+      }
+      const Handle data(H5Gopen2(entry.get(), data_name.c_str(), H5P_DEFAULT), H5Gclose);
+      if (class_of(data.get()) != "SASdata") {
+        continue;
+      }
+      MeasuredCurve c = base;
+      if (!read_sasdata(entry.get(), data_name, entry_name + "/" + data_name, &c, error)) {
+        return false;
+      }
+      curves->push_back(c);
+    }
+  }
+  if (curves->empty()) {
+    *error = name + ": an HDF5 file without NXcanSAS SASentry and SASdata; no curve to read";
+    return false;
+  }
+  return true;
+}
