@@ -134,3 +134,29 @@ def test_fit_recovers_the_shell_of_simulated_data(tmp_path):
     assert float(shell.group(2)) < 0.01
     scales = [float(x) for x in re.findall(r"% D2O: scale ([0-9.]+), ", report)]
     assert len(scales) == 2 and all(abs(x - 1) < 0.002 for x in scales), scales
+
+
+def test_validation_chapter_is_the_programs():
+    """docs/validation.md's KinA:Sda rows are what the program gives today and what the
+    authors' rg.txt says, to the digits printed there, so the table cannot drift."""
+    text = open(os.path.join(SOURCE, "docs", "validation.md"), encoding="utf-8").read()
+    rows = re.findall(r"^\| (\d+) \| ([0-9.]+) \+- ([0-9.]+) \| ([0-9.]+) \+- ([0-9.]+) \| "
+                      r"([-+][0-9.]+) \|$", text, re.M)
+    assert len(rows) == 7
+    report = kina_run("-l", "KinA", "-n", "2", "--mass", "50.7", "-l", "Sda", "-n", "2", "-d",
+                      "85", "--mass", "11.7")
+    theirs = [line.split()[:2] for line in
+              open(os.path.join(KINA, "rg.txt")).read().splitlines()[2:9]]
+    for (d2o, rg, error, authors, authors_error, difference), their in zip(rows, theirs):
+        assert re.search(r"^ +%s\.0 +%s\.dat .*  %s \+- %s  " % (d2o, d2o, rg, error), report,
+                         re.M), (d2o, rg)
+        assert [float(authors), float(authors_error)] == [float(x) for x in their]
+        assert float(difference) == pytest.approx(float(rg) - float(authors), abs=0.006)
+    match = re.search(r"\| KinA:Sda 2:2 match point \| ([0-9.]+) \+- ([0-9.]+) % D2O \| "
+                      r"([0-9.]+) % D2O", text)
+    measured = re.search(r"Measured match point: ([0-9.]+) \+- ([0-9.]+) % D2O", report)
+    predicted = re.search(r"predicted ([0-9.]+) % D2O for complex", report)
+    assert match and measured and predicted
+    assert float(match.group(1)) == pytest.approx(float(measured.group(1)), abs=0.05)
+    assert float(match.group(2)) == pytest.approx(float(measured.group(2)), abs=0.05)
+    assert match.group(3) == predicted.group(1)
