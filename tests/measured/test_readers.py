@@ -160,3 +160,25 @@ def test_validation_chapter_is_the_programs():
     assert float(match.group(1)) == pytest.approx(float(measured.group(1)), abs=0.05)
     assert float(match.group(2)) == pytest.approx(float(measured.group(2)), abs=0.05)
     assert match.group(3) == predicted.group(1)
+
+
+def test_validation_gfp_rows_are_the_programs():
+    """The GFP rows: each file's Rg and I(0)/c as the program reports them at its
+    concentration, the monomer's predicted I(0)/c, and the copies as their ratio."""
+    if not os.path.exists(GFP):
+        pytest.skip("the measured sets are not beside the project")
+    text = open(os.path.join(SOURCE, "docs", "validation.md"), encoding="utf-8").read()
+    rows = re.findall(r"^\| (\d+) \| ([0-9.]+) \+- ([0-9.]+) \| ([0-9.]+) \+- ([0-9.]+) \| "
+                      r"([0-9.]+) \| ([0-9.]+) \|$", text, re.M)
+    assert len(rows) == 3
+    for conc, rg, rg_error, ratio, ratio_error, predicted, copies in rows:
+        path = GFP.replace("GFP_1mgml", "GFP_%smgml" % conc)
+        report = subprocess.run(
+            [os.path.join(BIN, "quorvane-series"), "--conc", conc, "--d2o", "100",
+             "--measured", "100=%s" % path, "-l", "GFP", "--mass", "26.9"],
+            capture_output=True, text=True, check=True).stdout
+        assert re.search(r"  %s \+- %s  .*1/cm  %s \+- %s$" % (rg, rg_error, ratio, ratio_error),
+                         report, re.M), (conc, report)
+        i0 = float(re.search(r"^ +100\.00 +.* ([0-9.]+)$", report, re.M).group(1))
+        assert "%.5f" % (i0 / float(conc)) == predicted
+        assert float(copies) == pytest.approx(float(ratio) / float(predicted), abs=0.006)
