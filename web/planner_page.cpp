@@ -17,7 +17,6 @@
 #include "plan/curves.h"
 #include "plan/plan_series.h"
 #include "report/curves_report.h"
-#include "report/measured_report.h"
 #include "report/plots.h"
 #include "report/report_columns.h"
 #include "report/series_report.h"
@@ -82,14 +81,14 @@ struct PageWords {
 
 // Applies [option, value] pairs; false with the builder's error.
 bool apply_pairs(RunBuilder* b, const JsonValue* pairs, bool of_component) {
-  if (pairs == nullptr) {
-    return true;
-  }
-  for (const JsonValue& pair : pairs->items) {
-    if (pair.items.size() != 2 ||
-        !apply_setting(b, pair.items[0].text, pair.items[1].text, of_component)) {
-      return pair.items.size() == 2 ? false
-                                    : (b->error->message = "a setting without its value", false);
+  for (size_t k = 0; pairs != nullptr && k < pairs->items.size(); ++k) {
+    const std::vector<JsonValue>& pair = pairs->items[k].items;
+    if (pair.size() != 2) {
+      *b->error = plan_error(-1, "", "the page's request holds a setting without its value");
+      return false;
+    }
+    if (!apply_setting(b, pair[0].text, pair[1].text, of_component)) {
+      return false;
     }
   }
   return true;
@@ -238,24 +237,6 @@ std::string stuhrmann_json(const PlanResult& p) {
   return json + "]";
 }
 
-template <typename Write>
-std::string written(Write write) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) {
-    return "";
-  }
-  write(file);
-  std::string text;
-  std::rewind(file);
-  char buffer[1 << 14];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    text.append(buffer, got);
-  }
-  std::fclose(file);
-  return text;
-}
-
 std::string error_json(const PlanError& error, const PageWords& words,
                        const std::vector<std::string>& warnings) {
   std::vector<std::string> worded;
@@ -312,10 +293,7 @@ EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
   for (double d2o : series_percentages(options)) {
     points.push_back(format_number(d2o, {NumberFormat::kGeneral, 6}));
   }
-  const std::string report = written([&](std::FILE* f) {
-    write_text_report(planned.components, planned.lines, options, planned.solvent, f);
-    write_measured(planned, f);
-  });
+  const std::string report = report_text(planned, options);
   const bool curves = options.compute_curves;
   answer =
       "{\"status\":0,\"warnings\":" + list(warnings) + ",\"notes\":" + list(notes) +

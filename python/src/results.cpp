@@ -13,7 +13,6 @@
 
 #include "plan/component_figures.h"
 #include "plan/curves.h"
-#include "report/records_report.h"
 #include "report/report_columns.h"
 #include "report/series_report.h"
 
@@ -23,25 +22,6 @@ constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
 
 py::array_t<double> array(const std::vector<double>& values) {
   return py::array_t<double>(static_cast<py::ssize_t>(values.size()), values.data());
-}
-
-// What a writer puts into a FILE, as text.
-template <typename Write>
-std::string written(Write write) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) {
-    throw std::runtime_error("quorvane: no temporary file for the report");
-  }
-  write(file);
-  std::string text;
-  std::rewind(file);
-  char buffer[1 << 14];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    text.append(buffer, got);
-  }
-  std::fclose(file);
-  return text;
 }
 
 // The series' columns by their CSV names: numbers as arrays (NaN where there is none,
@@ -206,15 +186,12 @@ py::object records(const PlanResult& p, const SeriesOptions& options) {
 py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
   py::dict r;
   const std::vector<double> d2o = series_percentages(options);
+  r["report"] = report_text(p, options);
   if (options.records) {
-    r["report"] =
-        written([&](std::FILE* f) { write_records_report(p.components, options, p.solvent, f); });
     r["series_csv"] = py::none();
     r["series"] = py::none();
     r["reasons"] = py::dict();
   } else {
-    r["report"] = written(
-        [&](std::FILE* f) { write_text_report(p.components, p.lines, options, p.solvent, f); });
     r["series_csv"] = csv_report(p.components, p.lines, options);
     py::dict columns, reasons;
     series_columns(p, options, &columns, &reasons);

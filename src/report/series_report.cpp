@@ -6,6 +6,8 @@
 #include "plan/component_figures.h"
 #include "report/beamtime_report.h"
 #include "report/curves_report.h"
+#include "report/measured_report.h"
+#include "report/records_report.h"
 #include "report/report_columns.h"
 #include "report/simulation_files.h"
 #include "text/text_format.h"
@@ -321,5 +323,31 @@ std::string stuhrmann_csv(const std::vector<SeriesLine>& lines) {
     }
     text += "," + std::to_string(f.points) + "," + std::to_string(line.points.size()) + "\n";
   }
+  return text;
+}
+
+void write_report(const PlanResult& planned, const SeriesOptions& options, std::FILE* out) {
+  if (options.records) {
+    write_records_report(planned.components, options, planned.solvent, out);
+    return;
+  }
+  write_text_report(planned.components, planned.lines, options, planned.solvent, out);
+  write_measured(planned, out);
+}
+
+std::string report_text(const PlanResult& planned, const SeriesOptions& options) {
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    return "";
+  }
+  write_report(planned, options, file);
+  std::string text;
+  std::rewind(file);
+  char buffer[1 << 14];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    text.append(buffer, got);
+  }
+  std::fclose(file);
   return text;
 }

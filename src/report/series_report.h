@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plan/components.h"
+#include "plan/plan_series.h"
 #include "plan/series_lines.h"
 
 // `lines` holds one line per component, in order, then possibly the complex. The
@@ -18,6 +19,15 @@ void write_text_report(const std::vector<Component>& components,
 // The series as CSV: a header of the columns' names, then one row per line and point.
 std::string csv_report(const std::vector<Component>& components,
                        const std::vector<SeriesLine>& lines, const SeriesOptions& options);
+
+// The whole report of a plan as the command writes it: the records' screen with
+// options.records, else the text report and what it says of the measured curves. The
+// caller checks `out` for write errors.
+void write_report(const PlanResult& planned, const SeriesOptions& options, std::FILE* out);
+
+// The same as text, for callers that hand it on (Python, the page); "" when no
+// temporary file can be had to write it through.
+std::string report_text(const PlanResult& planned, const SeriesOptions& options);
 
 // The model's assumptions, as the report's "Model:" line says them.
 std::string model_text(const SeriesOptions& options);

@@ -145,7 +145,6 @@ bool emit(const PlannedOutput& output, const PlanResult& planned, const SeriesOp
           std::FILE* file) {
   const std::vector<Component>& components = planned.components;
   const std::vector<SeriesLine>& lines = planned.lines;
-  const Solvent& solvent = planned.solvent;
   const std::string option = output.option;
   std::string bytes;
   if (option == "--simulate") {
@@ -164,11 +163,8 @@ bool emit(const PlannedOutput& output, const PlanResult& planned, const SeriesOp
   } else if (option == "--csv-file" ||
              (!options.records && options.outputs.format == OutputFormat::kCsv)) {
     bytes = csv_report(components, lines, options);
-  } else if (options.records) {
-    write_records_report(components, options, solvent, file);
   } else {
-    write_text_report(components, lines, options, solvent, file);
-    write_measured(planned, file);
+    write_report(planned, options, file);
   }
   return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
