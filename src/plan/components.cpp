@@ -51,8 +51,9 @@ Component formula_component(const LoadContext& context, int input) {
   return component;
 }
 
-// Swiss-Prot's average amino-acid composition, % of residues: PROSITE's documentation
-// PDOC50324 (profiles of compositionally biased regions, "Average frequency").
+// Swiss-Prot's average amino-acid composition, % of residues, as PROSITE's documentation
+// of its profiles of compositionally biased regions tabulates it ("Average frequency",
+// prosite.expasy.org/doc/PS50324); the table sums to 99.87 and is taken as shares of it.
 const struct {
   const char* name;
   double percent;
