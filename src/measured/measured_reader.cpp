@@ -114,7 +114,14 @@ bool read_cansas(const std::string& bytes, const std::string& name,
       t.name = xml_attribute(*spectrum, "name");
       for (const XmlElement* row : xml_children(*spectrum, "Tdata")) {
         double lambda = 0, value = 0, dev = 0;
-        if (!number_of(child(*row, "Lambda"), 1.0, &lambda) ||
+        const XmlElement* wavelength = child(*row, "Lambda");
+        const std::string unit = wavelength != nullptr ? xml_attribute(*wavelength, "unit") : "";
+        if (!unit.empty() && unit != "A" && unit != "nm" && unit != "angstrom") {
+          *error = name + " line " + std::to_string(row->line) + ": Lambda unit '" + unit +
+                   "' unknown; expected A or nm";
+          return false;
+        }
+        if (!number_of(wavelength, unit == "nm" ? 10.0 : 1.0, &lambda) ||
             !number_of(child(*row, "T"), 1.0, &value) ||
             !number_of(child(*row, "Tdev"), 1.0, &dev)) {
           *error =

@@ -208,6 +208,51 @@ std::string text_of(hid_t group, const char* name) {
   return value.substr(0, value.find('\0'));
 }
 
+// A SAStransmission_spectrum group: T against lambda, found through the group's signal,
+// T_axes and T_uncertainty attributes. Writers that histogram in wavelength give lambda
+// as the bins' edges, one more than T; a transmission stands for its bin's centre.
+bool read_transmission(hid_t entry, const std::string& group_name, const std::string& where,
+                       TransmissionSpectrum* t, std::string* error) {
+  const Handle group(H5Gopen2(entry, group_name.c_str(), H5P_DEFAULT), H5Gclose);
+  const auto named = [&](const char* key, const char* otherwise) {
+    const std::string value = attribute(group.get(), key);
+    return value.empty() ? std::string(otherwise) : value;
+  };
+  t->name = attribute(group.get(), "name");
+  std::string unit, lambda_unit, why;
+  std::vector<double> lambda;
+  if (!numbers(group.get(), named("signal", "T"), &t->transmission, &unit, &why) ||
+      !numbers(group.get(), named("T_axes", "lambda"), &lambda, &lambda_unit, &why) ||
+      !numbers(group.get(), named("T_uncertainty", "Tdev"), &t->error, &unit, &why)) {
+    *error = where + ": " + why;
+    return false;
+  }
+  const size_t n = t->transmission.size();
+  if (lambda.size() == n + 1) {
+    for (size_t k = 0; k < n; ++k) {
+      lambda[k] = (lambda[k] + lambda[k + 1]) / 2.0;
+    }
+    lambda.pop_back();
+  }
+  if (lambda.size() != n || t->error.size() != n) {
+    *error = where + ": " + std::to_string(n) + " transmissions but " +
+             std::to_string(lambda.size()) + " wavelengths and " + std::to_string(t->error.size()) +
+             " errors; the three must match";
+    return false;
+  }
+  const double factor = lambda_unit == "nm" ? 10.0 : 1.0;
+  if (!lambda_unit.empty() && lambda_unit != "A" && lambda_unit != "nm" &&
+      lambda_unit != "angstrom" && lambda_unit != "Angstrom") {
+    *error = where + ": wavelength unit '" + lambda_unit + "' unknown; expected A or nm";
+    return false;
+  }
+  for (double& value : lambda) {
+    value *= factor;
+  }
+  t->wavelength = std::move(lambda);
+  return true;
+}
+
 }  // namespace
 
 bool reads_nxcansas() {
@@ -235,6 +280,20 @@ bool read_nxcansas(const std::string& bytes, const std::string& name,
     base.file = name;
     base.format = "NXcanSAS";
     base.title = text_of(entry.get(), "title");
+    for (const std::string& group_name : members(entry.get())) {
+      if (!is_group(entry.get(), group_name)) {
+        continue;
+      }
+      const Handle group(H5Gopen2(entry.get(), group_name.c_str(), H5P_DEFAULT), H5Gclose);
+      if (class_of(group.get()) == "SAStransmission_spectrum") {
+        TransmissionSpectrum t;
+        if (!read_transmission(entry.get(), group_name, name + ": " + entry_name + "/" + group_name,
+                               &t, error)) {
+          return false;
+        }
+        base.transmissions.push_back(std::move(t));
+      }
+    }
     for (const std::string& data_name : members(entry.get())) {
       if (!is_group(entry.get(), data_name)) {
         continue;
