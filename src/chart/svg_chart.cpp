@@ -309,6 +309,8 @@ void plot_level(Chart* chart, double y) {
   }
 }
 
+namespace {
+
 // The title: on one line, or on a narrow chart broken before its parenthesis.
 std::string title(const Chart& c, double middle) {
   const size_t open = c.title.find(" (");
@@ -320,21 +322,15 @@ std::string title(const Chart& c, double middle) {
          text_element(middle, 38, " text-anchor=\"middle\"", xml_text(c.title.substr(open + 1)));
 }
 
-std::string render_chart(const Chart& c) {
+// A chart's elements, its plot area clipped by the clip path `id` (unique in the document).
+std::string chart_elements(const Chart& c, const std::string& id) {
   const Frame f = frame_of(c);
   const double middle = f.left + f.area_width / 2;
-  const std::string width = shortest(f.width), height = shortest(f.height);
-  std::string svg =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-      width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
-      "\" font-family=\"Helvetica, Arial, sans-serif\" font-size=\"12\">\n"
-      "<rect width=\"" +
-      width + "\" height=\"" + height +
-      "\" fill=\"white\"/>\n"
-      "<clipPath id=\"plot-area\"><rect x=\"" +
-      at(f.left) + "\" y=\"" + at(f.top) + "\" width=\"" + at(f.area_width) + "\" height=\"" +
-      at(f.area_height) + "\"/></clipPath>\n";
+  std::string svg = "<rect width=\"" + shortest(f.width) + "\" height=\"" + shortest(f.height) +
+                    "\" fill=\"white\"/>\n"
+                    "<clipPath id=\"" +
+                    id + "\"><rect x=\"" + at(f.left) + "\" y=\"" + at(f.top) + "\" width=\"" +
+                    at(f.area_width) + "\" height=\"" + at(f.area_height) + "\"/></clipPath>\n";
   svg += grid(c);
   svg += "<rect x=\"" + at(f.left) + "\" y=\"" + at(f.top) + "\" width=\"" + at(f.area_width) +
          "\" height=\"" + at(f.area_height) + "\" fill=\"none\" stroke=\"#333\"/>\n";
@@ -344,8 +340,37 @@ std::string render_chart(const Chart& c) {
   svg += "<text transform=\"translate(" + std::string(c.narrow ? "14 " : "22 ") +
          at(f.top + f.area_height / 2) + ") rotate(-90)\" text-anchor=\"middle\">" +
          xml_text(c.y.label) + "</text>\n";
-  svg += "<g clip-path=\"url(#plot-area)\">\n" + c.plotted + "</g>\n";
+  svg += "<g clip-path=\"url(#" + id + ")\">\n" + c.plotted + "</g>\n";
   svg += c.marks;
   svg += legend(c);
-  return svg + "</svg>\n";
+  return svg;
+}
+
+std::string svg_document(double width, double height, const std::string& elements) {
+  const std::string w = shortest(width), h = shortest(height);
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+         w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " + h +
+         "\" font-family=\"Helvetica, Arial, sans-serif\" font-size=\"12\">\n" + elements +
+         "</svg>\n";
+}
+
+}  // namespace
+
+std::string render_chart(const Chart& c) {
+  const Frame f = frame_of(c);
+  return svg_document(f.width, f.height, chart_elements(c, "plot-area"));
+}
+
+std::string render_stacked(const std::vector<Chart>& charts) {
+  double width = 0.0, height = 0.0;
+  std::string elements;
+  for (size_t n = 0; n < charts.size(); ++n) {
+    const Frame f = frame_of(charts[n]);
+    elements += "<g transform=\"translate(0 " + shortest(height) + ")\">\n" +
+                chart_elements(charts[n], "plot-area-" + std::to_string(n + 1)) + "</g>\n";
+    width = std::fmax(width, f.width);
+    height += f.height;
+  }
+  return svg_document(width, height, elements);
 }

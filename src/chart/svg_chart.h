@@ -80,5 +80,8 @@ void plot_level(Chart* chart, double y);
 
 // The chart as a standalone SVG document; it parses as XML whatever its labels hold.
 std::string render_chart(const Chart& chart);
+// The charts one under another in one SVG document, each as render_chart draws it: a
+// plot and the panel of its residuals.
+std::string render_stacked(const std::vector<Chart>& charts);
 
 #endif  // QUORVANE_CHART_SVG_CHART_H_

@@ -1,6 +1,8 @@
 // The model against the data: each measured curve with its error bars and the fitted
 // model through it, on log axes that span the data, one colour per contrast, each
-// contrast's reduced chi-square in the legend.
+// contrast's reduced chi-square in the legend; under it, once fitted, the residuals in
+// units of each point's error, on the same q axis, where a misfit shows as a trend that
+// the log scale above hides.
 #include <cmath>
 
 #include "report/plots.h"
@@ -42,5 +44,29 @@ std::string fit_plot(const PlanResult& planned, const SeriesOptions& options) {
     chart.legend.push_back({fixed(planned.measured[n].input.d2o, 1) + " % D2O", detail,
                             LineStyle{colour, 1.5, "", true}});
   }
-  return render_chart(chart);
+  if (!fit.fitted) {
+    return render_chart(chart);
+  }
+  Chart residuals;
+  residuals.narrow = chart.narrow;
+  residuals.title = "Residuals: (data - model) / error";
+  residuals.x = chart.x;
+  double largest = 3.0;
+  std::vector<std::vector<double>> normalised(planned.measured.size());
+  for (size_t n = 0; n < planned.measured.size() && n < fit.contrasts.size(); ++n) {
+    const MeasuredCurve& c = planned.measured[n].curve;
+    const std::vector<double>& model = fit.contrasts[n].model;
+    for (size_t k = 0; k < c.q.size() && k < model.size(); ++k) {
+      normalised[n].push_back((c.intensity[k] - model[k]) / c.error[k]);
+      largest = std::fmax(largest, std::fabs(normalised[n].back()));
+    }
+  }
+  residuals.y = linear_axis(-largest, largest, true, "residual (standard deviations)");
+  plot_level(&residuals, 0.0);
+  for (size_t n = 0; n < normalised.size(); ++n) {
+    const MeasuredCurve& c = planned.measured[n].curve;
+    plot_markers(&residuals, c.q, normalised[n], series_colour(n), Marker::kDatum);
+    residuals.legend.push_back(chart.legend[n]);
+  }
+  return render_stacked({chart, residuals});
 }

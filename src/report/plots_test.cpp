@@ -133,9 +133,14 @@ TEST(FitPlot, DataModelAndChiSquare) {
   EXPECT_NE(std::string::npos, bare.find(">no fit<"));
   planned.fit.fitted = true;
   planned.fit.shell_density = 7.5;
-  planned.fit.contrasts.push_back({100.0, 1.0, 0.0, 1.234, {0.95, 0.81, 0.21}});
+  planned.fit.contrasts.push_back({100.0, 1.0, false, 1.0, 0.0, 1.234, {0.95, 0.81, 0.21}});
   const std::string svg = fit_plot(planned, options);
   EXPECT_NE(std::string::npos, svg.find("<polyline"));
   EXPECT_NE(std::string::npos, svg.find(">model: reduced chi2 1.23<"));
   EXPECT_NE(std::string::npos, svg.find("(shell 7.5 % denser)"));
+  // Under it the residuals' panel, its own clip path, so that each panel's points stay
+  // in their own area, and a document twice a chart's height.
+  EXPECT_NE(std::string::npos, svg.find(">Residuals: (data - model) / error<"));
+  EXPECT_NE(std::string::npos, svg.find("<clipPath id=\"plot-area-2\">"));
+  EXPECT_NE(std::string::npos, svg.find("height=\"960\" viewBox=\"0 0 820 960\""));
 }
