@@ -247,6 +247,8 @@ py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
     for (const ContrastFit& c : p.fit.contrasts) {
       py::dict one;
       one["scale"] = c.scale;
+      one["scale_fixed"] = c.scale_fixed;
+      one["free_scale"] = c.free_scale;
       one["background"] = c.background;
       one["chi2"] = c.chi2;
       one["model"] = array(c.model);

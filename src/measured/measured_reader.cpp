@@ -171,6 +171,19 @@ std::vector<double> numbers_of(const std::string& line) {
   return values;
 }
 
+// Whether a header line puts the intensities in 1/cm: NIST's column line ("| I(Q)
+// (1/cm) |"), the parameters of its absolute scaling ("ABS Parameters"), this program's
+// simulated files ("I (1/cm)"). Only then are they taken as absolute; a unit elsewhere
+// in a header (a Porod constant's) is not.
+bool names_absolute_intensity(const std::string& line) {
+  for (const char* column : {"I(Q) (1/cm)", "I(q) (1/cm)", "I (1/cm)", "ABS Parameters"}) {
+    if (line.find(column) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Text: the first block of lines of 3 to 6 numbers after any header, taken as q, I, dI
 // and, where there is a fourth, dq (NIST's ABS writes q I dI sigmaQ meanQ shadow).
 bool read_text(const std::string& bytes, const std::string& name,
@@ -201,6 +214,9 @@ bool read_text(const std::string& bytes, const std::string& name,
       c.resolution.clear();
       lines.clear();
       columns = 0;
+      if (names_absolute_intensity(line)) {
+        c.intensity_unit = "1/cm";
+      }
       if (c.title.empty() && line.find_first_not_of(" \t\r") != std::string::npos &&
           line[0] != '#') {
         const size_t from = line.find_first_not_of(" \t");

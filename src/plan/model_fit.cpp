@@ -32,8 +32,9 @@ struct ShellCurves {
   std::vector<std::vector<double>> a, b, c;  // [point][q]
 };
 
+// `fixed_scale` is 0 where the scale is free.
 ContrastFit fit_contrast(const MeasuredCurve& data, const ShellCurves& shell, size_t point,
-                         double s) {
+                         double s, double fixed_scale) {
   std::vector<double> curve(shell.grid.size());
   for (size_t k = 0; k < curve.size(); ++k) {
     curve[k] = shell.a[point][k] + s * shell.b[point][k] + s * s * shell.c[point][k];
@@ -51,34 +52,41 @@ ContrastFit fit_contrast(const MeasuredCurve& data, const ShellCurves& shell, si
     smy += w * model[k] * data.intensity[k];
   }
   const double det = sw * smm - sm * sm;
-  ContrastFit fit{0.0, 0.0, 0.0, INFINITY, {}};
+  ContrastFit fit{0.0, 0.0, fixed_scale > 0.0, 0.0, 0.0, INFINITY, {}};
   if (!(det > 0.0)) {
     return fit;
   }
-  fit.scale = (sw * smy - sm * sy) / det;
-  fit.background = (smm * sy - sm * smy) / det;
+  fit.free_scale = (sw * smy - sm * sy) / det;
+  fit.scale = fit.scale_fixed ? fixed_scale : fit.free_scale;
+  // With the scale fixed, the background alone: the weighted mean of what it leaves.
+  fit.background = fit.scale_fixed ? (sy - fit.scale * sm) / sw : (smm * sy - sm * smy) / det;
   double chi2 = 0.0;
   for (size_t k = 0; k < model.size(); ++k) {
     model[k] = fit.scale * model[k] + fit.background;
     const double r = (data.intensity[k] - model[k]) / data.error[k];
     chi2 += r * r;
   }
-  fit.chi2 = chi2 / static_cast<double>(model.size() > 2 ? model.size() - 2 : 1);
+  const size_t free = fit.scale_fixed ? 1 : 2;
+  fit.chi2 = chi2 / static_cast<double>(model.size() > free ? model.size() - free : 1);
   fit.model = std::move(model);
   return fit;
 }
 
 // The series' reduced chi-square at shell density s.
+// `share` is the concentration the model's curves are computed at, mg/mL.
 double series_chi2(const std::vector<FitData>& data, const ShellCurves& shell,
-                   const std::vector<size_t>& points, double s, std::vector<ContrastFit>* fits) {
+                   const std::vector<size_t>& points, double s, double share,
+                   std::vector<ContrastFit>* fits) {
   double total = 0.0, n = 0.0;
   fits->clear();
   for (size_t j = 0; j < data.size(); ++j) {
-    ContrastFit fit = fit_contrast(*data[j].curve, shell, points[j], s);
+    ContrastFit fit = fit_contrast(*data[j].curve, shell, points[j], s,
+                                   share > 0.0 ? data[j].absolute_conc / share : 0.0);
     fit.d2o = data[j].d2o;
     const double points_here = static_cast<double>(data[j].curve->q.size());
-    total += fit.chi2 * (points_here > 2 ? points_here - 2 : 1);
-    n += points_here - 2;
+    const double free = fit.scale_fixed ? 1.0 : 2.0;
+    total += fit.chi2 * (points_here > free ? points_here - free : 1.0);
+    n += points_here - free;
     fits->push_back(std::move(fit));
   }
   return total / std::max(1.0, n - 1.0);
@@ -151,26 +159,27 @@ ModelFit fit_model(const std::vector<Component>& components, const SeriesOptions
   double lo = MIN_SHELL_DENSITY, hi = MAX_SHELL_DENSITY;
   std::vector<ContrastFit> scratch;
   double x1 = hi - ratio * (hi - lo), x2 = lo + ratio * (hi - lo);
-  double f1 = series_chi2(data, shell, points, x1, &scratch);
-  double f2 = series_chi2(data, shell, points, x2, &scratch);
+  double f1 = series_chi2(data, shell, points, x1, line.share, &scratch);
+  double f2 = series_chi2(data, shell, points, x2, line.share, &scratch);
   for (int round = 0; round < 60; ++round) {
     if (f1 < f2) {
       hi = x2;
       x2 = x1;
       f2 = f1;
       x1 = hi - ratio * (hi - lo);
-      f1 = series_chi2(data, shell, points, x1, &scratch);
+      f1 = series_chi2(data, shell, points, x1, line.share, &scratch);
     } else {
       lo = x1;
       x1 = x2;
       f1 = f2;
       x2 = lo + ratio * (hi - lo);
-      f2 = series_chi2(data, shell, points, x2, &scratch);
+      f2 = series_chi2(data, shell, points, x2, line.share, &scratch);
     }
   }
   result.fitted = true;
   result.line = line.label;
   result.shell_density = (lo + hi) / 2.0;
-  result.chi2 = series_chi2(data, shell, points, result.shell_density, &result.contrasts);
+  result.chi2 =
+      series_chi2(data, shell, points, result.shell_density, line.share, &result.contrasts);
   return result;
 }

@@ -15,11 +15,16 @@
 struct FitData {
   double d2o;  // %
   const MeasuredCurve* curve;
+  // mg/mL when the file's intensities are in 1/cm and the sample's concentration is
+  // given: the model's scale is then fixed by it, not fitted. 0: the scale is free.
+  double absolute_conc = 0.0;
 };
 
 struct ContrastFit {
   double d2o;                 // %
   double scale;               // data over model
+  bool scale_fixed;           // by the concentration on an absolute scale
+  double free_scale;          // the best scale, whether or not it was fixed
   double background;          // in the data's unit
   double chi2;                // reduced, over the curve's points
   std::vector<double> model;  // scale x smeared model + background at the data's q

@@ -150,7 +150,8 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
   if (options.fit_measured) {
     std::vector<FitData> data;
     for (const MeasuredPoint& m : result->measured) {
-      data.push_back({m.input.d2o, &m.curve});
+      const bool absolute = m.conc > 0.0 && m.curve.intensity_unit == "1/cm";
+      data.push_back({m.input.d2o, &m.curve, absolute ? m.conc : 0.0});
     }
     result->fit = fit_model(result->components, options, result->solvent, data);
   }

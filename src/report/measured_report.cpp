@@ -108,15 +108,22 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
   const ModelFit& fit = planned.fit;
   if (fit.fitted) {
     std::fprintf(out,
-                 "Model fit of %s (its curves smeared with each file's dq; a scale and a flat "
+                 "Model fit of %s (its curves smeared with each file's dq; a scale, fixed where "
+                 "the file is in 1/cm and the concentration given, and a flat "
                  "background per contrast; the hydration shell's density over the series, %g "
                  "to %g %%): shell %s %% denser than the bulk, reduced chi2 of the series %s\n",
                  fit.line.c_str(), MIN_SHELL_DENSITY, MAX_SHELL_DENSITY,
                  fixed(fit.shell_density, 1).c_str(), fixed(fit.chi2, 2).c_str());
     for (const ContrastFit& c : fit.contrasts) {
+      // A fixed scale is the absolute scale's claim; the free one says how far it is off.
+      const std::string scale =
+          format_number(c.scale, {NumberFormat::kGeneral, 4}) +
+          (c.scale_fixed ? " (fixed by the concentration, the file being in 1/cm; free it "
+                           "would be " +
+                               format_number(c.free_scale, {NumberFormat::kGeneral, 4}) + ")"
+                         : "");
       std::fprintf(out, "  %6s %% D2O: scale %s, background %s, reduced chi2 %s\n",
-                   fixed(c.d2o, 1).c_str(),
-                   format_number(c.scale, {NumberFormat::kGeneral, 4}).c_str(),
+                   fixed(c.d2o, 1).c_str(), scale.c_str(),
                    format_number(c.background, {NumberFormat::kGeneral, 3}).c_str(),
                    fixed(c.chi2, 2).c_str());
     }

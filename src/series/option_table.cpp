@@ -630,7 +630,8 @@ const std::vector<OptionRow>& option_table() {
        ValueKind::kPairs},
       flag("--fit", &SeriesOptions::fit_measured,
            "measured: fit the model's curves to the measured ones, a\n"
-           "scale and background per contrast, the shell's density free"),
+           "scale (fixed by the concentration when the file is in 1/cm)\n"
+           "and background per contrast, the shell's density free"),
       text(nullptr, "--basis", &SeriesOutputs::basis_path, "FILE",
            "measured, with two components: the basis curves I11, I12,\n"
            "I22 of the series as CSV into FILE"),
