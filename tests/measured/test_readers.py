@@ -59,6 +59,21 @@ def test_every_point_as_sasview_reads_it(path):
         np.testing.assert_array_equal(spectrum["dT"], other.transmission_deviation)
 
 
+@pytest.mark.parametrize("name, unit", [
+    ("apoferritin.txt", ""),                                # ISIS text states none
+    ("AUSANS_run3_2_no_buffer.ABS", "1/cm"),                # "ABS Parameters (3-6): ..."
+    ("33837rear_1D_1.75_16.5_CanSAS1D.xml", "1/cm"),        # <I unit="1/cm">
+    ("33837rear_1D_1.75_16.5_NXcanSAS_v3.h5", ""),          # I's units "Counts"
+    ("Lew_Sa3_DSM_QinA.h5", "1/cm"),                        # I's units "1/cm"
+    ("100nmSpheresNodQ.txt", ""),                           # "cm^-1" only in a Porod constant
+    (os.path.join(KINA, "40.dat"), ""),                     # NIST reduced text, no unit
+])
+def test_intensity_unit_as_the_file_states_it(name, unit):
+    """Only a unit the file gives its intensities makes them absolute, which fixes the
+    fit's scale by the concentration."""
+    assert quorvane.read_measured(os.path.join(SASVIEW, name))["unit"] == unit
+
+
 @pytest.mark.parametrize("name, message", [
     ("1umSlitSmearSphere.ABS", "line 13: slit-smeared data"),
     ("../2d_data/33837rear_2D_1.75_16.5_NXcanSAS_v3.h5", "two-dimensional data"),
@@ -114,9 +129,10 @@ def test_kina_series_through_the_program():
 
 
 def test_fit_recovers_the_shell_of_simulated_data(tmp_path):
-    """Data the planner simulates for 1hpv with a shell 10 % denser than the bulk,
-    fitted back: the shell's density, a scale of 1 at the same concentration, no
-    background, chi2 near 0."""
+    """Data the planner simulates for 1hpv with a shell 10 % denser than the bulk, in
+    1/cm at 5 mg/mL, fitted back: the shell's density, the scale fixed at 1 by the
+    concentration (the free one at 1 too), chi2 near 0. Told 10 mg/mL at 0 % D2O, the
+    fixed scale is 2, the free one still near 1, and that contrast's chi2 says so."""
     model = "/usr/share/pymol/data/tut/1hpv.pdb"
     if not os.path.exists(model):
         pytest.skip("pymol-data is not installed")
@@ -126,16 +142,23 @@ def test_fit_recovers_the_shell_of_simulated_data(tmp_path):
     subprocess.run([series, "--conc", "5", "--d2o", "0,100", "--shell-density", "10",
                     "--simulate", str(tmp_path), *configs, model], check=True,
                    capture_output=True)
-    report = subprocess.run([series, "--conc", "5", "--fit",
-                             "--measured", "0=%s" % (tmp_path / "complex_0.0_2m.dat"),
-                             "--measured", "100=%s" % (tmp_path / "complex_100.0_2m.dat"),
-                             model], check=True, capture_output=True, text=True).stdout
+    measured = ["--measured", "0=%s" % (tmp_path / "complex_0.0_2m.dat"),
+                "--measured", "100=%s" % (tmp_path / "complex_100.0_2m.dat")]
+    scale = r"% D2O: scale ([0-9.]+) \(fixed by the concentration, the file being in 1/cm; " \
+            r"free it would be ([0-9.]+)\), background [-0-9.e]+, reduced chi2 ([0-9.]+)"
+    report = subprocess.run([series, "--conc", "5", "--fit", *measured, model], check=True,
+                            capture_output=True, text=True).stdout
     shell = re.search(r"shell ([0-9.]+) % denser than the bulk, reduced chi2 of the series "
                       r"([0-9.]+)", report)
     assert shell and float(shell.group(1)) == pytest.approx(10.0, abs=0.1), report
     assert float(shell.group(2)) < 0.01
-    scales = [float(x) for x in re.findall(r"% D2O: scale ([0-9.]+), ", report)]
-    assert len(scales) == 2 and all(abs(x - 1) < 0.002 for x in scales), scales
+    fits = [[float(x) for x in row] for row in re.findall(scale, report)]
+    assert len(fits) == 2 and all(f[0] == 1 and abs(f[1] - 1) < 0.002 for f in fits), report
+    wrong = subprocess.run([series, "--conc", "5", "--measured-conc", "0=10", "--fit", *measured,
+                            model], check=True, capture_output=True, text=True).stdout
+    fits = [[float(x) for x in row] for row in re.findall(scale, wrong)]
+    assert len(fits) == 2 and fits[0][0] == 2 and abs(fits[0][1] - 1) < 0.05, wrong
+    assert fits[0][2] > 100 and fits[0][2] > 10 * fits[1][2], wrong
 
 
 def test_validation_chapter_is_the_programs():
@@ -184,3 +207,49 @@ def test_validation_gfp_rows_are_the_programs():
         i0 = float(re.search(r"^ +100\.00 +.* ([0-9.]+)$", report, re.M).group(1))
         assert "%.5f" % (i0 / float(conc)) == predicted
         assert float(copies) == pytest.approx(float(ratio) / float(predicted), abs=0.006)
+
+
+def planned_transmission(conc, wavelength):
+    """The planner's transmission of 2 mm of the GFP sample (D2O, 150 mM NaCl)."""
+    lines = subprocess.run(
+        [os.path.join(BIN, "quorvane-series"), "--mass", "26.9", "--conc", conc, "--d2o", "100",
+         "--cells", "2", "--buffer", "NaCl=150mM", "--wavelength", repr(wavelength),
+         "--beamtime", "--csv"], capture_output=True, text=True, check=True).stdout.splitlines()
+    return float(lines[1].split(",")[lines[0].split(",").index("transmission_2mm")])
+
+
+def test_validation_gfp_transmissions_are_the_programs():
+    """The transmission rows: the buffer's measured T beside the planner's with two
+    quartz windows (periodictable's cross sections), and what each sample takes from
+    the beam beside the planner's, recomputed from the files to the digits printed."""
+    if not os.path.exists(GFP):
+        pytest.skip("the measured sets are not beside the project")
+    import periodictable
+    text = open(os.path.join(SOURCE, "docs", "validation.md"), encoding="utf-8").read()
+    spectra = {c: {t["name"]: t for t in quorvane.read_measured(
+        GFP.replace("GFP_1mgml", "GFP_%dmgml" % c))["transmissions"]} for c in (1, 5, 10)}
+    can = spectra[1]["can"]
+    rows = re.findall(r"^\| ([0-9.]+) \| ([0-9.]+) \+- ([0-9.]+) \| ([0-9.]+) \| ([0-9.]+) \| "
+                      r"([0-9.]+) \| ([-+][0-9.]+) \|$", text, re.M)
+    assert len(rows) == 5
+    for wavelength, t, dt, liquid, windows, both, difference in rows:
+        k = int(np.argmin(np.abs(np.asarray(can["wavelength"]) - float(wavelength))))
+        lam = can["wavelength"][k]
+        assert "%.2f" % lam == wavelength
+        assert ("%.4f" % can["T"][k], "%.4f" % can["dT"][k]) == (t, dt)
+        planned = planned_transmission("1", lam)
+        penetration = periodictable.neutron_scattering("SiO2", density=2.2, wavelength=lam)[2]
+        window = np.exp(-0.25 / penetration)
+        assert ["%.4f" % planned, "%.4f" % window, "%.4f" % (planned * window),
+                "%+.4f" % (can["T"][k] - planned * window)] == [liquid, windows, both, difference]
+    taken = re.findall(r"^\| (\d+) \| ([-0-9.]+) \+- ([0-9.]+) \| ([-0-9.]+) \|$", text, re.M)
+    assert [row[0] for row in taken] == ["1", "5", "10"]
+    for conc, measured, error, planned in taken:
+        sample, buffer = spectra[int(conc)]["sample"], spectra[int(conc)]["can"]
+        weight = 1 / (np.asarray(sample["dT"]) ** 2 + np.asarray(buffer["dT"]) ** 2)
+        drop = np.asarray(sample["T"]) - np.asarray(buffer["T"])
+        model = [planned_transmission(conc, lam) - planned_transmission("0.001", lam)
+                 for lam in sample["wavelength"]]
+        assert "%.4f" % (np.sum(weight * drop) / np.sum(weight)) == measured
+        assert "%.4f" % np.sqrt(1 / np.sum(weight)) == error
+        assert "%.4f" % (np.sum(weight * model) / np.sum(weight)) == planned
