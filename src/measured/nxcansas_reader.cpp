@@ -5,6 +5,14 @@
 
 #include <hdf5.h>
 #include <hdf5_hl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 
 #include "measured/measured_units.h"
 
@@ -253,14 +261,8 @@ bool read_transmission(hid_t entry, const std::string& group_name, const std::st
   return true;
 }
 
-}  // namespace
-
-bool reads_nxcansas() {
-  return true;
-}
-
-bool read_nxcansas(const std::string& bytes, const std::string& name,
-                   std::vector<MeasuredCurve>* curves, std::string* error) {
+bool read_in_process(const std::string& bytes, const std::string& name,
+                     std::vector<MeasuredCurve>* curves, std::string* error) {
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // its errors are ours to word
   std::string image = bytes;
   const Handle file(H5LTopen_file_image(image.data(), image.size(), 0), H5Fclose);
@@ -314,4 +316,225 @@ bool read_nxcansas(const std::string& bytes, const std::string& name,
     return false;
   }
   return true;
+}
+
+#if !defined(QUORVANE_FUZZ)
+// HDF5's parser can loop forever or crash on a damaged file (found by fuzzing: a
+// variable-length attribute whose heap is cut). A file is therefore read in a child
+// process, which hands back its curves through a pipe or dies alone: the program
+// reports a damaged file instead of hanging or going down with it. HDF5 parses a file
+// in memory at far more than a MiB a second, so the child is given 5 s and a second
+// per MiB.
+int read_seconds(size_t bytes) {
+  return 5 + static_cast<int>(bytes >> 20);
+}
+
+void put(std::string* out, const void* data, size_t size) {
+  out->append(static_cast<const char*>(data), size);
+}
+void put_size(std::string* out, size_t n) {
+  put(out, &n, sizeof n);
+}
+void put_text(std::string* out, const std::string& text) {
+  put_size(out, text.size());
+  out->append(text);
+}
+void put_numbers(std::string* out, const std::vector<double>& values) {
+  put_size(out, values.size());
+  put(out, values.data(), values.size() * sizeof(double));
+}
+
+// The child's answer: a flag, then the error or the curves.
+std::string serialised(bool read, const std::vector<MeasuredCurve>& curves,
+                       const std::string& error) {
+  std::string out;
+  put_size(&out, read ? 1 : 0);
+  if (!read) {
+    put_text(&out, error);
+    return out;
+  }
+  put_size(&out, curves.size());
+  for (const MeasuredCurve& c : curves) {
+    for (const std::string* text : {&c.file, &c.format, &c.title, &c.intensity_unit}) {
+      put_text(&out, *text);
+    }
+    for (const std::vector<double>* values : {&c.q, &c.intensity, &c.error, &c.resolution}) {
+      put_numbers(&out, *values);
+    }
+    put(&out, &c.thickness_mm, sizeof c.thickness_mm);
+    put_size(&out, c.transmissions.size());
+    for (const TransmissionSpectrum& t : c.transmissions) {
+      put_text(&out, t.name);
+      for (const std::vector<double>* values : {&t.wavelength, &t.transmission, &t.error}) {
+        put_numbers(&out, *values);
+      }
+    }
+  }
+  return out;
+}
+
+// Reads back what `serialised` wrote; false when the bytes are cut short.
+class Reader {
+ public:
+  explicit Reader(const std::string& bytes) : bytes_(bytes) {}
+  bool take(void* data, size_t size) {
+    if (size > bytes_.size() - at_) {
+      return false;
+    }
+    std::memcpy(data, bytes_.data() + at_, size);
+    at_ += size;
+    return true;
+  }
+  bool size(size_t* n) { return take(n, sizeof *n); }
+  bool text(std::string* value) {
+    size_t n = 0;
+    if (!size(&n) || n > bytes_.size() - at_) {
+      return false;
+    }
+    value->assign(bytes_, at_, n);
+    at_ += n;
+    return true;
+  }
+  bool numbers(std::vector<double>* values) {
+    size_t n = 0;
+    if (!size(&n) || n > (bytes_.size() - at_) / sizeof(double)) {
+      return false;
+    }
+    values->resize(n);
+    return take(values->data(), n * sizeof(double));
+  }
+
+ private:
+  const std::string& bytes_;
+  size_t at_ = 0;
+};
+
+bool deserialised(const std::string& bytes, std::vector<MeasuredCurve>* curves, std::string* error,
+                  bool* read) {
+  Reader in(bytes);
+  size_t flag = 0, count = 0;
+  if (!in.size(&flag)) {
+    return false;
+  }
+  *read = flag == 1;
+  if (!*read) {
+    return in.text(error);
+  }
+  if (!in.size(&count)) {
+    return false;
+  }
+  for (size_t n = 0; n < count; ++n) {
+    MeasuredCurve c;
+    for (std::string* text : {&c.file, &c.format, &c.title, &c.intensity_unit}) {
+      if (!in.text(text)) {
+        return false;
+      }
+    }
+    for (std::vector<double>* values : {&c.q, &c.intensity, &c.error, &c.resolution}) {
+      if (!in.numbers(values)) {
+        return false;
+      }
+    }
+    size_t spectra = 0;
+    if (!in.take(&c.thickness_mm, sizeof c.thickness_mm) || !in.size(&spectra)) {
+      return false;
+    }
+    for (size_t k = 0; k < spectra; ++k) {
+      TransmissionSpectrum t;
+      if (!in.text(&t.name) || !in.numbers(&t.wavelength) || !in.numbers(&t.transmission) ||
+          !in.numbers(&t.error)) {
+        return false;
+      }
+      c.transmissions.push_back(std::move(t));
+    }
+    curves->push_back(std::move(c));
+  }
+  return true;
+}
+
+// Everything the child wrote before it closed the pipe, or false at the deadline.
+bool drained(int fd, int seconds, std::string* out) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  char buffer[1 << 16];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    pollfd waiting{fd, POLLIN, 0};
+    if (left <= 0 || poll(&waiting, 1, static_cast<int>(left)) == 0) {
+      return false;
+    }
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got == 0) {
+      return true;
+    }
+    if (got > 0) {
+      out->append(buffer, static_cast<size_t>(got));
+    } else if (errno != EINTR) {
+      return true;
+    }
+  }
+}
+
+#endif
+
+}  // namespace
+
+bool reads_nxcansas() {
+  return true;
+}
+
+bool read_nxcansas(const std::string& bytes, const std::string& name,
+                   std::vector<MeasuredCurve>* curves, std::string* error) {
+#if defined(QUORVANE_FUZZ)
+  return read_in_process(bytes, name, curves, error);  // the fuzzer must see HDF5's faults
+#else
+  int ends[2];
+  if (pipe(ends) != 0) {
+    return read_in_process(bytes, name, curves, error);
+  }
+  const pid_t child = fork();
+  if (child < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    return read_in_process(bytes, name, curves, error);
+  }
+  if (child == 0) {
+    close(ends[0]);
+    std::vector<MeasuredCurve> read;
+    std::string why;
+    const bool ok = read_in_process(bytes, name, &read, &why);
+    const std::string answer = serialised(ok, read, why);
+    size_t sent = 0;
+    while (sent < answer.size()) {
+      const ssize_t n = write(ends[1], answer.data() + sent, answer.size() - sent);
+      if (n <= 0 && errno != EINTR) {
+        break;
+      }
+      sent += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    _exit(0);  // nothing of the parent's (its buffers, its atexit) runs twice
+  }
+  close(ends[1]);
+  std::string answer;
+  const int seconds = read_seconds(bytes.size());
+  const bool finished = drained(ends[0], seconds, &answer);
+  close(ends[0]);
+  if (!finished) {
+    kill(child, SIGKILL);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  bool read = false;
+  if (!finished || !WIFEXITED(status) || !deserialised(answer, curves, error, &read)) {
+    curves->clear();
+    *error =
+        name + ": HDF5's library " +
+        (finished ? std::string("failed") : "did not finish in " + std::to_string(seconds) + " s") +
+        " reading it; the file is damaged or cut short: export it again";
+    return false;
+  }
+  return read;
+#endif
 }

@@ -79,6 +79,8 @@ def test_intensity_unit_as_the_file_states_it(name, unit):
     ("../2d_data/33837rear_2D_1.75_16.5_NXcanSAS_v3.h5", "two-dimensional data"),
     ("VTMA.h5", "an error of I (dI) that is not above 0"),
     ("latex_smeared.xml", "q does not increase"),
+    (os.path.join(SOURCE, "tests", "data", "damaged_nxcansas.h5"),
+     "HDF5's library did not finish in 5 s reading it; the file is damaged"),
 ])
 def test_refused_by_name(name, message):
     with pytest.raises(quorvane.PlanError) as raised:
