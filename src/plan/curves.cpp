@@ -121,14 +121,17 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
     volume += u.unit.volume;
     spheres.push_back({u.x, u.y, u.z, std::cbrt(3.0 * u.unit.volume / (4.0 * PI))});
   }
-  LineUnits line{{}, units.empty() ? 0.0 : volume / static_cast<double>(units.size()), 0};
+  LineUnits line{{}, units.empty() ? 0.0 : volume / static_cast<double>(units.size()), 0, {}};
   if (options.shell) {
     // The shell's water is denser than the bulk by shell_density: that excess, with the
     // solvent's own D fraction, is the shell's contrast.
     const double excess = options.shell_density / 100.0;
+    line.alike.a = solvent.sld_at_h2o;
+    line.alike.c = solvent.sld_per_d2o;
     for (const ShellPiece& piece : hydration_shell(spheres)) {
-      units.push_back({piece.x, piece.y, piece.z, excess * piece.volume * solvent.sld_at_h2o,
-                       excess * piece.volume * solvent.sld_per_d2o});
+      const double scale = excess * piece.volume;
+      units.push_back({piece.x, piece.y, piece.z, scale * line.alike.a, scale * line.alike.c});
+      line.alike.scale.push_back(scale);
       ++line.shell;
     }
   }
@@ -160,7 +163,7 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     done += n * n;
     const LineUnits units = scattering_units(placed, options, solvent);
     const PairHistogram histogram =
-        pair_histogram(units.units, bin_width(q.back()), options.threads, progress);
+        pair_histogram(units.units, bin_width(q.back()), options.threads, progress, units.alike);
     const DebyeSums sums = debye_sums(histogram, q, grid.equal_steps);
     const double spread = unit_rg2(units.unit_volume);
     // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.

@@ -41,6 +41,7 @@ struct LineUnits {
   std::vector<ScatteringUnit> units;
   double unit_volume;  // the mean volume of a unit, whose extent the form factor spreads
   size_t shell;        // how many of the units are shell water
+  AlikeUnits alike;    // the shell's pieces, alike but for their volume
 };
 LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
                            const Solvent& solvent);

@@ -104,6 +104,38 @@ TEST(DebyeSums, GridsAndThreadsAgree) {
   }
 }
 
+// Units declared alike (a shell's pieces, each scale x (a, c)) give the histograms they
+// give as units of any kind, to rounding, and the same bits with any number of threads.
+TEST(DebyeSums, AlikeUnitsAsAnyOthers) {
+  std::vector<ScatteringUnit> units = lattice_sphere(18.0, 2.0, 0.0);
+  const std::vector<ScatteringUnit> shell = lattice_sphere(24.0, 2.0, 0.0);
+  AlikeUnits alike{-0.56, 6.9, {}};
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> size(0.5, 2.0);
+  for (const ScatteringUnit& u : shell) {
+    if (u.x * u.x + u.y * u.y + u.z * u.z > 19.0 * 19.0) {
+      alike.scale.push_back(size(random));
+      units.push_back({u.x, u.y, u.z, alike.scale.back() * alike.a, alike.scale.back() * alike.c});
+    }
+  }
+  ASSERT_GT(alike.scale.size(), 3000u);  // with the sphere, some sixteen pieces of pairs
+  const PairHistogram plain = pair_histogram(units, 0.02, 1);
+  const PairHistogram one = pair_histogram(units, 0.02, 1, {nullptr, 0.0, 1.0}, alike);
+  const PairHistogram four = pair_histogram(units, 0.02, 4, {nullptr, 0.0, 1.0}, alike);
+  ASSERT_EQ(plain.aa.size(), one.aa.size());
+  double largest = 0.0;
+  for (double v : plain.cc) {
+    largest = std::max(largest, std::fabs(v));
+  }
+  for (size_t k = 0; k < plain.aa.size(); ++k) {
+    EXPECT_NEAR(plain.aa[k], one.aa[k], 1e-12 * largest) << k;
+    EXPECT_NEAR(plain.ac[k], one.ac[k], 1e-12 * largest) << k;
+    EXPECT_NEAR(plain.cc[k], one.cc[k], 1e-12 * largest) << k;
+  }
+  EXPECT_EQ(one.aa, four.aa);
+  EXPECT_EQ(one.cc, four.cc);
+}
+
 // A sphere of identical units follows the sphere's form factor up to its second
 // minimum (qR = 7.725), to within a few percent of its value, the radius being that of
 // the units' volume; two such spheres 100 A apart add the cross term

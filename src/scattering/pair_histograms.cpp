@@ -21,70 +21,109 @@ constexpr double PIECE_PAIRS = 1 << 20;
 constexpr size_t BLOCK = 256;  // partners whose bins are computed before they are added
 
 // A pair at `position` bin widths lies between the centres of bins k - 1 and k, with
-// k = floor(position + 1/2); it goes to k - 1 and k in the shares 1 - f and f. The
-// pairs of one k are summed whole and times f side by side, so that a pair touches
-// one cache line, and shared out between the two bins at the end.
-struct Weights {
-  double aa, ac, cc;     // the pairs' weights
-  double faa, fac, fcc;  // the same times f
-};
+// k = floor(position + 1/2); it goes to k - 1 and k in the shares 1 - f and f. Each bin
+// holds its pairs' weights summed whole and times f side by side, so that a pair
+// touches one cache line, and they are shared out between the two bins at the end.
+// Pairs of two units of any kind have three weights (a a, a c + c a, c c); a unit with
+// one of the alike units two (a s, c s); two alike units one (s s). Each kind has its
+// own bins, WEIGHTS[kind] weights wide.
+enum Kind { kAny = 0, kMixed = 1, kAlike = 2 };
+constexpr size_t WEIGHTS[3] = {3, 2, 1};
 
 struct Bins {
-  std::vector<Weights> w;
-  size_t last = 0;  // one past the last bin that holds a pair
-  explicit Bins(size_t n) : w(n, Weights{0.0, 0.0, 0.0, 0.0, 0.0, 0.0}) {}
+  std::vector<double> w[3];  // [kind][bin * 2 WEIGHTS + weight]; f times it at + WEIGHTS
+  size_t last = 0;           // one past the last bin that holds a pair
+  Bins(size_t n, bool alike) {
+    w[kAny].assign(n * 2 * WEIGHTS[kAny], 0.0);
+    if (alike) {
+      w[kMixed].assign(n * 2 * WEIGHTS[kMixed], 0.0);
+      w[kAlike].assign(n * 2 * WEIGHTS[kAlike], 0.0);
+    }
+  }
 };
 
-// Adds the pairs (i, j > i) of rows [begin, end) to `bins`, each shared between the two
-// bin centres around its distance in proportion to its nearness (so that a sum over
-// the bins interpolates linearly between centres, instead of moving every pair up to
-// half a bin). The distances are taken in single precision, which places a pair to
-// 1e-7 of its distance.
-void add_rows(const std::vector<float>& xyz, const std::vector<double>& a,
-              const std::vector<double>& c, size_t begin, size_t end, float inverse_width,
-              Bins* bins) {
+// The units as the pair loops read them: coordinates in single precision (which place
+// a pair to 1e-7 of its distance), the weights of the first `general` units, the
+// scales of the rest.
+struct Packed {
+  std::vector<float> xyz;
+  std::vector<double> a, c, scale;
+  size_t general = 0;
+};
+
+// Adds the pairs of unit i with units [from, to) to the bins of `kind`. Everything but
+// the scattered adds runs in loops the compiler can vectorise.
+template <Kind kind>
+#if defined(__GNUC__)
+__attribute__((always_inline))  // into each of add_rows' versions, with its instructions
+#endif
+inline void
+add_partners(const Packed& u, size_t i, size_t from, size_t to, float inverse_width,
+             std::vector<double>* bins, uint32_t* last) {
+  constexpr size_t N = WEIGHTS[kind];
   float position[BLOCK];
-  double upper[3][BLOCK], whole[3][BLOCK];
+  double weight[N][BLOCK], upper[N][BLOCK];
   uint32_t index[BLOCK];
-  const size_t n = a.size();
+  const float px = u.xyz[3 * i], py = u.xyz[3 * i + 1], pz = u.xyz[3 * i + 2];
+  double* w = bins->data();
+  for (size_t start = from; start < to; start += BLOCK) {
+    const size_t m = std::min(to, start + BLOCK) - start;
+    // Bin k's centre is at (k + 0.5) width; a pair at `position` bin widths lies
+    // between the centres of bins floor(position - 0.5) and the next.
+    for (size_t j = 0; j < m; ++j) {
+      const size_t o = 3 * (start + j);
+      const float dx = u.xyz[o] - px, dy = u.xyz[o + 1] - py, dz = u.xyz[o + 2] - pz;
+      position[j] = std::sqrt(dx * dx + dy * dy + dz * dz) * inverse_width + 0.5f;
+    }
+    uint32_t top = 0;
+    for (size_t j = 0; j < m; ++j) {
+      index[j] = static_cast<uint32_t>(position[j]);
+      top = std::max(top, index[j]);
+    }
+    *last = std::max(*last, top);
+    for (size_t j = 0; j < m; ++j) {
+      const double f = static_cast<double>(position[j] - static_cast<float>(index[j]));
+      const size_t p = start + j;
+      if constexpr (kind == kAny) {
+        weight[0][j] = u.a[i] * u.a[p];
+        weight[1][j] = u.a[i] * u.c[p] + u.c[i] * u.a[p];
+        weight[2][j] = u.c[i] * u.c[p];
+      } else if constexpr (kind == kMixed) {
+        weight[0][j] = u.a[i] * u.scale[p - u.general];
+        weight[1][j] = u.c[i] * u.scale[p - u.general];
+      } else {
+        weight[0][j] = u.scale[i - u.general] * u.scale[p - u.general];
+      }
+      for (size_t k = 0; k < N; ++k) {
+        upper[k][j] = f * weight[k][j];
+      }
+    }
+    for (size_t j = 0; j < m; ++j) {
+      double* bin = w + 2 * N * index[j];
+      for (size_t k = 0; k < N; ++k) {
+        bin[k] += weight[k][j];
+        bin[N + k] += upper[k][j];
+      }
+    }
+  }
+}
+
+// Adds the pairs (i, j > i) of rows [begin, end) to `bins`.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+// The same loops for AVX2 where the processor has it, chosen when the program starts;
+// without fused multiply-adds, so that both give the same bits.
+__attribute__((target_clones("avx2", "default")))
+#endif
+void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* bins) {
+  const size_t n = u.xyz.size() / 3;
   uint32_t last = 0;
   for (size_t i = begin; i < end; ++i) {
-    const float px = xyz[3 * i], py = xyz[3 * i + 1], pz = xyz[3 * i + 2];
-    const double ai = a[i], ci = c[i];
-    for (size_t start = i + 1; start < n; start += BLOCK) {
-      const size_t stop = std::min(n, start + BLOCK);
-      const size_t m = stop - start;
-      // Everything but the scattered adds in loops the compiler can vectorise. Bin k's
-      // centre is at (k + 0.5) width; a pair at `position` bin widths lies between the
-      // centres of bins floor(position - 0.5) and the next.
-      for (size_t j = 0; j < m; ++j) {
-        const size_t o = 3 * (start + j);
-        const float dx = xyz[o] - px, dy = xyz[o + 1] - py, dz = xyz[o + 2] - pz;
-        position[j] = std::sqrt(dx * dx + dy * dy + dz * dz) * inverse_width + 0.5f;
-      }
-      for (size_t j = 0; j < m; ++j) {
-        index[j] = static_cast<uint32_t>(position[j]);
-        const double f = static_cast<double>(position[j] - static_cast<float>(index[j]));
-        const double aa = ai * a[start + j];
-        const double ac = ai * c[start + j] + ci * a[start + j];
-        const double cc = ci * c[start + j];
-        upper[0][j] = f * aa;
-        upper[1][j] = f * ac;
-        upper[2][j] = f * cc;
-        whole[0][j] = aa;
-        whole[1][j] = ac;
-        whole[2][j] = cc;
-      }
-      for (size_t j = 0; j < m; ++j) {
-        Weights& w = bins->w[index[j]];
-        w.aa += whole[0][j];
-        w.ac += whole[1][j];
-        w.cc += whole[2][j];
-        w.faa += upper[0][j];
-        w.fac += upper[1][j];
-        w.fcc += upper[2][j];
-        last = std::max(last, index[j]);
-      }
+    if (i < u.general) {
+      add_partners<kAny>(u, i, i + 1, u.general, inverse_width, &bins->w[kAny], &last);
+      add_partners<kMixed>(u, i, std::max(i + 1, u.general), n, inverse_width, &bins->w[kMixed],
+                           &last);
+    } else {
+      add_partners<kAlike>(u, i, i + 1, n, inverse_width, &bins->w[kAlike], &last);
     }
   }
   bins->last = std::max(bins->last, static_cast<size_t>(last) + 1);
@@ -131,21 +170,13 @@ size_t self_terms_and_bins(const std::vector<ScatteringUnit>& units, double widt
 }
 
 // Fills every piece's bins, by up to `threads` threads taking pieces in turn.
-void fill_pieces(const std::vector<ScatteringUnit>& units, const std::vector<size_t>& bounds,
-                 double width, int threads, const Progress& progress, std::vector<Bins>* pieces) {
-  std::vector<float> xyz;
-  std::vector<double> a, c;
-  for (const ScatteringUnit& unit : units) {
-    xyz.insert(xyz.end(), {static_cast<float>(unit.x), static_cast<float>(unit.y),
-                           static_cast<float>(unit.z)});
-    a.push_back(unit.a);
-    c.push_back(unit.c);
-  }
+void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, int threads,
+                 const Progress& progress, std::vector<Bins>* pieces) {
   const size_t count = pieces->size();
   std::atomic<size_t> next(0);
   const auto work = [&]() {
     for (size_t piece = next++; piece < count; piece = next++) {
-      add_rows(xyz, a, c, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
+      add_rows(units, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
                &(*pieces)[piece]);
       if (progress.report != nullptr && threads <= 1) {
         progress.report(progress.start + progress.span * static_cast<double>(piece + 1) /
@@ -168,8 +199,10 @@ void fill_pieces(const std::vector<ScatteringUnit>& units, const std::vector<siz
 #endif
 }
 
-// Adds the pieces in their fixed order, each pair shared out between its two bins.
-void gather(const std::vector<Bins>& pieces, size_t units, PairHistogram* h) {
+// Adds the pieces in their fixed order, each pair shared out between its two bins, the
+// alike units' weights turned into the three histograms' by their (a, c).
+void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& alike,
+            PairHistogram* h) {
   size_t last = units > 1 ? 1 : 0;
   for (const Bins& piece : pieces) {
     last = std::max(last, piece.last);
@@ -177,16 +210,28 @@ void gather(const std::vector<Bins>& pieces, size_t units, PairHistogram* h) {
   h->aa.assign(last, 0.0);
   h->ac.assign(last, 0.0);
   h->cc.assign(last, 0.0);
+  const double a = alike.a, c = alike.c;
+  const auto share = [h](size_t k, double aa, double ac, double cc, double faa, double fac,
+                         double fcc) {
+    const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
+    h->aa[k] += faa;
+    h->ac[k] += fac;
+    h->cc[k] += fcc;
+    h->aa[below] += aa - faa;
+    h->ac[below] += ac - fac;
+    h->cc[below] += cc - fcc;
+  };
   for (const Bins& piece : pieces) {
     for (size_t k = 0; k < piece.last; ++k) {
-      const Weights& w = piece.w[k];
-      const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
-      h->aa[k] += w.faa;
-      h->ac[k] += w.fac;
-      h->cc[k] += w.fcc;
-      h->aa[below] += w.aa - w.faa;
-      h->ac[below] += w.ac - w.fac;
-      h->cc[below] += w.cc - w.fcc;
+      const double* w = &piece.w[kAny][6 * k];
+      share(k, w[0], w[1], w[2], w[3], w[4], w[5]);
+      if (!piece.w[kMixed].empty()) {
+        const double* m = &piece.w[kMixed][4 * k];  // sum a_i s_j, c_i s_j, and times f
+        share(k, a * m[0], c * m[0] + a * m[1], c * m[1], a * m[2], c * m[2] + a * m[3], c * m[3]);
+        const double* s = &piece.w[kAlike][2 * k];  // sum s_i s_j, and times f
+        share(k, a * a * s[0], 2.0 * a * c * s[0], c * c * s[0], a * a * s[1], 2.0 * a * c * s[1],
+              c * c * s[1]);
+      }
     }
   }
 }
@@ -194,17 +239,34 @@ void gather(const std::vector<Bins>& pieces, size_t units, PairHistogram* h) {
 }  // namespace
 
 PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
-                             const Progress& progress) {
+                             const Progress& progress, const AlikeUnits& alike) {
   PairHistogram h;
   h.width = width;
   const size_t bins = self_terms_and_bins(units, width, &h);
+  Packed packed;
+  packed.general = units.size() - std::min(units.size(), alike.scale.size());
+  packed.xyz.reserve(3 * units.size());
+  packed.a.reserve(packed.general);
+  packed.c.reserve(packed.general);
+  for (size_t i = 0; i < units.size(); ++i) {
+    const ScatteringUnit& unit = units[i];
+    packed.xyz.insert(packed.xyz.end(), {static_cast<float>(unit.x), static_cast<float>(unit.y),
+                                         static_cast<float>(unit.z)});
+    if (i < packed.general) {
+      packed.a.push_back(unit.a);
+      packed.c.push_back(unit.c);
+    }
+  }
+  packed.scale.assign(
+      alike.scale.end() - static_cast<std::ptrdiff_t>(units.size() - packed.general),
+      alike.scale.end());
   const std::vector<size_t> bounds = piece_bounds(units.size());
   std::vector<Bins> pieces;
   pieces.reserve(bounds.size() - 1);
   for (size_t piece = 0; piece + 1 < bounds.size(); ++piece) {
-    pieces.emplace_back(bins);
+    pieces.emplace_back(bins, packed.general < units.size());
   }
-  fill_pieces(units, bounds, width, threads, progress, &pieces);
-  gather(pieces, units.size(), &h);
+  fill_pieces(packed, bounds, width, threads, progress, &pieces);
+  gather(pieces, units.size(), alike, &h);
   return h;
 }

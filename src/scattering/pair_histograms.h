@@ -32,11 +32,21 @@ struct Progress {
   double start, span;
 };
 
-// The histograms of `units`. The pairs are cut into a fixed number of pieces, summed
-// by up to `threads` threads and added up in a fixed order, so that the result is the
-// same to the last bit whatever the number of threads. With one thread, `progress`
-// hears of every piece.
+// Units that differ only in size, as the pieces of a hydration shell do: the last
+// scale.size() units of a set, each with (a, c) = scale x (a, c). A pair of them needs
+// one weight where two units of any kind need three, and a pair of one of them with
+// another unit two: the histograms of a model in its shell cost half the memory traffic.
+struct AlikeUnits {
+  double a = 0.0, c = 0.0;
+  std::vector<double> scale;
+};
+
+// The histograms of `units`, the last of which may be `alike`. The pairs are cut into a
+// fixed number of pieces, summed by up to `threads` threads and added up in a fixed
+// order, so that the result is the same to the last bit whatever the number of threads.
+// With one thread, `progress` hears of every piece.
 PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
-                             const Progress& progress = {nullptr, 0.0, 1.0});
+                             const Progress& progress = {nullptr, 0.0, 1.0},
+                             const AlikeUnits& alike = {});
 
 #endif  // QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
