@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "scattering/quadratic_fit.h"
+#include "scattering/vector_clones.h"
 
 namespace {
 
@@ -49,55 +50,92 @@ double unit_form_factor(double q, double unit_rg2) {
   return std::exp(-q * q * unit_rg2 / 6.0);
 }
 
+namespace {
+
+// The bins that hold pairs: their centres, twice their weights (each pair counts as ij
+// and ji), and the cos and sin of q r at the grid's current q.
+struct Terms {
+  std::vector<double> r, aa, ac, cc;
+  std::vector<double> cos_qr, sin_qr, turn_cos, turn_sin, mean;
+};
+
+// Adds every bin's term at q[k] to the sums, the bins in order so that each sum is taken
+// in the same order whatever the loops' shape: the means of all bins first, side by side
+// (each bin alone, so vectorised), then the three running sums.
+QUORVANE_VECTOR_CLONES
+void add_terms(Terms* t, double q, double spread, bool equal_steps, double* aa, double* ac,
+               double* cc) {
+  const size_t m = t->r.size();
+  if (!equal_steps) {
+    for (size_t b = 0; b < m; ++b) {
+      t->cos_qr[b] = std::cos(q * t->r[b]);
+      t->sin_qr[b] = std::sin(q * t->r[b]);
+    }
+  }
+  for (size_t b = 0; b < m; ++b) {
+    const double x = q * t->r[b];
+    double sinc = 1.0, second = -1.0 / 3.0;
+    if (x > 1e-2) {
+      const double inverse = 1.0 / x;
+      sinc = t->sin_qr[b] * inverse;
+      const double first = (t->cos_qr[b] - sinc) * inverse;
+      second = -sinc - 2.0 * first * inverse;
+    } else {
+      sinc = 1.0 - x * x / 6.0 + x * x * x * x / 120.0;
+      second += x * x / 10.0;
+    }
+    t->mean[b] = sinc + spread * second;
+  }
+  double sum_aa = *aa, sum_ac = *ac, sum_cc = *cc;
+  for (size_t b = 0; b < m; ++b) {
+    sum_aa += t->aa[b] * t->mean[b];
+    sum_ac += t->ac[b] * t->mean[b];
+    sum_cc += t->cc[b] * t->mean[b];
+  }
+  *aa = sum_aa;
+  *ac = sum_ac;
+  *cc = sum_cc;
+  if (equal_steps) {
+    // Along a grid of equal steps, (cos, sin) of q r turn by the step's angle r dq.
+    for (size_t b = 0; b < m; ++b) {
+      const double c = t->cos_qr[b], si = t->sin_qr[b];
+      t->cos_qr[b] = c * t->turn_cos[b] - si * t->turn_sin[b];
+      t->sin_qr[b] = si * t->turn_cos[b] + c * t->turn_sin[b];
+    }
+  }
+}
+
+}  // namespace
+
 DebyeSums debye_sums(const PairHistogram& h, const std::vector<double>& q, bool equal_steps) {
   const size_t n = q.size();
   DebyeSums s{std::vector<double>(n, h.self_aa), std::vector<double>(n, h.self_ac),
               std::vector<double>(n, h.self_cc)};
   const size_t bins = last_pair_bin(h);
   const double step = n > 1 ? q[1] - q[0] : 0.0;
-  // Each pair is shared between the two bin centres around it (pair_histogram), which
-  // interpolates sinc(q r) linearly between them: too high by f (1 - f) (q w)^2 / 2
-  // sinc'' for a pair a fraction f of a bin w from a centre, (q w)^2 / 12 sinc'' on
-  // average over f, which is taken off.
-  std::vector<double> spread(n);
-  for (size_t k = 0; k < n; ++k) {
-    spread[k] = -q[k] * q[k] * h.width * h.width / 12.0;
-  }
+  Terms t;
   for (size_t b = 0; b < bins; ++b) {
     if (h.aa[b] == 0.0 && h.ac[b] == 0.0 && h.cc[b] == 0.0) {
       continue;
     }
     const double r = (static_cast<double>(b) + 0.5) * h.width;
-    const double aa = 2.0 * h.aa[b], ac = 2.0 * h.ac[b], cc = 2.0 * h.cc[b];
-    // Along a grid of equal steps, (cos, sin) of q r turn by the step's angle r dq.
-    const double turn_cos = std::cos(step * r), turn_sin = std::sin(step * r);
-    double c = std::cos(q[0] * r), si = std::sin(q[0] * r);
-    for (size_t k = 0; k < n; ++k) {
-      if (!equal_steps) {
-        c = std::cos(q[k] * r);
-        si = std::sin(q[k] * r);
-      }
-      const double t = q[k] * r;
-      double sinc = 1.0, second = -1.0 / 3.0;
-      if (t > 1e-2) {
-        const double inverse = 1.0 / t;
-        sinc = si * inverse;
-        const double first = (c - sinc) * inverse;
-        second = -sinc - 2.0 * first * inverse;
-      } else {
-        sinc = 1.0 - t * t / 6.0 + t * t * t * t / 120.0;
-        second += t * t / 10.0;
-      }
-      const double mean = sinc + spread[k] * second;
-      s.aa[k] += aa * mean;
-      s.ac[k] += ac * mean;
-      s.cc[k] += cc * mean;
-      if (equal_steps) {
-        const double next_c = c * turn_cos - si * turn_sin;
-        si = si * turn_cos + c * turn_sin;
-        c = next_c;
-      }
-    }
+    t.r.push_back(r);
+    t.aa.push_back(2.0 * h.aa[b]);
+    t.ac.push_back(2.0 * h.ac[b]);
+    t.cc.push_back(2.0 * h.cc[b]);
+    t.turn_cos.push_back(std::cos(step * r));
+    t.turn_sin.push_back(std::sin(step * r));
+    t.cos_qr.push_back(n > 0 ? std::cos(q[0] * r) : 1.0);
+    t.sin_qr.push_back(n > 0 ? std::sin(q[0] * r) : 0.0);
+  }
+  t.mean.resize(t.r.size());
+  // Each pair is shared between the two bin centres around it (pair_histogram), which
+  // interpolates sinc(q r) linearly between them: too high by f (1 - f) (q w)^2 / 2
+  // sinc'' for a pair a fraction f of a bin w from a centre, (q w)^2 / 12 sinc'' on
+  // average over f, which is taken off.
+  for (size_t k = 0; k < n; ++k) {
+    const double spread = -q[k] * q[k] * h.width * h.width / 12.0;
+    add_terms(&t, q[k], spread, equal_steps, &s.aa[k], &s.ac[k], &s.cc[k]);
   }
   return s;
 }

@@ -9,6 +9,8 @@
 #include <thread>
 #endif
 
+#include "scattering/vector_clones.h"
+
 namespace {
 
 // The rows of the pair triangle are cut into pieces of at least PIECE_PAIRS pairs, at
@@ -54,12 +56,9 @@ struct Packed {
 // Adds the pairs of unit i with units [from, to) to the bins of `kind`. Everything but
 // the scattered adds runs in loops the compiler can vectorise.
 template <Kind kind>
-#if defined(__GNUC__)
-__attribute__((always_inline))  // into each of add_rows' versions, with its instructions
-#endif
-inline void
-add_partners(const Packed& u, size_t i, size_t from, size_t to, float inverse_width,
-             std::vector<double>* bins, uint32_t* last) {
+QUORVANE_INLINE_IN_CLONES void add_partners(const Packed& u, size_t i, size_t from, size_t to,
+                                            float inverse_width, std::vector<double>* bins,
+                                            uint32_t* last) {
   constexpr size_t N = WEIGHTS[kind];
   float position[BLOCK];
   double weight[N][BLOCK], upper[N][BLOCK];
@@ -109,11 +108,7 @@ add_partners(const Packed& u, size_t i, size_t from, size_t to, float inverse_wi
 }
 
 // Adds the pairs (i, j > i) of rows [begin, end) to `bins`.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-// The same loops for AVX2 where the processor has it, chosen when the program starts;
-// without fused multiply-adds, so that both give the same bits.
-__attribute__((target_clones("avx2", "default")))
-#endif
+QUORVANE_VECTOR_CLONES
 void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* bins) {
   const size_t n = u.xyz.size() / 3;
   uint32_t last = 0;
