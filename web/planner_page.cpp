@@ -33,15 +33,15 @@ std::string answer;
 // Tells the page how far the curves have come, from the worker the module runs in.
 // (Its body is JavaScript, which clang-format would break apart.)
 // clang-format off
-EM_JS(void, post_progress, (double fraction), {
+EM_JS(void, post_progress, (const char* stage, double fraction), {
   if (typeof WorkerGlobalScope !== "undefined" && self instanceof WorkerGlobalScope) {
-    postMessage({progress: fraction});
+    postMessage({progress: fraction, stage: UTF8ToString(stage)});
   }
 });
 // clang-format on
 
-void report_progress(double fraction) {
-  post_progress(fraction);
+void report_progress(const char* stage, double fraction) {
+  post_progress(stage, fraction);
 }
 
 const std::string& text_of(const JsonValue* value) {

@@ -159,7 +159,7 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
       continue;
     }
     const auto n = static_cast<double>(placed.size());
-    const Progress progress{options.progress, done / pairs, n * n / pairs};
+    const Progress progress{options.progress, done / pairs, n * n / pairs, options.progress_stage};
     done += n * n;
     const LineUnits units = scattering_units(placed, options, solvent);
     const PairHistogram histogram =

@@ -129,8 +129,10 @@ ModelFit fit_model(const std::vector<Component>& components, const SeriesOptions
   }
   ShellCurves shell;
   std::vector<std::vector<std::vector<double>>> taken;  // [density][point][q]
+  static const char* const passes[3] = {"fit, shell 0 %", "fit, shell 10 %", "fit, shell 20 %"};
   for (int n = 0; n < 3; ++n) {
     at.shell_density = SHELL_STEP * n;
+    at.progress_stage = passes[n];
     std::vector<SeriesLine> one = {line};
     add_curves(components, at, solvent, &one);
     taken.push_back(one.front().curves.intensity);

@@ -111,6 +111,8 @@ struct SeriesOutputs {
   std::string pr_path;           // CSV of P(r); empty: none
   std::string simulate_dir;      // the simulated measurements' files; empty: none
   std::string basis_path;        // CSV of the measured basis curves; empty: none
+  bool progress_lines = false;   // progress on standard error even when it is no terminal
+  bool quiet = false;            // no progress, even on a terminal
 };
 
 // A planner run: its components, the settings of the whole run, what it computes and
@@ -170,7 +172,9 @@ struct SeriesOptions {
   std::vector<MeasuredInput> measured;  // in the order given
   std::vector<std::pair<double, double>> measured_conc;  // % D2O and mg/mL
   bool fit_measured = false;  // fit the model's curves to the measured ones (--fit)
-  void (*progress)(double fraction) = nullptr;  // hears how far the curves have come
+  // Hears how far the curves have come, stage by stage ("curves", a fit's passes).
+  void (*progress)(const char* stage, double fraction) = nullptr;
+  const char* progress_stage = "curves";
   // What the run computes besides the series, whatever it writes: the command line sets
   // these from the outputs it names (computed_from_outputs); a typed caller sets them.
   bool compute_curves = false;      // predicted curves of every line with coordinates

@@ -174,8 +174,9 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
       add_rows(units, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
                &(*pieces)[piece]);
       if (progress.report != nullptr && threads <= 1) {
-        progress.report(progress.start + progress.span * static_cast<double>(piece + 1) /
-                                             static_cast<double>(count));
+        progress.report(progress.stage, progress.start + progress.span *
+                                                             static_cast<double>(piece + 1) /
+                                                             static_cast<double>(count));
       }
     }
   };

@@ -25,11 +25,12 @@ struct PairHistogram {
   double self_aa = 0.0, self_ac = 0.0, self_cc = 0.0;  // sum a^2, 2 a c, c^2
 };
 
-// Where a long computation says how far it has come: report(start + span x done), done
-// running from 0 to 1 over the call's work. A null report is silent.
+// Where a long computation says how far it has come: report(stage, start + span x
+// done), done running from 0 to 1 over the call's work. A null report is silent.
 struct Progress {
-  void (*report)(double fraction);
+  void (*report)(const char* stage, double fraction);
   double start, span;
+  const char* stage = "";
 };
 
 // Units that differ only in size, as the pieces of a hydration shell do: the last

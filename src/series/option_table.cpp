@@ -546,6 +546,10 @@ const std::vector<OptionRow>& option_table() {
       set_to("--no-shell", &SeriesOptions::shell, false, "curves without a hydration shell"),
       number(nullptr, "--threads", &SeriesOptions::threads, THREADS, "N",
              "threads for the curves (default 1; the same figures)"),
+      flag("--progress", &SeriesOutputs::progress_lines,
+           "say how far a long run has come on standard error even\n"
+           "when it is no terminal (a line at every tenth)"),
+      flag("--quiet", &SeriesOutputs::quiet, "no progress on standard error, even on a terminal"),
       {nullptr, "--show-d2o", "PCT,PCT",
        "the D2O points a curves or pr plot draws (default: five\nspread over the series)", false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {

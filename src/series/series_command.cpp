@@ -273,7 +273,9 @@ int run_series(int argc, const char* const* argv, const Streams& streams, PlanEr
   if (!plan_outputs(options, &outputs, &error)) {
     return failed(streams, error, error_out);
   }
-  options.progress = streams.progress;
+  const bool shows_progress =
+      !options.outputs.quiet && (options.outputs.progress_lines || streams.err_is_terminal);
+  options.progress = shows_progress ? streams.progress : nullptr;
   if (!read_configurations(&options, &error) || !simulate_folder_ready(options, &error)) {
     return failed(streams, error, error_out);
   }

@@ -9,10 +9,12 @@
 // The streams a run talks through: `main` gives the standard ones, tests and the web
 // page their own.
 struct Streams {
-  std::FILE* in;                      // read for a FILE of "-"
-  std::FILE* out;                     // the report, and any output named "-"
-  std::FILE* err;                     // warnings and the reason a run failed
-  void (*progress)(double fraction);  // hears how far a long run has come; may be null
+  std::FILE* in;   // read for a FILE of "-"
+  std::FILE* out;  // the report, and any output named "-"
+  std::FILE* err;  // warnings and the reason a run failed
+  // Hears how far a long run has come, and in what stage; may be null.
+  void (*progress)(const char* stage, double fraction);
+  bool err_is_terminal = false;  // a run then shows progress unless told --quiet
 };
 
 // The whole program: returns the exit status (0 done, 1 a file could not be read or

@@ -22,7 +22,7 @@ function startWorker() {
     if (event.data.progress !== undefined) {
       document.getElementById("progress").value = event.data.progress;
       document.getElementById("status").textContent =
-        `Computing the curves: ${Math.round(event.data.progress * 100)} %`;
+        `Computing the ${event.data.stage || "curves"}: ${Math.round(event.data.progress * 100)} %`;
     } else if (event.data.done) {
       const finish = running.resolve;
       running = null;
