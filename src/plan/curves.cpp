@@ -193,3 +193,39 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     }
   }
 }
+
+ShellQuadratic shell_quadratic(const std::vector<Component>& components,
+                               const SeriesOptions& options, const Solvent& solvent,
+                               const SeriesLine& line) {
+  const CurveGrid grid = curve_grid(options);
+  ShellQuadratic result{grid.q, {}, {}, {}};
+  SeriesOptions at = options;
+  at.shell = true;
+  at.shell_density = 100.0;  // the shell's lengths at t = 100 %, which t / 100 scales
+  const std::vector<PlacedUnit>& placed =
+      line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
+  const LineUnits units = scattering_units(placed, at, solvent);
+  const PairHistogramParts parts =
+      pair_histogram_parts(units.units, bin_width(grid.q.back()), options.threads,
+                           {options.progress, 0.0, 1.0, options.progress_stage}, units.alike);
+  const DebyeSums model = debye_sums(parts.model, grid.q, grid.equal_steps);
+  const DebyeSums cross = debye_sums(parts.cross, grid.q, grid.equal_steps);
+  const DebyeSums shell = debye_sums(parts.shell, grid.q, grid.equal_steps);
+  const double spread = unit_rg2(units.unit_volume);
+  // fm^2 per molecule to 1/cm, as the curves have it.
+  const double scale = line.share * 1e-3 * AVOGADRO / line.weighed * 1e-26;
+  for (const SeriesPoint& p : line.points) {
+    const size_t n = grid.q.size();
+    std::vector<double> a(n), b(n), c(n);
+    for (size_t k = 0; k < n; ++k) {
+      const double form = unit_form_factor(grid.q[k], spread);
+      a[k] = scale * intensity(model, k, p.d2o_fraction, form);
+      b[k] = scale * intensity(cross, k, p.d2o_fraction, form) / 100.0;
+      c[k] = scale * intensity(shell, k, p.d2o_fraction, form) / 10000.0;
+    }
+    result.a.push_back(std::move(a));
+    result.b.push_back(std::move(b));
+    result.c.push_back(std::move(c));
+  }
+  return result;
+}

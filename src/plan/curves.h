@@ -52,4 +52,16 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
 void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
                 const Solvent& solvent, std::vector<SeriesLine>* lines);
 
+// The curves of `line` at each of its points as quadratics in the hydration shell's
+// density t (% denser than the bulk), I = a + b t + c t^2 over curve_grid(options), from
+// one pass over the pairs (the shell's lengths all scale with t): what a fit of the
+// density searches over without computing a curve.
+struct ShellQuadratic {
+  std::vector<double> q;
+  std::vector<std::vector<double>> a, b, c;  // [point][q]
+};
+ShellQuadratic shell_quadratic(const std::vector<Component>& components,
+                               const SeriesOptions& options, const Solvent& solvent,
+                               const SeriesLine& line);
+
 #endif  // QUORVANE_PLAN_CURVES_H_

@@ -93,6 +93,40 @@ TEST(AddCurves, RealModels) {
   }
 }
 
+// The quadratic in the shell's density, from one pass over the pairs, is the curve the
+// planner computes at each density, to rounding: 1hpv's complex at 0, 10 and 25 %.
+TEST(ShellQuadratic, IsTheCurveAtEachDensity) {
+  const char* path = "/usr/share/pymol/data/tut/1hpv.pdb";
+  if (!std::filesystem::exists(path)) {
+    GTEST_SKIP() << "pymol-data is not installed";
+  }
+  SeriesOptions options;
+  const Planned first = plan(path, options);
+  options.components.resize(1);
+  options.components[0].path = path;
+  const Solvent solvent = solvent_of(options);
+  options.step = 10.0;
+  options.conc = 2.0;
+  options.q_max = 0.3;
+  options.q_points = 121;
+  const ShellQuadratic quadratic =
+      shell_quadratic(first.components, options, solvent, first.lines.back());
+  for (double t : {0.0, 10.0, 25.0}) {
+    options.shell_density = t;
+    const Planned at = plan(path, options);
+    const LineCurves& curves = at.lines.back().curves;
+    ASSERT_EQ(curves.intensity.size(), quadratic.a.size());
+    for (size_t i = 0; i < quadratic.a.size(); i += 3) {
+      for (size_t k = 0; k < quadratic.q.size(); k += 10) {
+        const double expected = curves.intensity[i][k];
+        const double got = quadratic.a[i][k] + t * quadratic.b[i][k] + t * t * quadratic.c[i][k];
+        EXPECT_NEAR(expected, got, 1e-9 * std::fabs(curves.intensity[i][0]))
+            << "t " << t << " point " << i << " q " << quadratic.q[k];
+      }
+    }
+  }
+}
+
 // The q grid runs from 0 (or, with --q-log, q_max / 500) to q_max itself, evenly in q
 // or in log q: 0.5 / sqrt(500) = 0.0223607 halfway.
 TEST(QGrid, EndsAtQMax) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr double SHELL_STEP = 10.0;  // % between the three densities the curves are taken at
-
 // A curve of the grid at q, linearly interpolated, held at its ends.
 double on_grid(const std::vector<double>& grid, const std::vector<double>& curve, double q) {
   const auto upper = std::lower_bound(grid.begin(), grid.end(), q);
@@ -26,7 +24,7 @@ double on_grid(const std::vector<double>& grid, const std::vector<double>& curve
 }
 
 // The quadratic in the shell's density at each grid point of each measured point:
-// I(s) = a + b s + c s^2, from the curves at 0, SHELL_STEP and 2 SHELL_STEP.
+// I(s) = a + b s + c s^2.
 struct ShellCurves {
   std::vector<double> grid;
   std::vector<std::vector<double>> a, b, c;  // [point][q]
@@ -127,29 +125,9 @@ ModelFit fit_model(const std::vector<Component>& components, const SeriesOptions
     result.why = "the model has no coordinates (give a .pdb or .cif file) to predict curves";
     return result;
   }
-  ShellCurves shell;
-  std::vector<std::vector<std::vector<double>>> taken;  // [density][point][q]
-  static const char* const passes[3] = {"fit, shell 0 %", "fit, shell 10 %", "fit, shell 20 %"};
-  for (int n = 0; n < 3; ++n) {
-    at.shell_density = SHELL_STEP * n;
-    at.progress_stage = passes[n];
-    std::vector<SeriesLine> one = {line};
-    add_curves(components, at, solvent, &one);
-    taken.push_back(one.front().curves.intensity);
-  }
-  shell.grid = curve_grid(at).q;
-  for (size_t i = 0; i < at.d2o.size(); ++i) {
-    std::vector<double> a(shell.grid.size()), b(a.size()), c(a.size());
-    for (size_t k = 0; k < a.size(); ++k) {
-      const double i0 = taken[0][i][k], i1 = taken[1][i][k], i2 = taken[2][i][k];
-      c[k] = (i2 - 2.0 * i1 + i0) / (2.0 * SHELL_STEP * SHELL_STEP);
-      b[k] = (i1 - i0) / SHELL_STEP - SHELL_STEP * c[k];
-      a[k] = i0;
-    }
-    shell.a.push_back(a);
-    shell.b.push_back(b);
-    shell.c.push_back(c);
-  }
+  at.progress_stage = "fit";
+  const ShellQuadratic quadratic = shell_quadratic(components, at, solvent, line);
+  const ShellCurves shell{quadratic.q, quadratic.a, quadratic.b, quadratic.c};
   std::vector<size_t> points;
   points.reserve(data.size());
   for (const FitData& d : data) {

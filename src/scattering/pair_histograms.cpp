@@ -196,19 +196,22 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
 }
 
 // Adds the pieces in their fixed order, each pair shared out between its two bins, the
-// alike units' weights turned into the three histograms' by their (a, c).
+// alike units' weights turned into the three histograms' by their (a, c): the pairs of
+// each kind into targets[kind] (all three the same histogram for the whole).
 void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& alike,
-            PairHistogram* h) {
+            PairHistogram* const targets[3]) {
   size_t last = units > 1 ? 1 : 0;
   for (const Bins& piece : pieces) {
     last = std::max(last, piece.last);
   }
-  h->aa.assign(last, 0.0);
-  h->ac.assign(last, 0.0);
-  h->cc.assign(last, 0.0);
+  for (int kind = 0; kind < 3; ++kind) {
+    targets[kind]->aa.assign(last, 0.0);
+    targets[kind]->ac.assign(last, 0.0);
+    targets[kind]->cc.assign(last, 0.0);
+  }
   const double a = alike.a, c = alike.c;
-  const auto share = [h](size_t k, double aa, double ac, double cc, double faa, double fac,
-                         double fcc) {
+  const auto share = [](PairHistogram* h, size_t k, double aa, double ac, double cc, double faa,
+                        double fac, double fcc) {
     const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
     h->aa[k] += faa;
     h->ac[k] += fac;
@@ -220,25 +223,25 @@ void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& ali
   for (const Bins& piece : pieces) {
     for (size_t k = 0; k < piece.last; ++k) {
       const double* w = &piece.w[kAny][6 * k];
-      share(k, w[0], w[1], w[2], w[3], w[4], w[5]);
+      share(targets[kAny], k, w[0], w[1], w[2], w[3], w[4], w[5]);
       if (!piece.w[kMixed].empty()) {
         const double* m = &piece.w[kMixed][4 * k];  // sum a_i s_j, c_i s_j, and times f
-        share(k, a * m[0], c * m[0] + a * m[1], c * m[1], a * m[2], c * m[2] + a * m[3], c * m[3]);
+        share(targets[kMixed], k, a * m[0], c * m[0] + a * m[1], c * m[1], a * m[2],
+              c * m[2] + a * m[3], c * m[3]);
         const double* s = &piece.w[kAlike][2 * k];  // sum s_i s_j, and times f
-        share(k, a * a * s[0], 2.0 * a * c * s[0], c * c * s[0], a * a * s[1], 2.0 * a * c * s[1],
-              c * c * s[1]);
+        share(targets[kAlike], k, a * a * s[0], 2.0 * a * c * s[0], c * c * s[0], a * a * s[1],
+              2.0 * a * c * s[1], c * c * s[1]);
       }
     }
   }
 }
 
-}  // namespace
-
-PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
-                             const Progress& progress, const AlikeUnits& alike) {
-  PairHistogram h;
-  h.width = width;
-  const size_t bins = self_terms_and_bins(units, width, &h);
+// The pairs of `units` into targets[kind] by their kind (gather).
+void histograms(const std::vector<ScatteringUnit>& units, double width, int threads,
+                const Progress& progress, const AlikeUnits& alike,
+                PairHistogram* const targets[3]) {
+  PairHistogram whole;
+  const size_t bins = self_terms_and_bins(units, width, &whole);
   Packed packed;
   packed.general = units.size() - std::min(units.size(), alike.scale.size());
   packed.xyz.reserve(3 * units.size());
@@ -263,6 +266,36 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
     pieces.emplace_back(bins, packed.general < units.size());
   }
   fill_pieces(packed, bounds, width, threads, progress, &pieces);
-  gather(pieces, units.size(), alike, &h);
+  gather(pieces, units.size(), alike, targets);
+}
+
+}  // namespace
+
+PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
+                             const Progress& progress, const AlikeUnits& alike) {
+  PairHistogram h;
+  h.width = width;
+  self_terms_and_bins(units, width, &h);
+  PairHistogram* const whole[3] = {&h, &h, &h};
+  histograms(units, width, threads, progress, alike, whole);
   return h;
+}
+
+PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units, double width,
+                                        int threads, const Progress& progress,
+                                        const AlikeUnits& alike) {
+  PairHistogramParts parts;
+  const size_t general = units.size() - std::min(units.size(), alike.scale.size());
+  const std::vector<ScatteringUnit> model(units.begin(),
+                                          units.begin() + static_cast<std::ptrdiff_t>(general));
+  const std::vector<ScatteringUnit> shell(units.begin() + static_cast<std::ptrdiff_t>(general),
+                                          units.end());
+  self_terms_and_bins(model, width, &parts.model);
+  self_terms_and_bins(shell, width, &parts.shell);
+  for (PairHistogram* part : {&parts.model, &parts.cross, &parts.shell}) {
+    part->width = width;
+  }
+  PairHistogram* const kinds[3] = {&parts.model, &parts.cross, &parts.shell};
+  histograms(units, width, threads, progress, alike, kinds);
+  return parts;
 }

@@ -50,4 +50,17 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
                              const Progress& progress = {nullptr, 0.0, 1.0},
                              const AlikeUnits& alike = {});
 
+// The same pairs by kind: the units' before the alike ones among themselves (a model),
+// theirs with the alike ones (its shell), the alike ones' among themselves; the self
+// terms go with the model and with the shell. The three add up to pair_histogram's (to
+// rounding), and since the alike units' lengths all scale with one factor (the shell's
+// density), the whole at any factor t is model + t cross + t^2 shell: one pass over the
+// pairs for a fit of that factor.
+struct PairHistogramParts {
+  PairHistogram model, cross, shell;
+};
+PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units, double width,
+                                        int threads, const Progress& progress,
+                                        const AlikeUnits& alike);
+
 #endif  // QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
