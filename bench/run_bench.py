@@ -203,6 +203,108 @@ def sasview(series, directory):
           f"{ours:.2f} s")
 
 
+def chains_model(path, source="/usr/share/pymol/data/tut/1hpv.pdb", chains=127, spacing=70.0):
+    """A model of many chains: copies of a packaged model's chains moved apart on a
+    lattice, each its own chain (C1, C2, ...), written as mmCIF (PDB's one-letter chain
+    names run out at 62). Returns the atoms written."""
+    by_chain = {}
+    for line in open(source):
+        if line.startswith("ATOM"):
+            by_chain.setdefault(line[21], []).append(line)
+    names = sorted(by_chain)
+    rows = ["data_bench", "loop_"] + ["_atom_site." + c for c in (
+        "group_PDB id type_symbol label_atom_id label_alt_id label_comp_id label_asym_id "
+        "label_entity_id label_seq_id pdbx_PDB_ins_code Cartn_x Cartn_y Cartn_z occupancy "
+        "B_iso_or_equiv auth_seq_id auth_comp_id auth_asym_id auth_atom_id "
+        "pdbx_PDB_model_num").split()]
+    serial = 0
+    for n in range(chains):
+        copy, part = divmod(n, len(names))
+        dx, dy, dz = (copy % 4) * spacing, (copy // 4 % 4) * spacing, (copy // 16) * spacing
+        chain = "C%d" % (n + 1)
+        for line in by_chain[names[part]]:
+            serial += 1
+            atom, residue, number = line[12:16].strip(), line[17:20], int(line[22:26])
+            rows.append("ATOM %d %s %s . %s %s 1 %d ? %.3f %.3f %.3f 1 20 %d %s %s %s 1" % (
+                serial, atom[0], atom, residue, chain, number, float(line[30:38]) + dx,
+                float(line[38:46]) + dy, float(line[46:54]) + dz, number, residue, chain, atom))
+    with open(path, "w") as out:
+        out.write("\n".join(rows) + "\n")
+    return serial
+
+
+def assemblies(build, directory, runs):
+    """The 127-chain model: reading and the 101-point series alone, then its curves
+    (101 contrasts x 201 q, shell on) against one contrast, two threads, atoms as units;
+    the pair sums' time per pair beside a plain double loop's on 20,000 of its atoms."""
+    if not os.path.exists("/usr/share/pymol/data/tut/1hpv.pdb"):
+        print("pymol-data not installed: no large-model figures")
+        return
+    series = os.path.join(build, "quorvane-series")
+    path = os.path.join(directory, "chains127.cif")
+    atoms = chains_model(path)
+    n = max(3, runs // 5)
+    read = median_time([series, "--step", "1", path], n, directory)
+    curves = [series, "--step", "1", path, "--svg", "p.svg", "--plot", "curves"]
+    whole = median_time(curves, n, directory)
+    one = median_time([series, "--from", "42", "--to", "42", path, "--svg", "p.svg", "--plot",
+                       "curves"], n, directory)
+    two = median_time(curves + ["--threads", "2"], n, directory)
+    report = subprocess.run(curves, cwd=directory, capture_output=True, text=True).stdout
+    pairs = units_and_pairs(report)
+    print(f"quorvane-series, {atoms:,}-atom model of 127 chains (1hpv's, moved apart), mmCIF:")
+    print(f"  reading and the 101-point series: {read * 1e3:.0f} ms")
+    print(f"  curves of 128 lines, 101 D2O points, 201 q, shell: {whole * 1e3:.0f} ms in all; "
+          f"one contrast {one * 1e3:.0f} ms, ratio {whole / one:.2f}; {pairs / 1e6:.0f} million "
+          f"pairs, {(whole - read) / pairs * 1e9:.2f} ns a pair; peak "
+          f"{peak_mib(curves, directory, None):.0f} MiB")
+    print(f"  --threads 2: {two * 1e3:.0f} ms; the stages past reading "
+          f"{(whole - read) / (two - read):.2f} times as fast")
+    by_atoms = median_time(curves + ["--units", "atoms"], 1, directory)
+    print(f"  --units atoms: {by_atoms:.1f} s, {by_atoms / whole:.1f} times the residues' "
+          f"(pairs of atoms are some 13 times as many)")
+    floor_source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pairs_floor.c")
+    floor = os.path.join(directory, "pairs_floor")
+    subprocess.run(["cc", "-O2", "-o", floor, floor_source, "-lm"], check=True)
+    points = os.path.join(directory, "points.txt")
+    with open(points, "w") as out:
+        for line in open(path):
+            if line.startswith("ATOM"):
+                f = line.split()
+                out.write(f"{f[10]} {f[11]} {f[12]} 1 0\n")
+    subset = os.path.join(directory, "subset.txt")
+    with open(points) as whole_set, open(subset, "w") as out:
+        out.writelines(line for k, line in zip(range(20000), whole_set))
+    counted, seconds = subprocess.run([floor, "0.02", subset], capture_output=True, text=True,
+                                      check=True).stdout.split()[:2]
+    floor_ns = float(seconds) / int(counted) * 1e9
+    print(f"  a plain double loop over 20,000 of its atoms (one weight, no sharing): "
+          f"{floor_ns:.2f} ns a pair; the planner's pair stage {(whole - read) / pairs * 1e9 / floor_ns:.2f} "
+          f"times it")
+
+
+def fit_cost(build, directory):
+    """A seven-contrast fit with the shell's density free, beyond the curves alone."""
+    model = "/usr/share/pymol/data/tut/1hpv.pdb"
+    if not os.path.exists(model):
+        return
+    series = os.path.join(build, "quorvane-series")
+    points = [0, 10, 20, 60, 80, 90, 100]  # 1hpv matches near 40 %
+    simulated = os.path.join(directory, "simulated")
+    os.makedirs(simulated, exist_ok=True)
+    subprocess.run([series, "--conc", "5", "--d2o", ",".join(map(str, points)), "--simulate",
+                    simulated, "--noise", model], cwd=directory, check=True,
+                   capture_output=True)
+    measured = []
+    for p in points:
+        measured += ["--measured", f"{p}={os.path.join(simulated, f'complex_{p:.1f}_default.dat')}"]
+    curves = median_time([series, "--conc", "5", "--d2o", ",".join(map(str, points)), model,
+                          "--svg", "p.svg", "--plot", "curves"], 5, directory)
+    fitted = median_time([series, "--conc", "5", "--fit", *measured, model], 5, directory)
+    print(f"quorvane-series --fit, 1hpv at seven measured contrasts, shell density free: "
+          f"{fitted * 1e3:.0f} ms; its curves alone {curves * 1e3:.0f} ms")
+
+
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
@@ -210,6 +312,8 @@ def main():
         console(build, directory, runs)
         planner(build, directory, runs)
         structure(build, directory, runs)
+        assemblies(build, directory, runs)
+        fit_cost(build, directory)
 
 
 if __name__ == "__main__":
