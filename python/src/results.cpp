@@ -234,6 +234,11 @@ py::dict result_dict(const PlanResult& p, const SeriesOptions& options) {
       d["q_max"] = g.q_max;
       d["points"] = g.last - g.first + 1;
       d["chi2"] = g.chi2;
+      // The prediction's I(0)/c beside the data's: their ratio means copies only on the
+      // absolute scale, which `unit` says.
+      d["conc"] = m.conc;
+      d["unit"] = m.curve.intensity_unit;
+      d["predicted_i0_per_c"] = m.predicted_i0_per_conc;
       fit = d;
     }
     guinier[py::float_(m.input.d2o)] = fit;

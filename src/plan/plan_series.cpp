@@ -164,13 +164,15 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
     }
     std::sort(at.d2o.begin(), at.d2o.end());
     at.compute_curves = at.compute_pr = at.compute_simulation = at.beamtime = false;
+    at.conc = 1.0;  // so that I(0) is per mg/mL
     const std::vector<SeriesLine> lines = compute_series(result->components, at, result->solvent);
     std::vector<double> contrast;
     std::vector<MeasuredGuinier> fits;
-    for (const MeasuredPoint& m : result->measured) {
+    for (MeasuredPoint& m : result->measured) {
       const size_t k = static_cast<size_t>(std::find(at.d2o.begin(), at.d2o.end(), m.input.d2o) -
                                            at.d2o.begin());
       contrast.push_back(lines.back().points[k].contrast_density);
+      m.predicted_i0_per_conc = lines.back().points[k].forward_scattering;
       fits.push_back(m.guinier);
     }
     result->stuhrmann_line = lines.back().label;

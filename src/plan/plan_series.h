@@ -20,6 +20,9 @@ struct MeasuredPoint {
   double conc;  // mg/mL; 0 where neither --measured-conc nor --conc gives one
   MeasuredCurve curve;
   MeasuredGuinier guinier;
+  // I(0)/c that the last line (the complex, or the one component) predicts at this D2O
+  // point, 1/cm per mg/mL; 0 without components.
+  double predicted_i0_per_conc = 0.0;
 };
 
 struct PlanResult {

@@ -26,6 +26,43 @@ std::string file_name(const std::string& path) {
   return printable_text(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
+// What I(0)/c says against the prediction: on the absolute scale, the measured over the
+// predicted is how many of the predicted particles scatter as one, or the factor by
+// which the concentration or the scale is off; the data cannot tell which.
+void write_copies(const PlanResult& planned, std::FILE* out) {
+  if (planned.lines.empty()) {
+    return;
+  }
+  const std::string& line = planned.lines.back().label;
+  bool any = false, relative = false;
+  for (const MeasuredPoint& m : planned.measured) {
+    if (!m.guinier.fitted || !(m.conc > 0.0) || !(m.predicted_i0_per_conc > 0.0)) {
+      continue;
+    }
+    if (m.curve.intensity_unit != "1/cm") {
+      relative = true;
+      continue;
+    }
+    if (!any) {
+      std::fprintf(out, "I(0)/c against the prediction for %s (on the absolute scale):\n",
+                   line.c_str());
+      any = true;
+    }
+    const double ratio = m.guinier.i0 / m.conc / m.predicted_i0_per_conc;
+    std::fprintf(out,
+                 "  %6s %% D2O: %s times the predicted %s 1/cm per mg/mL: %s copies of %s "
+                 "scattering as one, or a concentration or absolute scale off by that factor\n",
+                 fixed(m.input.d2o, 1).c_str(), fixed(ratio, 2).c_str(),
+                 format_number(m.predicted_i0_per_conc, {NumberFormat::kGeneral, 4}).c_str(),
+                 fixed(ratio, 2).c_str(), line.c_str());
+  }
+  if (relative) {
+    std::fprintf(out,
+                 "I(0)/c not set against the prediction where a file does not give its "
+                 "intensities in 1/cm (arbitrary units)\n");
+  }
+}
+
 }  // namespace
 
 void write_measured(const PlanResult& planned, std::FILE* out) {
@@ -59,6 +96,7 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
     }
     std::fprintf(out, "%s\n", text.c_str());
   }
+  write_copies(planned, out);
   const MeasuredMatch& match = planned.measured_match;
   std::string text = "Measured match point: ";
   if (match.found) {

@@ -209,6 +209,11 @@ def test_validation_gfp_rows_are_the_programs():
         i0 = float(re.search(r"^ +100\.00 +.* ([0-9.]+)$", report, re.M).group(1))
         assert "%.5f" % (i0 / float(conc)) == predicted
         assert float(copies) == pytest.approx(float(ratio) / float(predicted), abs=0.006)
+        # The report says the same: the ratio as copies, or a scale off by it.
+        said = re.search(r"100\.0 % D2O: ([0-9.]+) times the predicted ([0-9.]+) 1/cm per "
+                         r"mg/mL: \1 copies of GFP scattering as one, or a concentration or "
+                         r"absolute scale off by that factor", report)
+        assert said and said.group(1) == copies and said.group(2) == predicted, report
 
 
 def planned_transmission(conc, wavelength):
