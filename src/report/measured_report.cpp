@@ -63,7 +63,36 @@ void write_copies(const PlanResult& planned, std::FILE* out) {
   }
 }
 
+void write_findings(const PlanResult& planned, std::FILE* out);
+
 }  // namespace
+
+std::vector<MeasuredRow> measured_rows(const PlanResult& planned) {
+  std::vector<MeasuredRow> rows;
+  for (const MeasuredPoint& m : planned.measured) {
+    const MeasuredGuinier& g = m.guinier;
+    MeasuredRow row;
+    row.d2o = fixed(m.input.d2o, 1);
+    row.file = file_name(m.input.path);
+    row.fitted = g.fitted;
+    if (!g.fitted) {
+      row.why = "no Guinier range (fewer than 5 points to q Rg = 1.3, or I rising with q)";
+      rows.push_back(row);
+      continue;
+    }
+    row.points = std::to_string(g.first + 1) + "-" + std::to_string(g.last + 1);
+    row.q_range = fixed(g.q_min, 4) + "-" + fixed(g.q_max, 4);
+    row.rg = plus_minus(g.rg, g.rg_error, decimals_for(g.rg_error));
+    row.i0 = plus_minus(g.i0, g.i0_error, decimals_for(g.i0_error)) +
+             (m.curve.intensity_unit.empty() ? " (arb.)" : " 1/cm");
+    if (m.conc > 0.0) {
+      row.i0_per_conc =
+          plus_minus(g.i0 / m.conc, g.i0_error / m.conc, decimals_for(g.i0_error / m.conc));
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
 
 void write_measured(const PlanResult& planned, std::FILE* out) {
   if (planned.measured.empty()) {
@@ -74,28 +103,44 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
                "weighted by the data's dI (errors from dI alone); I(0)/c per mg/mL:\n");
   std::fprintf(out, "  %6s  %-20s %7s  %-15s  %-16s  %-24s  %s\n", "D2O %", "file", "points",
                "q range (1/A)", "Rg (A)", "I(0)", "I(0)/c");
-  for (const MeasuredPoint& m : planned.measured) {
-    const MeasuredGuinier& g = m.guinier;
-    std::string text = "  " + pad_left(fixed(m.input.d2o, 1), 6) + "  ";
-    std::string name = file_name(m.input.path);
-    text += name + std::string(name.size() < 20 ? 20 - name.size() : 0, ' ') + " ";
-    if (!g.fitted) {
-      text += "no Guinier range (fewer than 5 points to q Rg = 1.3, or I rising with q)";
-      std::fprintf(out, "%s\n", text.c_str());
+  for (const MeasuredRow& row : measured_rows(planned)) {
+    std::string text = "  " + pad_left(row.d2o, 6) + "  " + row.file +
+                       std::string(row.file.size() < 20 ? 20 - row.file.size() : 0, ' ') + " ";
+    if (!row.fitted) {
+      std::fprintf(out, "%s%s\n", text.c_str(), row.why.c_str());
       continue;
     }
-    const int i0_decimals = decimals_for(g.i0_error);
-    const std::string unit = m.curve.intensity_unit.empty() ? " (arb.)" : " 1/cm";
-    text += pad_left(std::to_string(g.first + 1) + "-" + std::to_string(g.last + 1), 7) + "  " +
-            fixed(g.q_min, 4) + "-" + fixed(g.q_max, 4) + "  " +
-            plus_minus(g.rg, g.rg_error, decimals_for(g.rg_error)) + "  " +
-            plus_minus(g.i0, g.i0_error, i0_decimals) + unit;
-    if (m.conc > 0.0) {
-      const int ratio_decimals = decimals_for(g.i0_error / m.conc);
-      text += "  " + plus_minus(g.i0 / m.conc, g.i0_error / m.conc, ratio_decimals);
+    text += pad_left(row.points, 7) + "  " + row.q_range + "  " + row.rg + "  " + row.i0;
+    if (!row.i0_per_conc.empty()) {
+      text += "  " + row.i0_per_conc;
     }
     std::fprintf(out, "%s\n", text.c_str());
   }
+  write_findings(planned, out);
+}
+
+std::string measured_findings(const PlanResult& planned) {
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    return "";
+  }
+  write_findings(planned, file);
+  std::string text;
+  std::rewind(file);
+  char buffer[1 << 14];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    text.append(buffer, got);
+  }
+  std::fclose(file);
+  return text;
+}
+
+namespace {
+
+// What the curves say together, after their table: against the prediction, the match
+// point, Stuhrmann's parabola, the model's fit and the basis curves.
+void write_findings(const PlanResult& planned, std::FILE* out) {
   write_copies(planned, out);
   const MeasuredMatch& match = planned.measured_match;
   std::string text = "Measured match point: ";
@@ -185,6 +230,8 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
                  format_number(b.e22.front(), {NumberFormat::kGeneral, 2}).c_str());
   }
 }
+
+}  // namespace
 
 std::string basis_csv(const BasisCurves& b) {
   const NumberFormat g9{NumberFormat::kGeneral, 9};
