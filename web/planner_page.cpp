@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "measured/measured_guess.h"
+#include "measured/measured_reader.h"
 #include "plan/component_figures.h"
 #include "plan/curves.h"
 #include "plan/plan_series.h"
 #include "report/curves_report.h"
+#include "report/measured_report.h"
 #include "report/plots.h"
 #include "report/report_columns.h"
 #include "report/series_report.h"
@@ -237,6 +240,22 @@ std::string stuhrmann_json(const PlanResult& p) {
   return json + "]";
 }
 
+// The measured curves' table as the report words it.
+std::string measured_json(const PlanResult& p) {
+  std::string json = "[";
+  bool first = true;
+  for (const MeasuredRow& row : measured_rows(p)) {
+    json += std::string(first ? "" : ",") + "{\"d2o\":" + json_quoted(row.d2o) +
+            ",\"file\":" + json_quoted(row.file) +
+            ",\"fitted\":" + (row.fitted ? "true" : "false") + ",\"why\":" + json_quoted(row.why) +
+            ",\"points\":" + json_quoted(row.points) + ",\"q_range\":" + json_quoted(row.q_range) +
+            ",\"rg\":" + json_quoted(row.rg) + ",\"i0\":" + json_quoted(row.i0) +
+            ",\"i0_per_conc\":" + json_quoted(row.i0_per_conc) + "}";
+    first = false;
+  }
+  return json + "]";
+}
+
 std::string error_json(const PlanError& error, const PageWords& words,
                        const std::vector<std::string>& warnings) {
   std::vector<std::string> worded;
@@ -253,6 +272,37 @@ std::string error_json(const PlanError& error, const PageWords& words,
 }  // namespace
 
 extern "C" {
+
+// A measured file of the module's file system as the page's row shows it before any
+// calculation: what the reader makes of it (or its refusal), and the D2O point and
+// concentration its name or title suggest, to be confirmed.
+EMSCRIPTEN_KEEPALIVE const char* measured_page(const char* path, const char* shown_name) {
+  std::vector<MeasuredCurve> curves;
+  std::string problem;
+  if (!read_measured_file(path, &curves, &problem)) {
+    // The reader names the file by its path in the module; the user knows it by its own.
+    const std::string own = path;
+    for (size_t at = problem.find(own); at != std::string::npos; at = problem.find(own, at)) {
+      problem.replace(at, own.size(), shown_name);
+      at += std::string(shown_name).size();
+    }
+    answer = "{\"status\":1,\"message\":" + json_quoted(problem) + "}";
+    return answer.c_str();
+  }
+  const MeasuredCurve& c = curves.front();
+  const MeasuredGuess g = guess_measured(shown_name, c.title);
+  answer = "{\"status\":0,\"title\":" + json_quoted(c.title) +
+           ",\"format\":" + json_quoted(c.format) + ",\"unit\":" + json_quoted(c.intensity_unit) +
+           ",\"curves\":" + std::to_string(curves.size()) +
+           ",\"points\":" + std::to_string(c.q.size()) +
+           ",\"q_min\":" + json_quoted(format_number(c.q.front(), {NumberFormat::kGeneral, 4})) +
+           ",\"q_max\":" + json_quoted(format_number(c.q.back(), {NumberFormat::kGeneral, 4})) +
+           ",\"d2o\":" + json_quoted(g.has_d2o ? format_number(g.d2o, {NumberFormat::kGeneral, 6}) : "") +
+           ",\"d2o_from\":" + json_quoted(g.d2o_from) +
+           ",\"conc\":" + json_quoted(g.has_conc ? format_number(g.conc, {NumberFormat::kGeneral, 6}) : "") +
+           ",\"conc_from\":" + json_quoted(g.conc_from) + "}";
+  return answer.c_str();
+}
 
 EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
   JsonValue request;
@@ -300,7 +350,12 @@ EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
       ",\"columns\":" + columns_json(planned, options) +
       ",\"match_points\":" + match_points_json(planned) +
       ",\"stuhrmann\":" + stuhrmann_json(planned) + ",\"curve_lines\":" + list(curve_lines) +
-      ",\"points\":" + list(points) + ",\"svg\":" + json_quoted(plot_svg(planned.lines, options)) +
+      ",\"points\":" + list(points) + ",\"svg\":" +
+      json_quoted(options.outputs.plot == PlotKind::kFit ? fit_plot(planned, options)
+                                                         : plot_svg(planned.lines, options)) +
+      ",\"measured\":" + measured_json(planned) +
+      ",\"measured_findings\":" + json_quoted(measured_findings(planned)) +
+      ",\"fitted\":" + (planned.fit.fitted ? "true" : "false") +
       ",\"report\":" + json_quoted(report) +
       ",\"series_csv\":" + json_quoted(csv_report(planned.components, planned.lines, options)) +
       ",\"stuhrmann_csv\":" + json_quoted(stuhrmann_csv(planned.lines)) +

@@ -1,7 +1,7 @@
 // --- Calculate.
 const PLOTS = [["contrast", "contrast"], ["sld", "SLD"], ["i0", "I(0)"], ["stuhrmann", "Stuhrmann"],
                ["curves", "predicted curves"], ["pr", "P(r)"], ["time", "counting time"],
-               ["simulated", "simulated data"]];
+               ["simulated", "simulated data"], ["fit", "model fitted to the data"]];
 // The form as last calculated, which a change of plot draws again; the results of
 // the command lines run so far, so that a plot seen before is not computed again.
 let lastForm = null;
@@ -75,6 +75,7 @@ async function calculate(plot, fromForm = true) {
   if (fromForm) lastForm = form;
   document.getElementById("warnings").textContent = result.warnings.map((w) => "Warning: " + w).join("\n");
   matchTable(result.match_points);
+  showMeasured(result);
   showSeries(result.columns);
   document.getElementById("stuhrmann-box").hidden = result.stuhrmann.length === 0;
   if (result.stuhrmann.length > 0) fillTable(document.getElementById("stuhrmann"), stuhrmannColumns(result.stuhrmann), () => true);
@@ -82,7 +83,7 @@ async function calculate(plot, fromForm = true) {
   const kinds = document.getElementById("plot-kind");
   const available = PLOTS.filter(([k]) => !(k === "i0" && value("conc") === "") &&
     !(k === "stuhrmann" && result.stuhrmann.length === 0) && !(["curves", "pr"].includes(k) && result.curve_lines.length === 0) &&
-    !(["time", "simulated"].includes(k) && !checked("beamtime")));
+    !(["time", "simulated"].includes(k) && !checked("beamtime")) && !(k === "fit" && !result.fitted));
   kinds.replaceChildren(...available.map(([k, text]) => new Option(text, k)));
   kinds.value = plot.kind;
   const curvesPlot = ["curves", "pr"].includes(plot.kind);
@@ -180,7 +181,8 @@ document.getElementById("show-component").addEventListener("change", replot);
       const kind = restorePlan(await decodePlan(plan[1]));
       const kinds = document.getElementById("plot-kind");
       kinds.replaceChildren(new Option(kind, kind));
-      if (![...componentsBox.querySelectorAll(".component")].some((n) => n.dataset.kind === "structure")) {
+      if (![...componentsBox.querySelectorAll(".component")].some((n) => n.dataset.kind === "structure") &&
+          measuredRows.length === 0) {
         calculate({kind, d2o: [], component: ""});
       }
       return;

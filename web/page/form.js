@@ -190,6 +190,7 @@ function formCommand() {
     if (["from", "to", "step"].includes(f.id) && value("d2o") !== "") continue;
     emit(f);
   }
+  measuredCommand(args, run, files);
   const unc = ["exchange", "volume", "deuteration"].map((k) => [k, value("unc-" + k)]);
   if (unc.some(([k, v]) => v !== {exchange: "5", volume: "2", deuteration: "2"}[k])) {
     const items = unc.map(([k, v]) => `${k}=${v}`).join(",");
@@ -199,8 +200,8 @@ function formCommand() {
   if (runExchange !== "100") run.push(["--exchange", runExchange]);
   // On the command line, -x before the first component is every component's; later, the
   // next one's own.
-  const first = ownExchange[0] !== "" ? ownExchange[0] : runExchange;
-  if (first !== "100" || ownExchange.some((v) => v !== "")) args.push("-x", first);
+  const first = nodes.length > 0 && ownExchange[0] !== "" ? ownExchange[0] : runExchange;
+  if (nodes.length > 0 && (first !== "100" || ownExchange.some((v) => v !== ""))) args.push("-x", first);
   nodes.forEach((node, index) => {
     const kind = node.querySelector(".kind").value;
     const settings = [];
@@ -364,7 +365,7 @@ function checkSlips() {
     return false;
   };
   const nodes = [...componentsBox.querySelectorAll(".component")];
-  if (nodes.length === 0) {
+  if (nodes.length === 0 && measuredRows.length === 0) {
     const add = document.getElementById("add-component");
     document.getElementById("error-global").textContent = "Add a component.";
     add.focus();
@@ -388,5 +389,5 @@ function checkSlips() {
       if (slip) return mark(control, node.querySelector(".error"), slip);
     }
   }
-  return true;
+  return checkMeasuredSlips(mark);
 }

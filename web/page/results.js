@@ -111,7 +111,8 @@ function planState() {
     if (node.dataset.kind === "structure") state.model = node.model?.original || node.dataset.wanted || "";
     return state;
   });
-  return {run, components, plot: document.getElementById("plot-kind").value || "contrast"};
+  return {run, components, measured: measuredState(), fit: checked("fit-measured"),
+          plot: document.getElementById("plot-kind").value || "contrast"};
 }
 async function encodePlan(state) {
   const stream = new Blob([JSON.stringify(state)]).stream().pipeThrough(new CompressionStream("gzip"));
@@ -134,6 +135,8 @@ function restorePlan(state) {
   }
   componentsBox.replaceChildren();
   for (const component of state.components) addComponent(component);
+  restoreMeasured(state.measured);
+  document.getElementById("fit-measured").checked = Boolean(state.fit);
   return state.plot;
 }
 function quoted(word) {

@@ -10,6 +10,17 @@ const remove = (module, path) => {
   try { module.FS.unlink(path); } catch (e) { /* not there */ }
 };
 onmessage = async (event) => {
+  if (event.data.inspect) {
+    // A measured file read on its own, before any calculation: what the row shows.
+    const {path, shown, bytes} = event.data.inspect;
+    const module = await ready;
+    try { module.FS.mkdir("m"); } catch (e) { /* there */ }
+    module.FS.writeFile(path, bytes);
+    const inspected = JSON.parse(module.ccall("measured_page", "string", ["string", "string"], [path, shown]));
+    remove(module, path);
+    postMessage({path, inspected});
+    return;
+  }
   const {request, files} = event.data;
   try {
     const module = await ready;

@@ -3,8 +3,10 @@
 // user would: a protein, a DNA and a formula; a gzipped model with one chain
 // deuterated, its curves and counting times; each compared with the CSV of the
 // command-line planner run on the command line the page shows. Then a shared link
-// reopened, errors beside their fields, a keyboard walk, the axe-core audit, and
-// screenshots at 1200 and 400 px for a person to look at.
+// reopened, errors beside their fields, a keyboard walk, the axe-core audit, the seven
+// KinA:Sda measured files through the file input (their Guinier table and match point
+// against the command's, their shared link, a file that does not read and one without
+// its D2O point), and screenshots at 1200 and 400 px for a person to look at.
 // Usage: node browser_test.mjs PAGE QUORVANE_SERIES EXAMPLES_DIR OUT_DIR AXE_JS MODEL
 import { spawn, execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, writeFileSync, statSync } from "node:fs";
@@ -84,7 +86,7 @@ async function calculate() {
                    [...document.querySelectorAll('.error')].some((e) => e.textContent !== '')`,
                   "the run", 120);
   } catch (e) {
-    throw new Error(e.message + ": " + await run(`return document.getElementById('status').textContent
+    throw new Error(e.message + ": " + await run(`return (window.pageErrors || []).join(' / ') + ' | ' + document.getElementById('status').textContent
         + ' | ' + [...document.querySelectorAll('.error, .hint')].map((e) => e.textContent).join(' | ')`));
   }
 }
@@ -340,6 +342,96 @@ try {
   await calculate();
   check(await run("return document.getElementById('error-global').textContent") === "Add a component.",
         "removing every component and calculating says: Add a component.");
+
+  // Measured data: the seven KinA:Sda files through the file input, their D2O points
+  // guessed from their names and confirmed, their concentrations typed; the Guinier
+  // table and the measured match point are the command's for the same files. Then a
+  // file that does not read and one whose D2O point nobody gave, each said at its row.
+  await call("POST", at("/url"), { url: "file://" + page });
+  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  await run(`window.pageErrors = [];
+    window.addEventListener('error', (e) => window.pageErrors.push(e.message));
+    window.addEventListener('unhandledrejection', (e) => window.pageErrors.push(String(e.reason) + ' ' + (e.reason && e.reason.stack)));`);
+  await run("document.querySelectorAll('.component .remove').forEach((b) => b.click())");
+  const kina = join(examples, "measured", "kina-sda");
+  const points = [0, 10, 20, 40, 80, 90, 100];
+  await upload("#measured-files", points.map((p) => join(kina, `${p}.dat`)).join("\n"));
+  await waitFor(`return document.querySelectorAll('#measured-rows .read').length === 7 &&
+                 [...document.querySelectorAll('#measured-rows .read')].every((c) => /points/.test(c.textContent))`,
+                "the seven rows", 60);
+  const guessed = await run(`return [...document.querySelectorAll('#measured-rows tr')].map((tr) =>
+      [tr.querySelector('.file-name').textContent, tr.querySelector('.d2o').value, tr.querySelector('.d2o').classList.contains('guessed')])`);
+  check(guessed.every(([name, d2o, marked]) => name === `${d2o}.dat` && marked),
+        `each file's D2O point guessed from its name and marked so: ${guessed.map(([n, d]) => `${n} ${d} %`).join(", ")}`);
+  await calculate();
+  check(/was guessed from the file; confirm it or correct it/.test(
+          await run("return document.querySelector('#measured-rows .error').textContent")),
+        "a guessed D2O point stops the calculation at its row until confirmed");
+  const ids = await run("return [...document.querySelectorAll('#measured-rows .conc')].map((b) => b.id)");
+  for (const [k, id] of ids.entries()) {
+    await type("#" + id, points[k] === 40 ? "26.9" : "11.9");
+    await run("document.querySelectorAll('#measured-rows .confirm')[arguments[0]].click()", k);
+  }
+  const measuredStarted = Date.now();
+  await calculate();
+  const measuredMs = Date.now() - measuredStarted;
+  const command = (await run("return document.getElementById('command-line').value")).split(" ").slice(1);
+  const report = execFileSync(series, command.map((w) => w.replace(/^'(.*)'$/, "$1")), { cwd: kina, encoding: "utf8" });
+  const table = await run(`return [...document.querySelectorAll('#measured-results tbody tr')].map((tr) =>
+      [...tr.children].map((td) => td.textContent))`);
+  const reportRows = report.split("\n").filter((line) => /^ +[0-9.]+ +\d+\.dat /.test(line));
+  check(table.length === 7 && table.every((cells, k) =>
+          reportRows[k].replace(/\s+/g, " ").trim() === cells.join(" ").replace(/\s+/g, " ").trim()),
+        `the Guinier table is the command's, row by row (${measuredMs} ms in the page): ${table[0].join(" | ")}`);
+  const match = (text) => (text.match(/Measured match point: [^;\n]*/) || [""])[0];
+  const findings = await run("return document.getElementById('measured-findings').textContent");
+  check(match(findings) !== "" && match(findings) === match(report),
+        `the measured match point is the command's: ${match(findings)}`);
+  check(command.includes("--measured") && command.includes("40=40.dat") && command.includes("40=26.9"),
+        `the command line shown names the files and their points: ${command.slice(0, 6).join(" ")} ...`);
+  // The link carries each file's name, D2O point and concentration, not its data: the
+  // reopened plan asks for the files, and given them again gives the same answer.
+  const measuredLink = await run("return document.getElementById('share-link').value");
+  await call("POST", at("/url"), { url: "about:blank" });
+  await call("POST", at("/url"), { url: measuredLink });
+  await waitFor("return document.querySelectorAll('#measured-rows tr').length === 7", "the shared plan's rows", 60);
+  const asked = await run(`return [...document.querySelectorAll('#measured-rows tr')].map((tr) =>
+      [tr.querySelector('.file-name').textContent, tr.querySelector('.d2o').value, tr.querySelector('.read').textContent])`);
+  check(asked.every(([name, d2o, read], k) => name === `${points[k]}.dat` && d2o === String(points[k]) &&
+                    read === "load this file again"),
+        "the shared link reopens each file's row with its D2O point, asking for the file again");
+  await upload("#measured-files", points.map((p) => join(kina, `${p}.dat`)).join("\n"));
+  await waitFor(`return [...document.querySelectorAll('#measured-rows .read')].every((c) => /points/.test(c.textContent))`,
+                "the files again", 60);
+  await calculate();
+  check(match(await run("return document.getElementById('measured-findings').textContent")) === match(report),
+        "given its files again, the shared plan gives the same measured match point");
+  await run(readFileSync(axePath, "utf8") + "\nreturn true;");
+  const measuredViolations = await runAsync(`const done = arguments[arguments.length - 1];
+    axe.run(document).then((r) => done(r.violations.map((v) => [v.id, v.impact, v.nodes.length])));`);
+  check(!measuredViolations.some(([, impact]) => impact === "serious" || impact === "critical"),
+        `axe-core on the measured rows and results: no serious or critical violations (${JSON.stringify(measuredViolations)})`);
+  await run("document.getElementById('results').scrollIntoView()");
+  await screenshot("web-page-measured.png", 1200);
+  await call("POST", at("/window/rect"), { width: 400, height: 1600 });
+  await run("document.getElementById('measured-table').scrollIntoView()");
+  await screenshot("web-page-measured-400px.png", 400);
+  const wide = await run("return [document.documentElement.scrollWidth, window.innerWidth]");
+  check(wide[0] <= wide[1], `at 400 px the measured rows and results stack (${wide[0]} of ${wide[1]} px)`);
+  await call("POST", at("/window/rect"), { width: 1200, height: 1600 });
+  // A file that is no reduced curve, and one whose name says no D2O point.
+  writeFileSync(join(scratch, "notes.txt"), "beam time notes\nsample changer jammed twice\n");
+  writeFileSync(join(scratch, "sample.dat"), readFileSync(join(kina, "0.dat")));
+  await upload("#measured-files", join(scratch, "notes.txt") + "\n" + join(scratch, "sample.dat"));
+  await waitFor("return document.querySelectorAll('#measured-rows tr').length === 9 && " +
+                "document.querySelectorAll('#measured-rows .read')[8].textContent !== ''", "the two rows", 60);
+  const refused = await run("return document.querySelectorAll('#measured-rows .error')[7].textContent");
+  check(refused.startsWith("notes.txt: no lines of q, I and dI"), `a file that does not read, at its row: ${refused}`);
+  await calculate();
+  const empty = await run("return document.querySelectorAll('#measured-rows .error')[8].textContent");
+  check(empty === "D2O (%) of sample.dat: give the D2O percentage this curve was measured at." &&
+        await run("return document.getElementById('results').hidden || document.getElementById('results').classList.contains('stale')"),
+        `a curve without its D2O point stops the calculation at its row: ${empty}`);
 
   // A large model: progress shows, the page answers meanwhile, and a second Calculate
   // replaces the first.
