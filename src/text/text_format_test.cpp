@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -24,10 +25,12 @@ std::string printed(bool general, int precision, double value) {
 // Numbers are written as printf writes them, byte for byte, whichever way the library
 // formats them: the edge values, and a million at random over every magnitude.
 TEST(FormatNumber, AsPrintfWritesThem) {
-  std::vector<double> values = {0.0,      -0.0,      1.0,   -1.0,   0.5,       9.9999995,
-                                1e-320,   5e-324,    1e308, -1e308, 123456.5,  0.000123456,
-                                2.5,      3.5,       1e21,  1e-5,   9.5e-5,    999999.5,
-                                INFINITY, -INFINITY, NAN,   -NAN,   0.1 + 0.2, 1e15 + 0.3};
+  std::vector<double> values = {0.0,    -0.0,  1.0,    -1.0,     0.5,         9.9999995, 1e-320,
+                                5e-324, 1e308, -1e308, 123456.5, 0.000123456, 2.5,       3.5,
+                                1e21,   1e-5,  9.5e-5, 999999.5, 0.1 + 0.2,   1e15 + 0.3};
+  const double infinity = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  values.insert(values.end(), {infinity, -infinity, nan, -nan});
   std::mt19937_64 random(11);
   std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
   std::uniform_int_distribution<int> exponent(-300, 300);
