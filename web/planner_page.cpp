@@ -351,8 +351,7 @@ EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
       ",\"match_points\":" + match_points_json(planned) +
       ",\"stuhrmann\":" + stuhrmann_json(planned) + ",\"curve_lines\":" + list(curve_lines) +
       ",\"points\":" + list(points) + ",\"svg\":" +
-      json_quoted(options.outputs.plot == PlotKind::kFit ? fit_plot(planned, options)
-                                                         : plot_svg(planned.lines, options)) +
+      json_quoted(result_plot(planned, options)) +
       ",\"measured\":" + measured_json(planned) +
       ",\"measured_findings\":" + json_quoted(measured_findings(planned)) +
       ",\"fitted\":" + (planned.fit.fitted ? "true" : "false") +

@@ -151,6 +151,8 @@ MeasuredMatch measured_match(const std::vector<SeriesMeasurement>& series) {
     best.points = points.size();
     best.sign_change = split > 0 ? 100.0 * x[split - 1] : 0.0;
     best.chi2 = line.chi2;
+    best.intercept = line.a;
+    best.slope = line.b;
   }
   return best;
 }

@@ -37,12 +37,13 @@ struct SeriesMeasurement {
 };
 
 struct MeasuredMatch {
-  bool found = false;        // false: fewer than three fitted points, or no crossing
-  double percent = 0.0;      // % D2O where sqrt(I(0)/c) crosses zero
-  double error = 0.0;        // % D2O, one standard deviation, times sqrt(chi2) above 1
-  size_t points = 0;         // used
-  double sign_change = 0.0;  // % D2O: the last point counted positive
-  double chi2 = 0.0;         // reduced, of the line
+  bool found = false;                   // false: fewer than three fitted points, or no crossing
+  double percent = 0.0;                 // % D2O where sqrt(I(0)/c) crosses zero
+  double error = 0.0;                   // % D2O, one standard deviation, times sqrt(chi2) above 1
+  size_t points = 0;                    // used
+  double sign_change = 0.0;             // % D2O: the last point counted positive
+  double chi2 = 0.0;                    // reduced, of the line
+  double intercept = 0.0, slope = 0.0;  // the line: sqrt(I(0)/c) = intercept + slope x, x 0 to 1
 };
 
 // sqrt(I(0)/c) with its sign against the D2O fraction, a line weighted by the errors

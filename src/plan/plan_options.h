@@ -73,7 +73,10 @@ enum class PlotKind {
   kPr,
   kTime,
   kSimulated,
-  kFit,  // the measured curves and the fitted model (--fit)
+  kFit,                // the measured curves and the fitted model (--fit)
+  kGuinier,            // each measured curve's Guinier plot, the range fitted marked
+  kMatch,              // sqrt(I(0)/c) of the measured curves against D2O, and its line
+  kMeasuredStuhrmann,  // the measured Rg^2 against the predicted contrast
 };
 
 // The most D2O points a series takes; the help and the message name it from here.

@@ -173,6 +173,7 @@ bool add_measured(const SeriesOptions& options, PlanResult* result, PlanError* e
                                            at.d2o.begin());
       contrast.push_back(lines.back().points[k].contrast_density);
       m.predicted_i0_per_conc = lines.back().points[k].forward_scattering;
+      m.contrast_density = lines.back().points[k].contrast_density;
       fits.push_back(m.guinier);
     }
     result->stuhrmann_line = lines.back().label;

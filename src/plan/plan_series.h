@@ -23,6 +23,7 @@ struct MeasuredPoint {
   // I(0)/c that the last line (the complex, or the one component) predicts at this D2O
   // point, 1/cm per mg/mL; 0 without components.
   double predicted_i0_per_conc = 0.0;
+  double contrast_density = 0.0;  // fm/A^3, the last line's predicted, for Stuhrmann's parabola
 };
 
 struct PlanResult {

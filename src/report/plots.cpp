@@ -89,6 +89,21 @@ std::string plot_sld_unit(const SeriesOptions& options) {
              : "fm/\xc3\x85\xc2\xb3";
 }
 
+std::string result_plot(const PlanResult& planned, const SeriesOptions& options) {
+  switch (options.outputs.plot) {
+    case PlotKind::kFit:
+      return fit_plot(planned, options);
+    case PlotKind::kGuinier:
+      return guinier_plot(planned, options);
+    case PlotKind::kMatch:
+      return match_plot(planned, options);
+    case PlotKind::kMeasuredStuhrmann:
+      return measured_stuhrmann_plot(planned, options);
+    default:
+      return plot_svg(planned.lines, options);
+  }
+}
+
 std::string plot_svg(const std::vector<SeriesLine>& lines, const SeriesOptions& options) {
   for (const PlotRow& row : PLOTS) {
     if (row.kind == options.outputs.plot) {

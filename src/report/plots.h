@@ -62,5 +62,11 @@ std::string time_plot(const std::vector<SeriesLine>& lines, const SeriesOptions&
 std::string simulated_plot(const std::vector<SeriesLine>& lines, const SeriesOptions& options);
 // The measured curves with the fitted model (--plot fit), from the plan's whole result.
 std::string fit_plot(const PlanResult& planned, const SeriesOptions& options);
+std::string guinier_plot(const PlanResult& planned, const SeriesOptions& options);
+std::string match_plot(const PlanResult& planned, const SeriesOptions& options);
+std::string measured_stuhrmann_plot(const PlanResult& planned, const SeriesOptions& options);
+
+// The plot of options.outputs.plot, of the measured curves where it is one of theirs.
+std::string result_plot(const PlanResult& planned, const SeriesOptions& options);
 
 #endif  // QUORVANE_REPORT_PLOTS_H_

@@ -1,5 +1,6 @@
 #include "report/plots.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -143,4 +144,37 @@ TEST(FitPlot, DataModelAndChiSquare) {
   EXPECT_NE(std::string::npos, svg.find(">Residuals: (data - model) / error<"));
   EXPECT_NE(std::string::npos, svg.find("<clipPath id=\"plot-area-2\">"));
   EXPECT_NE(std::string::npos, svg.find("height=\"960\" viewBox=\"0 0 820 960\""));
+}
+
+// The measured curves' own plots: each names the figure its title or legend gives from
+// the analysis (Rg and its range, the match point, Rm), the predicted match point
+// beside the measured one, and draws the line through the points the fit used.
+TEST(MeasuredPlots, FiguresOfTheAnalysis) {
+  PlanResult planned;
+  for (double d2o : {0.0, 100.0}) {
+    MeasuredPoint m{{d2o, "a.dat"}, 2.0, {}, {}};
+    for (int k = 1; k <= 20; ++k) {
+      m.curve.q.push_back(0.005 * k);
+      m.curve.intensity.push_back(std::exp(-0.005 * k * 0.005 * k * 400.0 / 3.0));
+      m.curve.error.push_back(0.01);
+      m.curve.resolution.push_back(0.0);
+    }
+    m.guinier = {true, 20.0, 0.25, 1.0, 0.01, 0, 9, 0.005, 0.05, 1.0};
+    m.contrast_density = d2o == 0.0 ? 0.2 : -0.5;
+    planned.measured.push_back(m);
+  }
+  planned.measured_match = {true, 42.26, 0.31, 2, 0.0, 1.0, 0.7, -1.4};
+  planned.measured_stuhrmann = {true, 19.5, 0.2, 3.0, 1.0, 0.5, 0.1, 2, 1.0};
+  SeriesOptions options;
+  const std::string guinier = guinier_plot(planned, options);
+  EXPECT_NE(std::string::npos, guinier.find(">Rg 20.00 \xc2\xb1 0.25 \xc3\x85, q 0.0050\xe2\x80\x93"
+                                            "0.0500<"));
+  EXPECT_NE(std::string::npos, guinier.find("<polyline"));
+  const std::string match = match_plot(planned, options);
+  EXPECT_NE(std::string::npos, match.find("(42.3 \xc2\xb1 0.3 % D2O)"));
+  EXPECT_NE(std::string::npos, match.find(">weighted line, reduced chi2 1.00<"));
+  const std::string stuhrmann = measured_stuhrmann_plot(planned, options);
+  EXPECT_NE(std::string::npos, stuhrmann.find("(Rm 19.50 \xc2\xb1 0.20 \xc3\x85)"));
+  planned.measured_match.found = false;
+  EXPECT_NE(std::string::npos, match_plot(planned, options).find("The match point measured: none"));
 }

@@ -256,6 +256,17 @@ Problem check_measured(const SeriesOptions& options) {
   if (options.outputs.plot == PlotKind::kFit && !options.fit_measured) {
     return {"--plot", "--plot fit draws the fit of --fit: give --fit too"};
   }
+  const PlotKind kind = options.outputs.plot;
+  if ((kind == PlotKind::kGuinier || kind == PlotKind::kMatch ||
+       kind == PlotKind::kMeasuredStuhrmann) &&
+      options.measured.empty()) {
+    return {"--plot", "this plot draws measured curves: give them with --measured"};
+  }
+  if (kind == PlotKind::kMeasuredStuhrmann && options.components.empty()) {
+    return {"--plot",
+            "--plot measured-stuhrmann sets the measured radii against the predicted contrast: "
+            "give the sample's components"};
+  }
   if (options.fit_measured && (options.measured.empty() || !any_structure(options))) {
     return {"--fit",
             "--fit fits a model with coordinates (a .pdb or .cif file) to --measured "

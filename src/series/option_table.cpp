@@ -194,7 +194,10 @@ const Named<PlotKind> PLOT_KINDS[] = {{"contrast", PlotKind::kContrast},
                                       {"pr", PlotKind::kPr},
                                       {"time", PlotKind::kTime},
                                       {"simulated", PlotKind::kSimulated},
-                                      {"fit", PlotKind::kFit}};
+                                      {"fit", PlotKind::kFit},
+                                      {"guinier", PlotKind::kGuinier},
+                                      {"match", PlotKind::kMatch},
+                                      {"measured-stuhrmann", PlotKind::kMeasuredStuhrmann}};
 const Named<CurveUnits> CURVE_UNITS[] = {{"residues", CurveUnits::kResidues},
                                          {"atoms", CurveUnits::kAtoms}};
 
@@ -495,7 +498,8 @@ const std::vector<OptionRow>& option_table() {
            "standard output)"),
       {nullptr, "--plot", "KIND",
        "contrast (default), sld, i0 (with --conc), stuhrmann,\ncurves or pr (structures), time "
-       "(counting times),\nsimulated (simulated measurements), fit (with --fit)",
+       "(counting times),\nsimulated (simulated measurements), fit (with --fit);\nwith "
+       "--measured: guinier, match, measured-stuhrmann",
        false,
        [](const std::string& v, SeriesOptions* run, ComponentSpec*) {
          run->outputs.plot_given = true;

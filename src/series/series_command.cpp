@@ -150,8 +150,7 @@ bool emit(const PlannedOutput& output, const PlanResult& planned, const SeriesOp
   if (option == "--simulate") {
     bytes = output.bytes;
   } else if (option == "--svg") {
-    bytes = options.outputs.plot == PlotKind::kFit ? fit_plot(planned, options)
-                                                   : plot_svg(lines, options);
+    bytes = result_plot(planned, options);
   } else if (option == "--stuhrmann") {
     bytes = stuhrmann_csv(lines);
   } else if (option == "--curves") {

@@ -90,6 +90,13 @@ TEST(ParseSeriesOptions, RefusesBadUsage) {
       {{"--plot", "i0", "--svg", "p.svg", "a"},
        -1,
        "--plot i0 needs the sample's concentration: give --conc"},
+      {{"--plot", "guinier", "--svg", "p.svg", "a"},
+       -1,
+       "this plot draws measured curves: give them with --measured"},
+      {{"--plot", "measured-stuhrmann", "--svg", "p.svg", "--measured", "0=a.dat"},
+       -1,
+       "--plot measured-stuhrmann sets the measured radii against the predicted contrast: give "
+       "the sample's components"},
       {{"--stuhrmann", "f.csv", "a.fasta"},
        -1,
        "--stuhrmann needs a component read from a structure (.pdb, .cif...; or --code structure)"},

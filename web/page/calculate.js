@@ -1,7 +1,9 @@
 // --- Calculate.
 const PLOTS = [["contrast", "contrast"], ["sld", "SLD"], ["i0", "I(0)"], ["stuhrmann", "Stuhrmann"],
                ["curves", "predicted curves"], ["pr", "P(r)"], ["time", "counting time"],
-               ["simulated", "simulated data"], ["fit", "model fitted to the data"]];
+               ["simulated", "simulated data"], ["fit", "model fitted to the data"],
+               ["guinier", "Guinier plots, measured"], ["match", "match point, measured"],
+               ["measured-stuhrmann", "Stuhrmann plot, measured"]];
 // The form as last calculated, which a change of plot draws again; the results of
 // the command lines run so far, so that a plot seen before is not computed again.
 let lastForm = null;
@@ -83,7 +85,10 @@ async function calculate(plot, fromForm = true) {
   const kinds = document.getElementById("plot-kind");
   const available = PLOTS.filter(([k]) => !(k === "i0" && value("conc") === "") &&
     !(k === "stuhrmann" && result.stuhrmann.length === 0) && !(["curves", "pr"].includes(k) && result.curve_lines.length === 0) &&
-    !(["time", "simulated"].includes(k) && !checked("beamtime")) && !(k === "fit" && !result.fitted));
+    !(["time", "simulated"].includes(k) && !checked("beamtime")) && !(k === "fit" && !result.fitted) &&
+    !(["guinier", "match", "measured-stuhrmann"].includes(k) && result.measured.length === 0) &&
+    !(k === "measured-stuhrmann" && result.match_points.length === 0) &&
+    !(result.match_points.length === 0 && !["guinier", "match", "fit"].includes(k)));
   kinds.replaceChildren(...available.map(([k, text]) => new Option(text, k)));
   kinds.value = plot.kind;
   const curvesPlot = ["curves", "pr"].includes(plot.kind);
@@ -154,7 +159,11 @@ document.getElementById("add-component").addEventListener("click",
   () => addComponent(null).querySelector("textarea").focus());
 document.getElementById("planner").addEventListener("submit", (event) => {
   event.preventDefault();
-  calculate({kind: document.getElementById("plot-kind").value || "contrast", d2o: [], component: ""});
+  // Measured curves alone have no series to plot: their match point instead.
+  const alone = componentsBox.querySelector(".component") === null;
+  const kind = document.getElementById("plot-kind").value;
+  const measuredKinds = ["guinier", "match", "fit"];
+  calculate({kind: alone && !measuredKinds.includes(kind) ? "match" : kind || "contrast", d2o: [], component: ""});
 });
 document.getElementById("plot-kind").addEventListener("change", () => calculate({...currentPlot(), d2o: [], component: ""}, false));
 // Turning a phone or narrowing the window redraws the plot in the layout that fits.

@@ -387,6 +387,12 @@ try {
   const findings = await run("return document.getElementById('measured-findings').textContent");
   check(match(findings) !== "" && match(findings) === match(report),
         `the measured match point is the command's: ${match(findings)}`);
+  check(await run("return /The match point measured \\(50\\.9/.test(document.querySelector('#plot svg')?.textContent || '')"),
+        "measured files alone are drawn as their match point");
+  await choose("#plot-kind", "guinier");
+  await waitFor("return /Guinier plots/.test(document.querySelector('#plot svg')?.textContent || '')", "the Guinier plots", 60);
+  check(await run("return /Rg 22.29 ± 0.72 Å/.test(document.querySelector('#plot svg').textContent)"),
+        "the Guinier plots name each curve's Rg as the table does");
   check(command.includes("--measured") && command.includes("40=40.dat") && command.includes("40=26.9"),
         `the command line shown names the files and their points: ${command.slice(0, 6).join(" ")} ...`);
   // The link carries each file's name, D2O point and concentration, not its data: the
