@@ -3,6 +3,7 @@
 // beside the predicted one, and the measured Rg^2 against the predicted contrast with
 // Stuhrmann's parabola through them.
 #include <cmath>
+#include <limits>
 
 #include "report/plots.h"
 #include "text/text_format.h"
@@ -23,7 +24,8 @@ std::string guinier_plot(const PlanResult& planned, const SeriesOptions& options
   Chart chart;
   chart.narrow = options.outputs.narrow_plot;
   chart.title = "Guinier plots (filled: the points fitted)";
-  double x_high = 0.0, low = INFINITY, high = -INFINITY;
+  const double infinity = std::numeric_limits<double>::infinity();
+  double x_high = 0.0, low = infinity, high = -infinity;
   for (const MeasuredPoint& m : planned.measured) {
     const MeasuredCurve& c = m.curve;
     const double end = m.guinier.fitted ? m.guinier.q_max * GUINIER_VIEW : c.q[c.q.size() / 4];
@@ -126,7 +128,8 @@ std::string measured_stuhrmann_plot(const PlanResult& planned, const SeriesOptio
                 (s.fitted ? " (Rm " + plus_minus(s.rm, s.rm_error, 2) + " \xc3\x85)"
                           : std::string(": no parabola"));
   std::vector<double> xs, ys, errors;
-  double x_low = 0.0, x_high = 0.0, low = INFINITY, high = -INFINITY;
+  const double infinity = std::numeric_limits<double>::infinity();
+  double x_low = 0.0, x_high = 0.0, low = infinity, high = -infinity;
   for (const MeasuredPoint& m : planned.measured) {
     if (!m.guinier.fitted || m.contrast_density == 0.0) {
       continue;
