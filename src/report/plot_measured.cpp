@@ -84,7 +84,15 @@ std::string match_plot(const PlanResult& planned, const SeriesOptions& options) 
   // point where it changes.
   std::vector<double> xs, ys, errors;
   double low = 0.0, high = 0.0;
+  bool absolute = true;
+  const MeasuredPoint* first = nullptr;
+  const MeasuredPoint* last = nullptr;
   for (const MeasuredPoint& m : planned.measured) {
+    absolute = absolute && m.curve.intensity_unit == "1/cm";
+    if (m.predicted_i0_per_conc > 0.0 && m.contrast_density != 0.0) {
+      first = first == nullptr || m.input.d2o < first->input.d2o ? &m : first;
+      last = last == nullptr || m.input.d2o > last->input.d2o ? &m : last;
+    }
     if (!m.guinier.fitted || !(m.conc > 0.0)) {
       continue;
     }
@@ -94,6 +102,22 @@ std::string match_plot(const PlanResult& planned, const SeriesOptions& options) 
     errors.push_back(m.guinier.i0_error / (2.0 * std::sqrt(m.guinier.i0 * m.conc)));
     low = std::fmin(low, ys.back() - errors.back());
     high = std::fmax(high, ys.back() + errors.back());
+  }
+  // The prediction's own line, sqrt(I(0)/c) with the sign of the contrast, linear in
+  // D2O: through its values at the first and last measured points, where the data are
+  // on the absolute scale; in arbitrary units only its match point compares.
+  const bool has_prediction = !planned.lines.empty() && planned.lines.back().has_match;
+  const bool draws_prediction = has_prediction && absolute && first != nullptr && last != first;
+  double at_0 = 0.0, at_100 = 0.0;
+  if (draws_prediction) {
+    const auto root = [](const MeasuredPoint& m) {
+      return std::copysign(std::sqrt(m.predicted_i0_per_conc), m.contrast_density);
+    };
+    const double slope = (root(*last) - root(*first)) / (last->input.d2o - first->input.d2o);
+    at_0 = root(*first) - slope * first->input.d2o;
+    at_100 = root(*first) + slope * (100.0 - first->input.d2o);
+    low = std::fmin(low, std::fmin(at_0, at_100));
+    high = std::fmax(high, std::fmax(at_0, at_100));
   }
   chart.x = exact_axis(0.0, 100.0, 10.0, "D2O in the solvent (%)");
   chart.y = linear_axis(low, high, true, "\xc2\xb1\xe2\x88\x9a(I(0)/c)");
@@ -109,13 +133,17 @@ std::string match_plot(const PlanResult& planned, const SeriesOptions& options) 
   chart.legend.push_back(
       {"measured", match.found ? "weighted line, reduced chi2 " + fixed(match.chi2, 2) : "no match",
        LineStyle{measured, 2.0, "", true}});
-  if (!planned.lines.empty() && planned.lines.back().has_match) {
+  if (has_prediction) {
     const SeriesLine& line = planned.lines.back();
+    if (draws_prediction) {
+      plot_line(&chart, {0.0, 100.0}, {at_0, at_100}, LineStyle{predicted, 2.0, "4 3"});
+    }
     const bool on_plot = mark_point(&chart, line.match_percent, 0.0, predicted);
-    chart.legend.push_back(
-        {"predicted, " + line.label,
-         fixed(line.match_percent, 1) + " % D2O" + (on_plot ? "" : " (off the plot)"),
-         LineStyle{predicted, 2.0, "4 3"}});
+    chart.legend.push_back({"predicted, " + line.label,
+                            fixed(line.match_percent, 1) + " % D2O" +
+                                (draws_prediction ? "" : " (arbitrary units: its line not drawn)") +
+                                (on_plot ? "" : " (off the plot)"),
+                            LineStyle{predicted, 2.0, "4 3"}});
   }
   return render_chart(chart);
 }

@@ -387,6 +387,9 @@ try {
   const findings = await run("return document.getElementById('measured-findings').textContent");
   check(match(findings) !== "" && match(findings) === match(report),
         `the measured match point is the command's: ${match(findings)}`);
+  const said = findings.split("\n").filter((line) => line !== "");
+  check(said.length > 0 && said.every((line) => report.split("\n").includes(line)),
+        `all the page says of the curves together is the command's, line for line, chi-squares included (${said.length} lines)`);
   check(await run("return /The match point measured \\(50\\.9/.test(document.querySelector('#plot svg')?.textContent || '')"),
         "measured files alone are drawn as their match point");
   await choose("#plot-kind", "guinier");
