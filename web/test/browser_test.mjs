@@ -404,9 +404,9 @@ try {
   await call("POST", at("/url"), { url: "about:blank" });
   await call("POST", at("/url"), { url: measuredLink });
   await waitFor("return document.querySelectorAll('#measured-rows tr').length === 7", "the shared plan's rows", 60);
-  const asked = await run(`return [...document.querySelectorAll('#measured-rows tr')].map((tr) =>
+  const reopened = await run(`return [...document.querySelectorAll('#measured-rows tr')].map((tr) =>
       [tr.querySelector('.file-name').textContent, tr.querySelector('.d2o').value, tr.querySelector('.read').textContent])`);
-  check(asked.every(([name, d2o, read], k) => name === `${points[k]}.dat` && d2o === String(points[k]) &&
+  check(reopened.every(([name, d2o, read], k) => name === `${points[k]}.dat` && d2o === String(points[k]) &&
                     read === "load this file again"),
         "the shared link reopens each file's row with its D2O point, asking for the file again");
   await upload("#measured-files", points.map((p) => join(kina, `${p}.dat`)).join("\n"));
