@@ -297,9 +297,10 @@ EMSCRIPTEN_KEEPALIVE const char* measured_page(const char* path, const char* sho
            ",\"points\":" + std::to_string(c.q.size()) +
            ",\"q_min\":" + json_quoted(format_number(c.q.front(), {NumberFormat::kGeneral, 4})) +
            ",\"q_max\":" + json_quoted(format_number(c.q.back(), {NumberFormat::kGeneral, 4})) +
-           ",\"d2o\":" + json_quoted(g.has_d2o ? format_number(g.d2o, {NumberFormat::kGeneral, 6}) : "") +
-           ",\"d2o_from\":" + json_quoted(g.d2o_from) +
-           ",\"conc\":" + json_quoted(g.has_conc ? format_number(g.conc, {NumberFormat::kGeneral, 6}) : "") +
+           ",\"d2o\":" +
+           json_quoted(g.has_d2o ? format_number(g.d2o, {NumberFormat::kGeneral, 6}) : "") +
+           ",\"d2o_from\":" + json_quoted(g.d2o_from) + ",\"conc\":" +
+           json_quoted(g.has_conc ? format_number(g.conc, {NumberFormat::kGeneral, 6}) : "") +
            ",\"conc_from\":" + json_quoted(g.conc_from) + "}";
   return answer.c_str();
 }
@@ -350,8 +351,7 @@ EMSCRIPTEN_KEEPALIVE const char* plan_page(const char* request_text) {
       ",\"columns\":" + columns_json(planned, options) +
       ",\"match_points\":" + match_points_json(planned) +
       ",\"stuhrmann\":" + stuhrmann_json(planned) + ",\"curve_lines\":" + list(curve_lines) +
-      ",\"points\":" + list(points) + ",\"svg\":" +
-      json_quoted(result_plot(planned, options)) +
+      ",\"points\":" + list(points) + ",\"svg\":" + json_quoted(result_plot(planned, options)) +
       ",\"measured\":" + measured_json(planned) +
       ",\"measured_findings\":" + json_quoted(measured_findings(planned)) +
       ",\"fitted\":" + (planned.fit.fitted ? "true" : "false") +
