@@ -1,9 +1,13 @@
 #include "text/text_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 std::string format_number(double value, NumberFormat format) {
+  if (std::isnan(value)) {
+    return "nan";  // whatever its sign bit, which C libraries print differently
+  }
   char buffer[400];  // %f of the largest double
 #if defined(__cpp_lib_to_chars)
   // The standard's to_chars writes what printf writes in the C locale, several times
