@@ -77,6 +77,9 @@ async function calculate(plot, fromForm = true) {
   if (fromForm) lastForm = form;
   document.getElementById("warnings").textContent = result.warnings.map((w) => "Warning: " + w).join("\n");
   matchTable(result.match_points);
+  // Measured curves alone have no series: its tables are left out, not shown empty.
+  document.getElementById("match-box").hidden = result.match_points.length === 0;
+  document.getElementById("series-box").hidden = result.match_points.length === 0;
   showMeasured(result);
   showSeries(result.columns);
   document.getElementById("stuhrmann-box").hidden = result.stuhrmann.length === 0;

@@ -390,8 +390,9 @@ try {
   const said = findings.split("\n").filter((line) => line !== "");
   check(said.length > 0 && said.every((line) => report.split("\n").includes(line)),
         `all the page says of the curves together is the command's, line for line, chi-squares included (${said.length} lines)`);
-  check(await run("return /The match point measured \\(50\\.9/.test(document.querySelector('#plot svg')?.textContent || '')"),
-        "measured files alone are drawn as their match point");
+  check(await run("return /The match point measured \\(50\\.9/.test(document.querySelector('#plot svg')?.textContent || '')") &&
+        await run("return document.getElementById('series-box').hidden && document.getElementById('match-box').hidden"),
+        "measured files alone are drawn as their match point, without an empty series");
   await choose("#plot-kind", "guinier");
   await waitFor("return /Guinier plots/.test(document.querySelector('#plot svg')?.textContent || '')", "the Guinier plots", 60);
   check(await run("return /Rg 22.29 ± 0.72 Å/.test(document.querySelector('#plot svg').textContent)"),
