@@ -201,3 +201,20 @@ std::string output_folder_problem(const OutputPath& where) {
 #endif
   return "";
 }
+
+std::string written_text(const std::function<void(std::FILE*)>& write) {
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    return "";
+  }
+  write(file);
+  std::string text;
+  std::rewind(file);
+  char buffer[1 << 14];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    text.append(buffer, got);
+  }
+  std::fclose(file);
+  return text;
+}

@@ -5,6 +5,7 @@
 #define QUORVANE_IO_OUTPUT_FILE_H_
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 enum class OutputKind {
@@ -66,5 +67,9 @@ void discard_output(Output* out);
 // can, else why not (for a message after the path). Standard output and written-through
 // files need no folder of their own.
 std::string output_folder_problem(const OutputPath& where);
+
+// What `write` writes to a stream, as text, for a caller that wants in memory what a
+// writer of files says (the page, Python); empty where no temporary stream can be had.
+std::string written_text(const std::function<void(std::FILE*)>& write);
 
 #endif  // QUORVANE_IO_OUTPUT_FILE_H_

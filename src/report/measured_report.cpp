@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "io/output_file.h"
 #include "text/text_format.h"
 #include "text/xml_text.h"
 
@@ -120,20 +121,7 @@ void write_measured(const PlanResult& planned, std::FILE* out) {
 }
 
 std::string measured_findings(const PlanResult& planned) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) {
-    return "";
-  }
-  write_findings(planned, file);
-  std::string text;
-  std::rewind(file);
-  char buffer[1 << 14];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    text.append(buffer, got);
-  }
-  std::fclose(file);
-  return text;
+  return written_text([&](std::FILE* out) { write_findings(planned, out); });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "io/output_file.h"
 #include "plan/component_figures.h"
 #include "report/beamtime_report.h"
 #include "report/curves_report.h"
@@ -336,18 +337,5 @@ void write_report(const PlanResult& planned, const SeriesOptions& options, std::
 }
 
 std::string report_text(const PlanResult& planned, const SeriesOptions& options) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) {
-    return "";
-  }
-  write_report(planned, options, file);
-  std::string text;
-  std::rewind(file);
-  char buffer[1 << 14];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    text.append(buffer, got);
-  }
-  std::fclose(file);
-  return text;
+  return written_text([&](std::FILE* out) { write_report(planned, options, out); });
 }

@@ -143,10 +143,9 @@ std::vector<size_t> piece_bounds(size_t n) {
   return bounds;
 }
 
-// The self terms of the units into `h`, and the number of bins that holds every pair:
-// none is further apart than the diagonal of the box that holds them all.
-size_t self_terms_and_bins(const std::vector<ScatteringUnit>& units, double width,
-                           PairHistogram* h) {
+// The number of bins that holds every pair: none is further apart than the diagonal
+// of the box that holds them all.
+size_t bins_for(const std::vector<ScatteringUnit>& units, double width) {
   double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
   for (size_t i = 0; i < units.size(); ++i) {
     const double p[3] = {units[i].x, units[i].y, units[i].z};
@@ -154,14 +153,21 @@ size_t self_terms_and_bins(const std::vector<ScatteringUnit>& units, double widt
       lo[k] = i == 0 ? p[k] : std::min(lo[k], p[k]);
       hi[k] = i == 0 ? p[k] : std::max(hi[k], p[k]);
     }
-    h->self_aa += units[i].a * units[i].a;
-    h->self_ac += 2.0 * units[i].a * units[i].c;
-    h->self_cc += units[i].c * units[i].c;
   }
   const double diagonal =
       std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
                 (hi[2] - lo[2]) * (hi[2] - lo[2]));
   return static_cast<size_t>(diagonal / width) + 2;
+}
+
+// The self terms of units [begin, end) into `h`.
+void add_self_terms(const std::vector<ScatteringUnit>& units, size_t begin, size_t end,
+                    PairHistogram* h) {
+  for (size_t i = begin; i < end; ++i) {
+    h->self_aa += units[i].a * units[i].a;
+    h->self_ac += 2.0 * units[i].a * units[i].c;
+    h->self_cc += units[i].c * units[i].c;
+  }
 }
 
 // Fills every piece's bins, by up to `threads` threads taking pieces in turn.
@@ -240,8 +246,7 @@ void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& ali
 void histograms(const std::vector<ScatteringUnit>& units, double width, int threads,
                 const Progress& progress, const AlikeUnits& alike,
                 PairHistogram* const targets[3]) {
-  PairHistogram whole;
-  const size_t bins = self_terms_and_bins(units, width, &whole);
+  const size_t bins = bins_for(units, width);
   Packed packed;
   packed.general = units.size() - std::min(units.size(), alike.scale.size());
   packed.xyz.reserve(3 * units.size());
@@ -275,7 +280,7 @@ PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double wi
                              const Progress& progress, const AlikeUnits& alike) {
   PairHistogram h;
   h.width = width;
-  self_terms_and_bins(units, width, &h);
+  add_self_terms(units, 0, units.size(), &h);
   PairHistogram* const whole[3] = {&h, &h, &h};
   histograms(units, width, threads, progress, alike, whole);
   return h;
@@ -286,12 +291,8 @@ PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units
                                         const AlikeUnits& alike) {
   PairHistogramParts parts;
   const size_t general = units.size() - std::min(units.size(), alike.scale.size());
-  const std::vector<ScatteringUnit> model(units.begin(),
-                                          units.begin() + static_cast<std::ptrdiff_t>(general));
-  const std::vector<ScatteringUnit> shell(units.begin() + static_cast<std::ptrdiff_t>(general),
-                                          units.end());
-  self_terms_and_bins(model, width, &parts.model);
-  self_terms_and_bins(shell, width, &parts.shell);
+  add_self_terms(units, 0, general, &parts.model);
+  add_self_terms(units, general, units.size(), &parts.shell);
   for (PairHistogram* part : {&parts.model, &parts.cross, &parts.shell}) {
     part->width = width;
   }
