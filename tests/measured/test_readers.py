@@ -226,9 +226,10 @@ def planned_transmission(conc, wavelength):
 
 
 def test_validation_gfp_transmissions_are_the_programs():
-    """The transmission rows: the buffer's measured T beside the planner's with two
-    quartz windows (periodictable's cross sections), and what each sample takes from
-    the beam beside the planner's, recomputed from the files to the digits printed."""
+    """The transmission rows: the buffer's measured T beside the planner's, the windows'
+    transmission their ratio implies and the silica that gives it (periodictable's
+    cross sections), and what each sample takes from the beam beside the planner's,
+    recomputed from the files to the digits printed."""
     if not os.path.exists(GFP):
         pytest.skip("the measured sets are not beside the project")
     import periodictable
@@ -236,19 +237,21 @@ def test_validation_gfp_transmissions_are_the_programs():
     spectra = {c: {t["name"]: t for t in quorvane.read_measured(
         GFP.replace("GFP_1mgml", "GFP_%dmgml" % c))["transmissions"]} for c in (1, 5, 10)}
     can = spectra[1]["can"]
-    rows = re.findall(r"^\| ([0-9.]+) \| ([0-9.]+) \+- ([0-9.]+) \| ([0-9.]+) \| ([0-9.]+) \| "
-                      r"([0-9.]+) \| ([-+][0-9.]+) \|$", text, re.M)
+    rows = re.findall(r"^\| ([0-9.]+) \| ([0-9.]+) \+- ([0-9.]+) \| ([0-9.]+) \| ([0-9.]+) \+- "
+                      r"([0-9.]+) \| ([-0-9.]+) \+- ([0-9.]+) \|$", text, re.M)
     assert len(rows) == 5
-    for wavelength, t, dt, liquid, windows, both, difference in rows:
+    for wavelength, t, dt, liquid, windows, dwindows, silica, dsilica in rows:
         k = int(np.argmin(np.abs(np.asarray(can["wavelength"]) - float(wavelength))))
         lam = can["wavelength"][k]
         assert "%.2f" % lam == wavelength
         assert ("%.4f" % can["T"][k], "%.4f" % can["dT"][k]) == (t, dt)
         planned = planned_transmission("1", lam)
+        ratio, dratio = can["T"][k] / planned, can["dT"][k] / planned
         penetration = periodictable.neutron_scattering("SiO2", density=2.2, wavelength=lam)[2]
-        window = np.exp(-0.25 / penetration)
-        assert ["%.4f" % planned, "%.4f" % window, "%.4f" % (planned * window),
-                "%+.4f" % (can["T"][k] - planned * window)] == [liquid, windows, both, difference]
+        mm = -np.log(ratio) * penetration * 10
+        assert ["%.4f" % planned, "%.3f" % ratio, "%.3f" % dratio, "%.1f" % mm,
+                "%.1f" % (dratio / ratio * penetration * 10)] == \
+            [liquid, windows, dwindows, silica, dsilica]
     taken = re.findall(r"^\| (\d+) \| ([-0-9.]+) \+- ([0-9.]+) \| ([-0-9.]+) \|$", text, re.M)
     assert [row[0] for row in taken] == ["1", "5", "10"]
     for conc, measured, error, planned in taken:
