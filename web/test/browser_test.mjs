@@ -442,6 +442,19 @@ try {
   check(empty === "D2O (%) of sample.dat: give the D2O percentage this curve was measured at." &&
         await run("return document.getElementById('results').hidden || document.getElementById('results').classList.contains('stale')"),
         `a curve without its D2O point stops the calculation at its row: ${empty}`);
+  // NXcanSAS needs HDF5, which the page has not: said at the file's row, not dropped.
+  const nexus = "/usr/lib/python3/dist-packages/sas/sasview/test/1d_data/33837rear_1D_1.75_16.5_NXcanSAS_v3.h5";
+  if (statSync(nexus, { throwIfNoEntry: false })) {
+    await upload("#measured-files", nexus);
+    await waitFor("return document.querySelectorAll('#measured-rows .read').length === 10 && " +
+                  "document.querySelectorAll('#measured-rows .read')[9].textContent !== ''", "the HDF5 row", 60);
+    const hdf5 = await run("return document.querySelectorAll('#measured-rows .error')[9].textContent");
+    check(hdf5 === "33837rear_1D_1.75_16.5_NXcanSAS_v3.h5: an HDF5 file (NXcanSAS), which this page cannot " +
+          "read; export the curve as canSAS XML or text, or read it with the quorvane-series command",
+          `an NXcanSAS file is refused at its row by name: ${hdf5}`);
+  } else {
+    check(process.env.CI !== "true", "CI installs python3-sasview's NXcanSAS test file");
+  }
 
   // A large model: progress shows, the page answers meanwhile, and a second Calculate
   // replaces the first.
