@@ -21,9 +21,10 @@ struct Component {
   InputKind code = InputKind::kOneLetter;  // how it was read; never kGuess
   Composition composition{};               // of a chain; empty for a formula
   Makeup makeup;  // the units summed, their deuteration and exchange, the chain ends' mass
-  std::vector<PlacedUnit> placed;  // from a structure: each residue and ligand where it sits
-  std::vector<std::string> notes;  // what the report should say of how it was read
-  std::string error;               // --records: why this record could not be planned
+  std::vector<PlacedUnit> placed;   // from a structure: each residue and ligand where it sits
+  std::vector<RigidMotion> copies;  // its structure's assembly, when a group's copies
+  std::vector<std::string> notes;   // what the report should say of how it was read
+  std::string error;                // --records: why this record could not be planned
 };
 
 // What a component is read from besides its spec.

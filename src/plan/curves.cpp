@@ -1,5 +1,6 @@
 #include "plan/curves.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -55,6 +56,136 @@ void add_atoms(const PlacedUnit& u, double unit_a, double unit_c, const Solvent&
   }
 }
 
+// Where motion m places a point.
+void move(const RigidMotion& m, double x, double y, double z, double* out) {
+  for (size_t i = 0; i < 3; ++i) {
+    out[i] = m.r[3 * i] * x + m.r[3 * i + 1] * y + m.r[3 * i + 2] * z + m.t[i];
+  }
+}
+
+// Whether `b` is the same unit as `a`, where m puts a (to 1e-3 angstrom).
+bool moved_unit(const PlacedUnit& a, const PlacedUnit& b, const RigidMotion& m) {
+  double p[3];
+  move(m, a.x, a.y, a.z, p);
+  const Unit &u = a.unit, &v = b.unit;
+  return u.mass == v.mass && u.volume == v.volume && u.length == v.length &&
+         u.nonexchangeable_h == v.nonexchangeable_h && u.exchangeable_h == v.exchangeable_h &&
+         u.electrons == v.electrons && a.deuteration == b.deuteration && a.exchange == b.exchange &&
+         a.atoms.size() == b.atoms.size() && std::fabs(p[0] - b.x) <= 1e-3 &&
+         std::fabs(p[1] - b.y) <= 1e-3 && std::fabs(p[2] - b.z) <= 1e-3;
+}
+
+// Whether `placed` is copies of its copy 0 by `motions`: as many units in each copy, each
+// the same unit as copy 0's of its place and where that copy's motion puts it (to 1e-3
+// angstrom). Fills `order` with each copy's units in their order.
+bool copies_of(const std::vector<PlacedUnit>& placed, const std::vector<RigidMotion>& motions,
+               std::vector<std::vector<size_t>>* order) {
+  if (motions.size() < 2) {
+    return false;
+  }
+  order->assign(motions.size(), {});
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const auto copy = static_cast<size_t>(placed[i].copy);
+    if (placed[i].copy < 0 || copy >= motions.size()) {
+      return false;
+    }
+    (*order)[copy].push_back(i);
+  }
+  const std::vector<size_t>& first = order->front();
+  for (size_t k = 1; k < motions.size(); ++k) {
+    if ((*order)[k].size() != first.size()) {
+      return false;
+    }
+    for (size_t i = 0; i < first.size(); ++i) {
+      if (!moved_unit(placed[first[i]], placed[(*order)[k][i]], motions[k])) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Whether `b` is `a` moved by `m`: the same units in the same order, each where m puts
+// a's (to 1e-3 angstrom).
+bool image_of(const std::vector<PlacedUnit>& a, const std::vector<PlacedUnit>& b,
+              const RigidMotion& m) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (!moved_unit(a[i], b[i], m)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A component line that is a copy of an earlier one in an assembly (its units all of
+// copy k, and copy k's motion placing the earlier line's copy-0 units on them): that
+// line's index, whose curves are its own, the molecule turned; else -1.
+int earlier_copy(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
+                 size_t index) {
+  const SeriesLine& line = lines[index];
+  if (line.is_complex) {
+    return -1;
+  }
+  const Component& own = components[static_cast<size_t>(line.component)];
+  const int k = own.placed.empty() ? 0 : own.placed.front().copy;
+  if (k <= 0 || static_cast<size_t>(k) >= own.copies.size()) {
+    return -1;
+  }
+  for (size_t e = 0; e < index; ++e) {
+    const SeriesLine& earlier = lines[e];
+    if (earlier.is_complex || earlier.curves.intensity.empty() || earlier.share != line.share ||
+        earlier.weighed != line.weighed) {
+      continue;
+    }
+    const Component& other = components[static_cast<size_t>(earlier.component)];
+    if (other.input == own.input && !other.placed.empty() && other.placed.front().copy == 0 &&
+        image_of(other.placed, own.placed, own.copies[static_cast<size_t>(k)])) {
+      return static_cast<int>(e);
+    }
+  }
+  return -1;
+}
+
+// The units of one molecule, or of copy 0 of an assembly: each placed unit, or its atoms.
+std::vector<ScatteringUnit> units_of(const std::vector<PlacedUnit>& placed,
+                                     const std::vector<size_t>& which, const SeriesOptions& options,
+                                     const Solvent& solvent) {
+  std::vector<PlacedUnit> chosen;
+  chosen.reserve(which.size());
+  for (size_t i : which) {
+    chosen.push_back(placed[i]);
+  }
+  const std::vector<double> in_h2o = unit_contrasts(chosen, solvent, 0.0);
+  const std::vector<double> in_d2o = unit_contrasts(chosen, solvent, 1.0);
+  std::vector<ScatteringUnit> units;
+  for (size_t i = 0; i < chosen.size(); ++i) {
+    const PlacedUnit& u = chosen[i];
+    const double a = in_h2o[i], c = in_d2o[i] - in_h2o[i];
+    if (options.units == CurveUnits::kAtoms && !u.atoms.empty()) {
+      add_atoms(u, a, c, solvent, &units);
+    } else {
+      units.push_back({u.x, u.y, u.z, a, c});
+    }
+  }
+  return units;
+}
+
+// `units` followed by their images under motions 1, 2, ...
+void add_images(const std::vector<ScatteringUnit>& units, const std::vector<RigidMotion>& motions,
+                std::vector<ScatteringUnit>* out) {
+  out->insert(out->end(), units.begin(), units.end());
+  for (size_t k = 1; k < motions.size(); ++k) {
+    for (const ScatteringUnit& u : units) {
+      double p[3];
+      move(motions[k], u.x, u.y, u.z, p);
+      out->push_back({p[0], p[1], p[2], u.a, u.c});
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<double> q_grid(const SeriesOptions& options) {
@@ -104,38 +235,62 @@ double bin_width(double q_top) {
 }
 
 LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
-                           const Solvent& solvent) {
-  const std::vector<double> in_h2o = unit_contrasts(placed, solvent, 0.0);
-  const std::vector<double> in_d2o = unit_contrasts(placed, solvent, 1.0);
-  std::vector<ScatteringUnit> units;
+                           const Solvent& solvent, const std::vector<RigidMotion>& symmetry) {
+  std::vector<std::vector<size_t>> order;
+  if (!copies_of(placed, symmetry, &order)) {
+    order.assign(1, {});
+    for (size_t i = 0; i < placed.size(); ++i) {
+      order.front().push_back(i);
+    }
+  }
+  const std::vector<RigidMotion> motions(symmetry.begin(),
+                                         order.size() > 1 ? symmetry.end() : symmetry.begin());
+  const std::vector<ScatteringUnit> first = units_of(placed, order.front(), options, solvent);
+  LineUnits line{{}, 0.0, 0, {}, {}};
+  if (order.size() > 1) {
+    line.copies = {order.size(), first.size()};
+    add_images(first, motions, &line.units);
+  } else {
+    line.units = first;
+  }
   double volume = 0.0;
   std::vector<Sphere> spheres;
-  for (size_t i = 0; i < placed.size(); ++i) {
-    const PlacedUnit& u = placed[i];
-    const double a = in_h2o[i], c = in_d2o[i] - in_h2o[i];
-    if (options.units == CurveUnits::kAtoms && !u.atoms.empty()) {
-      add_atoms(u, a, c, solvent, &units);
-    } else {
-      units.push_back({u.x, u.y, u.z, a, c});
-    }
+  std::vector<bool> owned;
+  for (const PlacedUnit& u : placed) {
     volume += u.unit.volume;
     spheres.push_back({u.x, u.y, u.z, std::cbrt(3.0 * u.unit.volume / (4.0 * PI))});
+    owned.push_back(u.copy == 0);
   }
-  LineUnits line{{}, units.empty() ? 0.0 : volume / static_cast<double>(units.size()), 0, {}};
+  line.unit_volume = line.units.empty() ? 0.0 : volume / static_cast<double>(line.units.size());
   if (options.shell) {
     // The shell's water is denser than the bulk by shell_density: that excess, with the
-    // solvent's own D fraction, is the shell's contrast.
+    // solvent's own D fraction, is the shell's contrast. An assembly's is its first
+    // copy's share, placed around every copy, and scaled to hold the whole layer's water
+    // (the grid's cells fall unevenly to the copies, by a few percent).
     const double excess = options.shell_density / 100.0;
     line.alike.a = solvent.sld_at_h2o;
     line.alike.c = solvent.sld_per_d2o;
-    for (const ShellPiece& piece : hydration_shell(spheres)) {
-      const double scale = excess * piece.volume;
-      units.push_back({piece.x, piece.y, piece.z, scale * line.alike.a, scale * line.alike.c});
-      line.alike.scale.push_back(scale);
-      ++line.shell;
+    double whole = 0.0;
+    const std::vector<ShellPiece> pieces =
+        hydration_shell(spheres, order.size() > 1 ? owned : std::vector<bool>{}, &whole);
+    double share = 0.0;
+    for (const ShellPiece& piece : pieces) {
+      share += piece.volume * static_cast<double>(std::max<size_t>(1, motions.size()));
     }
+    const double even = order.size() > 1 && share > 0.0 ? whole / share : 1.0;
+    std::vector<ScatteringUnit> shell;
+    std::vector<double> scales;
+    for (const ShellPiece& piece : pieces) {
+      const double scale = excess * piece.volume * even;
+      shell.push_back({piece.x, piece.y, piece.z, scale * line.alike.a, scale * line.alike.c});
+      scales.push_back(scale);
+    }
+    add_images(shell, motions.empty() ? std::vector<RigidMotion>(1) : motions, &line.units);
+    for (size_t k = 0; k < std::max<size_t>(1, motions.size()); ++k) {
+      line.alike.scale.insert(line.alike.scale.end(), scales.begin(), scales.end());
+    }
+    line.shell = line.alike.scale.size();
   }
-  line.units = std::move(units);
   return line;
 }
 
@@ -153,7 +308,8 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     const auto n = static_cast<double>(placed_of(line).size());
     pairs += n * n;
   }
-  for (SeriesLine& line : *lines) {
+  for (size_t index = 0; index < lines->size(); ++index) {
+    SeriesLine& line = (*lines)[index];
     const std::vector<PlacedUnit>& placed = placed_of(line);
     if (placed.empty()) {
       continue;
@@ -161,9 +317,14 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     const auto n = static_cast<double>(placed.size());
     const Progress progress{options.progress, done / pairs, n * n / pairs, options.progress_stage};
     done += n * n;
-    const LineUnits units = scattering_units(placed, options, solvent);
-    const PairHistogram histogram =
-        pair_histogram(units.units, bin_width(q.back()), options.threads, progress, units.alike);
+    const int copy_of = earlier_copy(components, *lines, index);
+    if (copy_of >= 0) {
+      line.curves = (*lines)[static_cast<size_t>(copy_of)].curves;
+      continue;
+    }
+    const LineUnits units = scattering_units(placed, options, solvent, line.symmetry);
+    const PairHistogram histogram = pair_histogram(
+        units.units, bin_width(q.back()), options.threads, progress, units.alike, units.copies);
     const DebyeSums sums = debye_sums(histogram, q, grid.equal_steps);
     const double spread = unit_rg2(units.unit_volume);
     // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.
@@ -204,10 +365,10 @@ ShellQuadratic shell_quadratic(const std::vector<Component>& components,
   at.shell_density = 100.0;  // the shell's lengths at t = 100 %, which t / 100 scales
   const std::vector<PlacedUnit>& placed =
       line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
-  const LineUnits units = scattering_units(placed, at, solvent);
-  const PairHistogramParts parts =
-      pair_histogram_parts(units.units, bin_width(grid.q.back()), options.threads,
-                           {options.progress, 0.0, 1.0, options.progress_stage}, units.alike);
+  const LineUnits units = scattering_units(placed, at, solvent, line.symmetry);
+  const PairHistogramParts parts = pair_histogram_parts(
+      units.units, bin_width(grid.q.back()), options.threads,
+      {options.progress, 0.0, 1.0, options.progress_stage}, units.alike, units.copies);
   const DebyeSums model = debye_sums(parts.model, grid.q, grid.equal_steps);
   const DebyeSums cross = debye_sums(parts.cross, grid.q, grid.equal_steps);
   const DebyeSums shell = debye_sums(parts.shell, grid.q, grid.equal_steps);

@@ -36,15 +36,20 @@ constexpr double PR_STEP = 0.5;  // angstrom
 
 // The scattering units of a line: each placed unit (or, with atoms as units, each of
 // its non-hydrogen atoms), and with options.shell the water of its hydration shell
-// (last); each unit's excess scattering length as a + c x.
+// (last); each unit's excess scattering length as a + c x. When `symmetry` holds the
+// motions of an assembly whose copies `placed` are (PlacedUnit::copy, each copy's units
+// in copy 0's order and where its motion puts them), the units are copy 0's and their
+// images, the shell copy 0's share of it and its images, in the order of Copies, so
+// that the pairs are summed as copy 0's with all; otherwise as they come.
 struct LineUnits {
   std::vector<ScatteringUnit> units;
   double unit_volume;  // the mean volume of a unit, whose extent the form factor spreads
   size_t shell;        // how many of the units are shell water
   AlikeUnits alike;    // the shell's pieces, alike but for their volume
+  Copies copies;       // an assembly's copies, or one
 };
 LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
-                           const Solvent& solvent);
+                           const Solvent& solvent, const std::vector<RigidMotion>& symmetry = {});
 
 // Fills the curves of every line with coordinates (the placed units of its component,
 // or line.placed for the complex), over curve_grid(options); the Guinier figures are

@@ -101,6 +101,11 @@ std::vector<SeriesLine> compute_series(const std::vector<Component>& components,
       add_gyration(component.placed, solvent, &line);
     }
     complex_placed_whole = complex_placed_whole && !component.placed.empty() && line.copies == 1;
+    // The complex is an assembly's copies when all of it comes from that one file.
+    const bool same_file = c == 0 || component.input == components.front().input;
+    complex.symmetry = same_file && (c == 0 || !complex.symmetry.empty())
+                           ? component.copies
+                           : std::vector<RigidMotion>{};
     complex_placed.insert(complex_placed.end(), component.placed.begin(), component.placed.end());
     lines.push_back(line);
   }

@@ -99,6 +99,7 @@ struct SeriesLine {
   std::vector<bool> in_fit;                  // per point: used in the Stuhrmann fit
   StuhrmannFit stuhrmann;                    // of the points in_fit
   std::vector<PlacedUnit> placed;            // the complex's units, when all have coordinates
+  std::vector<RigidMotion> symmetry;         // the complex's: an assembly's copies (curves.h)
   double weighed = 0.0;                      // g/mol of one molecule as weighed (before exchange)
   double share = 0.0;         // mg/mL of it in the sample (of --conc, or 1 mg/mL for curves)
   LineCurves curves;          // when the run computes curves and the line has coordinates

@@ -325,7 +325,7 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
     if (source == LigandSource::kGlycan || ligands) {
       extra_parts->push_back({unit, 1.0, 0.0});
       component->placed.push_back(
-          {unit, 0.0, exchange, ligand.x, ligand.y, ligand.z, ligand.atoms});
+          {unit, 0.0, exchange, ligand.x, ligand.y, ligand.z, ligand.atoms, ligand.copy});
     }
   };
   for (const LigandSite* ligand : group.nearby) {
@@ -353,7 +353,7 @@ void place(const LoadContext& context, const ComponentSpec& spec, const ChainGro
         ++unphosphorylated;
       }
       component->placed.push_back({unit, deuteration_of(spec, unit_name(kind, site.unit)), exchange,
-                                   site.x, site.y, site.z, site.atoms});
+                                   site.x, site.y, site.z, site.atoms, chain->copy});
     }
     for (const LigandSite& ligand : chain->ligands) {
       add_ligand(ligand);
@@ -409,6 +409,7 @@ bool load_structure_components(const LoadContext& context, int input,
     component.input = input;
     component.record = group.names;
     component.code = InputKind::kStructure;
+    component.copies = model.copies;
     component.spec.kind = group.chains.front()->kind;
     component.spec.label = group.label;
     component.composition = composition_of(group, &component.notes);

@@ -61,6 +61,12 @@ struct AtomPoint {
   double x, y, z;
 };
 
+// Where a copy of a model sits: x' = r x + t, r a rotation by rows, t in angstrom.
+struct RigidMotion {
+  double r[9];
+  double t[3];
+};
+
 // A row of residue_table as a unit, every value widened exactly, with its electrons.
 Unit unit_of(const ResidueRecord& record);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -12,6 +13,10 @@ struct Grid {
   double origin[3];
   long n[3];
   std::vector<uint8_t> flags;
+  // With owners: each cell's distance to the nearest sphere's surface, and whether that
+  // sphere is one of the owned.
+  std::vector<float> nearest;
+  std::vector<uint8_t> owned;
 
   size_t index(long i, long j, long k) const {
     return static_cast<size_t>((i * n[1] + j) * n[2] + k);
@@ -21,8 +26,9 @@ struct Grid {
   }
 };
 
-// Sets `flag` on every cell whose centre lies within `reach` of the sphere's centre.
-void mark(const Sphere& s, double reach, uint8_t flag, Grid* g) {
+// Sets `flag` on every cell whose centre lies within `reach` of the sphere's centre;
+// with the grid's owners, notes the sphere where it is the cell's nearest yet.
+void mark(const Sphere& s, double reach, uint8_t flag, int owner, Grid* g) {
   long lo[3], hi[3];
   const double p[3] = {s.x, s.y, s.z};
   for (int a = 0; a < 3; ++a) {
@@ -35,8 +41,15 @@ void mark(const Sphere& s, double reach, uint8_t flag, Grid* g) {
       for (long k = lo[2]; k <= hi[2]; ++k) {
         const double dx = g->centre(0, i) - s.x, dy = g->centre(1, j) - s.y,
                      dz = g->centre(2, k) - s.z;
-        if (dx * dx + dy * dy + dz * dz < reach * reach) {
-          g->flags[g->index(i, j, k)] |= flag;
+        const double d2 = dx * dx + dy * dy + dz * dz;
+        if (d2 < reach * reach) {
+          const size_t c = g->index(i, j, k);
+          g->flags[c] |= flag;
+          const auto surface = static_cast<float>(std::sqrt(d2) - s.radius);
+          if (owner >= 0 && surface < g->nearest[c]) {
+            g->nearest[c] = surface;
+            g->owned[c] = static_cast<uint8_t>(owner);
+          }
         }
       }
     }
@@ -71,7 +84,8 @@ void flood_outside(Grid* g) {
 
 }  // namespace
 
-std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units) {
+std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units,
+                                        const std::vector<bool>& owned, double* whole) {
   if (units.empty()) {
     return {};
   }
@@ -92,15 +106,26 @@ std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units) {
     g.origin[a] = lo[a] - margin;
     g.n[a] = static_cast<long>(std::ceil((hi[a] - lo[a] + 2.0 * margin) / SHELL_CELL));
   }
-  g.flags.assign(static_cast<size_t>(g.n[0] * g.n[1] * g.n[2]), 0);
-  for (const Sphere& s : units) {
-    mark(s, s.radius + WATER_PROBE, kInside, &g);
-    mark(s, s.radius + WATER_PROBE + SHELL_THICKNESS, kNear, &g);
+  const auto grid_cells = static_cast<size_t>(g.n[0] * g.n[1] * g.n[2]);
+  g.flags.assign(grid_cells, 0);
+  if (!owned.empty()) {
+    g.nearest.assign(grid_cells, std::numeric_limits<float>::max());
+    g.owned.assign(grid_cells, 0);
+  }
+  for (size_t u = 0; u < units.size(); ++u) {
+    const Sphere& s = units[u];
+    mark(s, s.radius + WATER_PROBE, kInside, -1, &g);
+    mark(s, s.radius + WATER_PROBE + SHELL_THICKNESS, kNear,
+         owned.empty() ? -1
+         : owned[u]    ? 1
+                       : 0,
+         &g);
   }
   flood_outside(&g);
   // Gathered by blocks, in the grid's order, so that the pieces come out the same on
   // every platform.
   std::vector<ShellPiece> shell;
+  size_t all = 0;
   for (long bi = 0; bi < g.n[0]; bi += SHELL_BLOCK) {
     for (long bj = 0; bj < g.n[1]; bj += SHELL_BLOCK) {
       for (long bk = 0; bk < g.n[2]; bk += SHELL_BLOCK) {
@@ -109,8 +134,11 @@ std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units) {
         for (long i = bi; i < std::min(bi + SHELL_BLOCK, g.n[0]); ++i) {
           for (long j = bj; j < std::min(bj + SHELL_BLOCK, g.n[1]); ++j) {
             for (long k = bk; k < std::min(bk + SHELL_BLOCK, g.n[2]); ++k) {
-              const uint8_t f = g.flags[g.index(i, j, k)];
-              if ((f & kNear) != 0 && (f & kOutside) != 0) {
+              const size_t c = g.index(i, j, k);
+              const uint8_t f = g.flags[c];
+              const bool layer = (f & kNear) != 0 && (f & kOutside) != 0;
+              all += layer ? 1 : 0;
+              if (layer && (owned.empty() || g.owned[c] != 0)) {
                 piece.x += g.centre(0, i);
                 piece.y += g.centre(1, j);
                 piece.z += g.centre(2, k);
@@ -126,6 +154,9 @@ std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units) {
         }
       }
     }
+  }
+  if (whole != nullptr) {
+    *whole = static_cast<double>(all) * SHELL_CELL * SHELL_CELL * SHELL_CELL;
   }
   return shell;
 }

@@ -29,7 +29,12 @@ struct ShellPiece {
 
 // The layer: the cells within SHELL_THICKNESS outside the envelope of the spheres
 // widened by WATER_PROBE and reachable from outside (cavities are left out), gathered
-// by blocks of SHELL_BLOCK^3 cells.
-std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units);
+// by blocks of SHELL_BLOCK^3 cells. Given `owned` (one flag a sphere), only the cells
+// whose nearest sphere surface is an owned sphere's: the share of the layer that an
+// assembly's first copy holds, which its motions place around the others; then
+// `*whole` gets the volume of the whole layer.
+std::vector<ShellPiece> hydration_shell(const std::vector<Sphere>& units,
+                                        const std::vector<bool>& owned = {},
+                                        double* whole = nullptr);
 
 #endif  // QUORVANE_SCATTERING_HYDRATION_SHELL_H_

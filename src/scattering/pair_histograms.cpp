@@ -35,6 +35,7 @@ constexpr size_t WEIGHTS[3] = {3, 2, 1};
 struct Bins {
   std::vector<double> w[3];  // [kind][bin * 2 WEIGHTS + weight]; f times it at + WEIGHTS
   size_t last = 0;           // one past the last bin that holds a pair
+  double times = 1.0;        // how many pairs of the whole each pair here stands for
   Bins(size_t n, bool alike) {
     w[kAny].assign(n * 2 * WEIGHTS[kAny], 0.0);
     if (alike) {
@@ -51,6 +52,7 @@ struct Packed {
   std::vector<float> xyz;
   std::vector<double> a, c, scale;
   size_t general = 0;
+  size_t copies = 1, copy_general = 0, copy_alike = 0;  // Copies: the units of one copy
 };
 
 // Adds the pairs of unit i with units [from, to) to the bins of `kind`. Everything but
@@ -124,22 +126,69 @@ void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bi
   bins->last = std::max(bins->last, static_cast<size_t>(last) + 1);
 }
 
+// Copies: the pairs of copy 0's rows, row r its general unit r or, past them, its alike
+// unit r - copy_general. Those with copy 0 itself and the mixed pairs with every copy go
+// to `within`; the general and the alike units' pairs with the other copies to
+// `across`. A mixed pair of copy 0's general unit with copy h's alike one has the
+// distance of copy 0's alike unit with copy h^-1's general one, so the mixed pairs of
+// the rows' general units count for both, and `within` and `across` stand for count
+// and count/2 pairs of the whole.
+QUORVANE_VECTOR_CLONES
+void add_copy_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* within,
+                   Bins* across) {
+  const size_t n = u.xyz.size() / 3, general = u.copy_general;
+  const size_t all_general = u.general, first_alike = u.general;
+  uint32_t last_within = 0, last_across = 0;
+  for (size_t r = begin; r < end; ++r) {
+    if (r < general) {
+      add_partners<kAny>(u, r, r + 1, general, inverse_width, &within->w[kAny], &last_within);
+      add_partners<kAny>(u, r, general, all_general, inverse_width, &across->w[kAny], &last_across);
+      add_partners<kMixed>(u, r, first_alike, n, inverse_width, &within->w[kMixed], &last_within);
+    } else {
+      const size_t i = first_alike + (r - general);
+      add_partners<kAlike>(u, i, i + 1, first_alike + u.copy_alike, inverse_width,
+                           &within->w[kAlike], &last_within);
+      add_partners<kAlike>(u, i, first_alike + u.copy_alike, n, inverse_width, &across->w[kAlike],
+                           &last_across);
+    }
+  }
+  within->last = std::max(within->last, static_cast<size_t>(last_within) + 1);
+  across->last = std::max(across->last, static_cast<size_t>(last_across) + 1);
+}
+
+// The pairs of each row: the triangle's, or with copies a row of copy 0's with all
+// units after it in its own copy and all of the other copies' of its kinds.
+double row_pairs(const Packed& u, size_t row) {
+  const double n = static_cast<double>(u.xyz.size()) / 3.0;
+  if (u.copies == 1) {
+    return n - static_cast<double>(row) - 1.0;
+  }
+  const double own = static_cast<double>(u.copy_general + u.copy_alike - row) - 1.0;
+  return own + static_cast<double>(u.copies - 1) *
+                   static_cast<double>(row < u.copy_general ? u.copy_general + u.copy_alike
+                                                            : u.copy_alike);
+}
+
 // Row boundaries that give each piece about the same number of pairs.
-std::vector<size_t> piece_bounds(size_t n) {
+std::vector<size_t> piece_bounds(const Packed& u) {
+  const size_t rows = u.copies == 1 ? u.xyz.size() / 3 : u.copy_general + u.copy_alike;
+  double total = 0.0;
+  for (size_t row = 0; row < rows; ++row) {
+    total += row_pairs(u, row);
+  }
   std::vector<size_t> bounds = {0};
-  const double total = 0.5 * static_cast<double>(n) * static_cast<double>(n);
   const size_t pieces = std::clamp<size_t>(static_cast<size_t>(total / PIECE_PAIRS), 1, PIECES);
   size_t row = 0;
   double done = 0.0;
   for (size_t piece = 1; piece < pieces; ++piece) {
     const double target = total * static_cast<double>(piece) / static_cast<double>(pieces);
-    while (row < n && done < target) {
-      done += static_cast<double>(n - row - 1);
+    while (row < rows && done < target) {
+      done += row_pairs(u, row);
       ++row;
     }
     bounds.push_back(row);
   }
-  bounds.push_back(n);
+  bounds.push_back(rows);
   return bounds;
 }
 
@@ -173,12 +222,17 @@ void add_self_terms(const std::vector<ScatteringUnit>& units, size_t begin, size
 // Fills every piece's bins, by up to `threads` threads taking pieces in turn.
 void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, int threads,
                  const Progress& progress, std::vector<Bins>* pieces) {
-  const size_t count = pieces->size();
+  const size_t count = bounds.size() - 1;
   std::atomic<size_t> next(0);
   const auto work = [&]() {
     for (size_t piece = next++; piece < count; piece = next++) {
-      add_rows(units, bounds[piece], bounds[piece + 1], static_cast<float>(1.0 / width),
-               &(*pieces)[piece]);
+      const auto inverse_width = static_cast<float>(1.0 / width);
+      if (units.copies == 1) {
+        add_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &(*pieces)[piece]);
+      } else {
+        add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &(*pieces)[2 * piece],
+                      &(*pieces)[2 * piece + 1]);
+      }
       if (progress.report != nullptr && threads <= 1) {
         progress.report(progress.stage, progress.start + progress.span *
                                                              static_cast<double>(piece + 1) /
@@ -216,17 +270,19 @@ void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& ali
     targets[kind]->cc.assign(last, 0.0);
   }
   const double a = alike.a, c = alike.c;
-  const auto share = [](PairHistogram* h, size_t k, double aa, double ac, double cc, double faa,
-                        double fac, double fcc) {
+  double times = 1.0;
+  const auto share = [&times](PairHistogram* h, size_t k, double aa, double ac, double cc,
+                              double faa, double fac, double fcc) {
     const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
-    h->aa[k] += faa;
-    h->ac[k] += fac;
-    h->cc[k] += fcc;
-    h->aa[below] += aa - faa;
-    h->ac[below] += ac - fac;
-    h->cc[below] += cc - fcc;
+    h->aa[k] += times * faa;
+    h->ac[k] += times * fac;
+    h->cc[k] += times * fcc;
+    h->aa[below] += times * (aa - faa);
+    h->ac[below] += times * (ac - fac);
+    h->cc[below] += times * (cc - fcc);
   };
   for (const Bins& piece : pieces) {
+    times = piece.times;
     for (size_t k = 0; k < piece.last; ++k) {
       const double* w = &piece.w[kAny][6 * k];
       share(targets[kAny], k, w[0], w[1], w[2], w[3], w[4], w[5]);
@@ -244,7 +300,7 @@ void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& ali
 
 // The pairs of `units` into targets[kind] by their kind (gather).
 void histograms(const std::vector<ScatteringUnit>& units, double width, int threads,
-                const Progress& progress, const AlikeUnits& alike,
+                const Progress& progress, const AlikeUnits& alike, const Copies& copies,
                 PairHistogram* const targets[3]) {
   const size_t bins = bins_for(units, width);
   Packed packed;
@@ -264,11 +320,22 @@ void histograms(const std::vector<ScatteringUnit>& units, double width, int thre
   packed.scale.assign(
       alike.scale.end() - static_cast<std::ptrdiff_t>(units.size() - packed.general),
       alike.scale.end());
-  const std::vector<size_t> bounds = piece_bounds(units.size());
+  if (copies.count > 1) {
+    packed.copies = copies.count;
+    packed.copy_general = copies.general;
+    packed.copy_alike = (units.size() - packed.general) / copies.count;
+  }
+  const std::vector<size_t> bounds = piece_bounds(packed);
   std::vector<Bins> pieces;
-  pieces.reserve(bounds.size() - 1);
+  const size_t per_piece = copies.count > 1 ? 2 : 1;
+  pieces.reserve(per_piece * (bounds.size() - 1));
   for (size_t piece = 0; piece + 1 < bounds.size(); ++piece) {
     pieces.emplace_back(bins, packed.general < units.size());
+    if (copies.count > 1) {
+      pieces.back().times = static_cast<double>(copies.count);
+      pieces.emplace_back(bins, packed.general < units.size());
+      pieces.back().times = 0.5 * static_cast<double>(copies.count);
+    }
   }
   fill_pieces(packed, bounds, width, threads, progress, &pieces);
   gather(pieces, units.size(), alike, targets);
@@ -277,18 +344,19 @@ void histograms(const std::vector<ScatteringUnit>& units, double width, int thre
 }  // namespace
 
 PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
-                             const Progress& progress, const AlikeUnits& alike) {
+                             const Progress& progress, const AlikeUnits& alike,
+                             const Copies& copies) {
   PairHistogram h;
   h.width = width;
   add_self_terms(units, 0, units.size(), &h);
   PairHistogram* const whole[3] = {&h, &h, &h};
-  histograms(units, width, threads, progress, alike, whole);
+  histograms(units, width, threads, progress, alike, copies, whole);
   return h;
 }
 
 PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units, double width,
                                         int threads, const Progress& progress,
-                                        const AlikeUnits& alike) {
+                                        const AlikeUnits& alike, const Copies& copies) {
   PairHistogramParts parts;
   const size_t general = units.size() - std::min(units.size(), alike.scale.size());
   add_self_terms(units, 0, general, &parts.model);
@@ -297,6 +365,6 @@ PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units
     part->width = width;
   }
   PairHistogram* const kinds[3] = {&parts.model, &parts.cross, &parts.shell};
-  histograms(units, width, threads, progress, alike, kinds);
+  histograms(units, width, threads, progress, alike, copies, kinds);
   return parts;
 }

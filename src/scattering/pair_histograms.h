@@ -6,6 +6,7 @@
 #ifndef QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
 #define QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_
 
+#include <cstddef>
 #include <vector>
 
 // A scattering unit: where it sits (angstrom), its excess scattering length in H2O (a)
@@ -42,13 +43,25 @@ struct AlikeUnits {
   std::vector<double> scale;
 };
 
-// The histograms of `units`, the last of which may be `alike`. The pairs are cut into a
-// fixed number of pieces, summed by up to `threads` threads and added up in a fixed
-// order, so that the result is the same to the last bit whatever the number of threads.
-// With one thread, `progress` hears of every piece.
+// Units that are `count` copies of one set, each placed by a rigid motion of a group (as
+// an assembly's operators are): the general units of copy 0, 1, ..., then the alike
+// units of copy 0, 1, ..., each copy in copy 0's order, `general` of the first kind a
+// copy. Copy a's pairs with copy b are copy 0's with the copy that g_a^-1 g_b places,
+// so all pairs are count times copy 0's among themselves and half its with every other
+// copy: a sum over count n^2 pairs in place of (count n)^2 / 2.
+struct Copies {
+  size_t count = 1;
+  size_t general = 0;
+};
+
+// The histograms of `units`, the last of which may be `alike`, and which may be
+// `copies` of one set. The pairs are cut into a fixed number of pieces, summed by up to
+// `threads` threads and added up in a fixed order, so that the result is the same to
+// the last bit whatever the number of threads. With one thread, `progress` hears of
+// every piece.
 PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
                              const Progress& progress = {nullptr, 0.0, 1.0},
-                             const AlikeUnits& alike = {});
+                             const AlikeUnits& alike = {}, const Copies& copies = {});
 
 // The same pairs by kind: the units' before the alike ones among themselves (a model),
 // theirs with the alike ones (its shell), the alike ones' among themselves; the self
@@ -61,6 +74,6 @@ struct PairHistogramParts {
 };
 PairHistogramParts pair_histogram_parts(const std::vector<ScatteringUnit>& units, double width,
                                         int threads, const Progress& progress,
-                                        const AlikeUnits& alike);
+                                        const AlikeUnits& alike, const Copies& copies = {});
 
 #endif  // QUORVANE_SCATTERING_PAIR_HISTOGRAMS_H_

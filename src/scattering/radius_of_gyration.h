@@ -16,6 +16,7 @@ struct PlacedUnit {
   double exchange;
   double x, y, z;
   std::vector<AtomPoint> atoms;  // its non-hydrogen atoms, for curves of atoms
+  int copy = 0;                  // the copy of an assembly it belongs to (Component::copies)
 };
 
 // Each unit's contrast at D2O fraction `x`: its scattering length less the solvent's

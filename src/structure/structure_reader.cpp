@@ -242,9 +242,11 @@ int64_t sequence_length(const gemmi::Structure& st, const gemmi::Chain& chain) {
   return 0;
 }
 
-void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
+void read_chains(gemmi::Structure& st, size_t copies, std::vector<StructureChain>* chains) {
   gemmi::setup_entities(st);
-  for (const gemmi::Chain& chain : st.models.front().chains) {
+  const std::vector<gemmi::Chain>& all = st.models.front().chains;
+  for (size_t index = 0; index < all.size(); ++index) {
+    const gemmi::Chain& chain = all[index];
     StructureChain* target = nullptr;
     for (StructureChain& known : *chains) {
       target = known.name == chain.name ? &known : target;  // a chain split in parts
@@ -254,6 +256,8 @@ void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
       target = &chains->back();
       target->name = chain.name;
       target->kind = kind_of(chain);
+      // An assembly's chains come operator by operator, each operator's alike.
+      target->copy = static_cast<int>(index / std::max<size_t>(1, all.size() / copies));
     }
     for (const gemmi::Residue& r : chain.first_conformer()) {
       add_residue(r, target);
@@ -261,6 +265,9 @@ void read_chains(gemmi::Structure& st, std::vector<StructureChain>* chains) {
     target->sequence_length = std::max(target->sequence_length, sequence_length(st, chain));
   }
   for (StructureChain& chain : *chains) {
+    for (LigandSite& ligand : chain.ligands) {
+      ligand.copy = chain.copy;
+    }
     const auto modelled = static_cast<int64_t>(chain.sites.size()) + chain.unknown;
     chain.missing = chain.sequence_length > modelled ? chain.sequence_length - modelled : 0;
   }
@@ -393,6 +400,30 @@ gemmi::Structure parse(const std::string& text, const std::string& name, Structu
   return gemmi::read_pdb_from_memory(padded.data(), padded.size(), name, options);
 }
 
+// Whether the operators, the first the identity, are a group: every g_a^-1 g_b one of
+// them, to 1e-4 in the rotation and 1e-3 angstrom in the translation (a file's
+// operators carry five or six decimals).
+bool forms_a_group(const std::vector<gemmi::Assembly::Operator>& operators) {
+  if (operators.size() < 2 || !operators.front().transform.approx(gemmi::Transform(), 1e-6)) {
+    return false;
+  }
+  for (const gemmi::Assembly::Operator& a : operators) {
+    const gemmi::Transform inverse = a.transform.inverse();
+    for (const gemmi::Assembly::Operator& b : operators) {
+      const gemmi::Transform product = inverse.combine(b.transform);
+      bool found = false;
+      for (const gemmi::Assembly::Operator& c : operators) {
+        found = found || (product.mat.approx(c.transform.mat, 1e-4) &&
+                          product.vec.approx(c.transform.vec, 1e-3));
+      }
+      if (!found) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 // With model->assembly, the file's assembly of that place in place of the first model;
 // without, a warning when the file's first assembly copies what it holds.
 bool build_assembly(const std::string& name, gemmi::Structure* st, StructureModel* model,
@@ -420,9 +451,24 @@ bool build_assembly(const std::string& name, gemmi::Structure* st, StructureMode
         "; leave out --assembly or give one it declares";
     return false;
   }
-  st->models.front() =
-      gemmi::make_assembly(st->assemblies[static_cast<size_t>(model->assembly - 1)],
-                           st->models.front(), gemmi::HowToNameCopiedChain::Short, nullptr);
+  const gemmi::Assembly& assembly = st->assemblies[static_cast<size_t>(model->assembly - 1)];
+  st->models.front() = gemmi::make_assembly(assembly, st->models.front(),
+                                            gemmi::HowToNameCopiedChain::Short, nullptr);
+  if (assembly.generators.size() == 1 && forms_a_group(assembly.generators.front().operators) &&
+      st->models.front().chains.size() % assembly.generators.front().operators.size() == 0) {
+    for (const gemmi::Assembly::Operator& op : assembly.generators.front().operators) {
+      RigidMotion m{};
+      for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+          m.r[3 * i + j] = op.transform.mat[i][j];
+        }
+      }
+      m.t[0] = op.transform.vec.x;
+      m.t[1] = op.transform.vec.y;
+      m.t[2] = op.transform.vec.z;
+      model->copies.push_back(m);
+    }
+  }
   return true;
 }
 
@@ -440,7 +486,7 @@ bool parse_structure(const std::string& text, const std::string& name, Structure
     if (!build_assembly(name, &st, model, error)) {
       return false;
     }
-    read_chains(st, &model->chains);
+    read_chains(st, std::max<size_t>(1, model->copies.size()), &model->chains);
     note_unmodelled(st, records, format, name, model);
   } catch (const std::exception& e) {
     *error = name + ": cannot be read as a structure (" + one_line(e.what()) + ")";

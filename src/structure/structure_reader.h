@@ -34,6 +34,7 @@ struct LigandSite {
   bool glycan;
   double x, y, z;
   std::vector<AtomPoint> atoms;
+  int copy = 0;  // of StructureModel::copies, as its chain's
 };
 
 struct StructureChain {
@@ -49,6 +50,7 @@ struct StructureChain {
   int64_t missing = 0;          // in the sequence records but not modelled
   int64_t waters = 0;
   bool first_phosphate = true;  // DNA, RNA: the model has the 5' residue's phosphorus
+  int copy = 0;                 // of StructureModel::copies
 };
 
 struct StructureModel {
@@ -56,6 +58,11 @@ struct StructureModel {
   // place among the file's, from 1), or 0 for the model as it is.
   int assembly = 0;
   std::vector<StructureChain> chains;
+  // An assembly built by operators that form a group (an icosahedral capsid's sixty
+  // rotations, a dimer's two-fold): the motion of each copy, copy 0 the identity, each
+  // chain's copy being the operator it was made by. Empty for anything else, including
+  // an assembly of several generators or with operators that do not close.
+  std::vector<RigidMotion> copies;
   // What may be wrong with a file that was read all the same: a PDB file without its
   // END record, chains of the sequence records with no residue in the model.
   std::vector<std::string> warnings;

@@ -1,6 +1,8 @@
 #include "structure/structure_reader.h"
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -292,4 +294,56 @@ TEST(ReadStructure, BuildsTheDeclaredAssembly) {
   none.assembly = 2;
   EXPECT_FALSE(read_structure(path, &none, &error));
   EXPECT_NE(std::string::npos, error.find("declares 1 assembly, so no assembly 2")) << error;
+}
+
+// An assembly's copies are kept as such only when its operators are a group with the
+// identity first, as the pairs of copy 0 with all stand for all pairs only then: a
+// four-fold axis (0, 90, 180 and 270 degrees), a two-fold about an axis off the origin
+// (a translation in the operator); not two of the four-fold's turns, nor the identity
+// second. Each chain is its operator's copy, placed by its motion.
+TEST(ReadStructure, AssemblyCopiesOnlyOfAGroup) {
+  struct Case {
+    const char* name;
+    std::vector<std::array<double, 4>> rows;  // three rows of R|t per operator
+    size_t copies;
+  };
+  const std::array<double, 4> x{1, 0, 0, 0}, y{0, 1, 0, 0}, z{0, 0, 1, 0};
+  const std::array<double, 4> minus_x{-1, 0, 0, 0}, minus_y{0, -1, 0, 0};
+  const std::vector<Case> cases = {
+      {"four-fold", {x, y, z, minus_y, x, z, minus_x, minus_y, z, y, minus_x, z}, 4},
+      {"two-fold off the origin", {x, y, z, {-1, 0, 0, 20}, minus_y, z}, 2},
+      {"half a four-fold", {x, y, z, minus_y, x, z}, 0},
+      {"identity second", {minus_x, minus_y, z, x, y, z}, 0},
+  };
+  for (const Case& c : cases) {
+    std::string text = "REMARK 350 BIOMOLECULE: 1\nREMARK 350 APPLY THE FOLLOWING TO CHAINS: A\n";
+    for (size_t row = 0; row < c.rows.size(); ++row) {
+      char line[96];
+      std::snprintf(line, sizeof line, "REMARK 350   BIOMT%zu %3zu%10.6f%10.6f%10.6f%15.5f\n",
+                    row % 3 + 1, row / 3 + 1, c.rows[row][0], c.rows[row][1], c.rows[row][2],
+                    c.rows[row][3]);
+      text += line;
+    }
+    text +=
+        "ATOM      1  CA  ALA A   1      11.000   2.000   3.000  1.00 20.00           C\n"
+        "ATOM      2  CA  GLY A   2      14.000   5.000   1.000  1.00 20.00           C\n"
+        "END\n";
+    StructureModel model;
+    model.assembly = 1;
+    std::string error;
+    ASSERT_TRUE(read_structure_bytes(text, "assembly.pdb", &model, &error)) << c.name << error;
+    ASSERT_EQ(c.rows.size() / 3, model.chains.size()) << c.name;
+    ASSERT_EQ(c.copies, model.copies.size()) << c.name;
+    for (size_t k = 0; k < model.copies.size(); ++k) {
+      const RigidMotion& m = model.copies[k];
+      EXPECT_EQ(static_cast<int>(k), model.chains[k].copy) << c.name;
+      for (size_t s = 0; s < 2; ++s) {
+        const Site& from = model.chains[0].sites[s];
+        const Site& to = model.chains[k].sites[s];
+        EXPECT_NEAR(to.x, m.r[0] * from.x + m.r[1] * from.y + m.r[2] * from.z + m.t[0], 1e-9);
+        EXPECT_NEAR(to.y, m.r[3] * from.x + m.r[4] * from.y + m.r[5] * from.z + m.t[1], 1e-9);
+        EXPECT_NEAR(to.z, m.r[6] * from.x + m.r[7] * from.y + m.r[8] * from.z + m.t[2], 1e-9);
+      }
+    }
+  }
 }
