@@ -14,9 +14,12 @@
   from 10,000 to 100,000 atoms, the peak memory, two threads; and Debian's
   python3-sasview Debye sum of one 201-point curve of 1hpv's 3,100 atoms beside the
   planner's 101 curves of the same model, where installed.
+- A 60-mer capsid of a million atoms, generated with the icosahedral group's rotations
+  as its declared assembly: its curves with one and two threads.
 
 Usage: bench/run_bench.py [build directory] [runs]
 """
+import math
 import os
 import random
 import shutil
@@ -112,7 +115,6 @@ def planner(build, directory, runs):
 def compact_model(path, residues):
     """A compact model: residues of 8 heavy atoms on a 5.1 A grid (a residue's volume)
     filling a sphere, cut into 25 chains by angle."""
-    import math
     spacing = 5.1
     radius = (residues * spacing ** 3 * 3 / (4 * math.pi)) ** (1 / 3)
     m = int(radius / spacing) + 1
@@ -283,6 +285,80 @@ def assemblies(build, directory, runs):
           f"times it")
 
 
+def capsid_model(path, residues=2083, spacing=5.1, outer=190.0):
+    """A 60-mer capsid: one chain of residues (8 heavy atoms each, as compact_model's)
+    filling a 60th of a spherical shell, and the icosahedral group's 60 rotations as the
+    assembly of REMARK 350, written to `path`. Returns the atoms of the whole capsid."""
+    phi = (1 + 5 ** 0.5) / 2
+    def rotation(axis, angle):
+        n = math.sqrt(sum(a * a for a in axis))
+        x, y, z = (a / n for a in axis)
+        c, s = math.cos(angle), math.sin(angle)
+        return ((c + x * x * (1 - c), x * y * (1 - c) - z * s, x * z * (1 - c) + y * s),
+                (y * x * (1 - c) + z * s, c + y * y * (1 - c), y * z * (1 - c) - x * s),
+                (z * x * (1 - c) - y * s, z * y * (1 - c) + x * s, c + z * z * (1 - c)))
+    def product(a, b):
+        return tuple(tuple(sum(a[i][k] * b[k][j] for k in range(3)) for j in range(3))
+                     for i in range(3))
+    key = lambda m: tuple(round(v, 6) for row in m for v in row)
+    group = [((1, 0, 0), (0, 1, 0), (0, 0, 1))]
+    seen = {key(group[0])}
+    generators = [rotation((0, 1, phi), 2 * math.pi / 5), rotation((1, 1, 1), 2 * math.pi / 3)]
+    for m in group:
+        for g in generators:
+            p = product(g, m)
+            if key(p) not in seen:
+                seen.add(key(p))
+                group.append(p)
+    assert len(group) == 60
+    d0 = (0.12, 0.23, 0.96)
+    images = [tuple(sum(g[i][k] * d0[k] for k in range(3)) for i in range(3)) for g in group]
+    inner = (outer ** 3 - 60 * residues * spacing ** 3 * 3 / (4 * math.pi)) ** (1 / 3)
+    m = int(outer / spacing) + 1
+    points = []
+    for i in range(-m, m + 1):
+        for j in range(-m, m + 1):
+            for k in range(-m, m + 1):
+                p = (i * spacing, j * spacing, k * spacing)
+                r = math.sqrt(p[0] ** 2 + p[1] ** 2 + p[2] ** 2)
+                if inner <= r <= outer:
+                    dots = [p[0] * d[0] + p[1] * d[1] + p[2] * d[2] for d in images]
+                    if max(range(60), key=dots.__getitem__) == 0:
+                        points.append(p)
+    atoms = [" N  ", " CA ", " C  ", " O  ", " CB ", " CG ", " CD ", " CE "]
+    with open(path, "w") as out:
+        out.write("REMARK 350 BIOMOLECULE: 1\nREMARK 350 APPLY THE FOLLOWING TO CHAINS: A\n")
+        for n, g in enumerate(group):
+            for row in range(3):
+                out.write("REMARK 350   BIOMT%d %3d%10.6f%10.6f%10.6f%15.5f\n"
+                          % (row + 1, n + 1, g[row][0], g[row][1], g[row][2], 0.0))
+        serial = 0
+        for index, (x, y, z) in enumerate(points):
+            for a, atom in enumerate(atoms):
+                serial += 1
+                out.write("ATOM  %5d %4s %3s A%4d    %8.3f%8.3f%8.3f  1.00 20.00           %s\n"
+                          % (serial, atom, NAMES[index % 20], index + 1,
+                             x + 1.5 * math.cos(a * 0.8), y + 1.5 * math.sin(a * 0.8),
+                             z + 0.4 * (a - 3.5), atom.strip()[0]))
+        out.write("END\n")
+    return 60 * 8 * len(points)
+
+def capsid(build, directory, runs):
+    """A 60-mer capsid of a million atoms built from its operators (--assembly 1): its
+    curves with one and two threads, and the peak memory."""
+    series = os.path.join(build, "quorvane-series")
+    path = os.path.join(directory, "capsid.pdb")
+    atoms = capsid_model(path)
+    curves = [series, "--assembly", "1", "--step", "1", path, "--svg", "p.svg", "--plot",
+              "curves"]
+    n = max(3, runs // 5)
+    one = median_time(curves, n, directory)
+    two = median_time(curves + ["--threads", "2"], n, directory)
+    print(f"quorvane-series, a 60-mer capsid of {atoms:,} atoms (--assembly 1, 101 D2O points, "
+          f"201 q, shell): {one:.2f} s, --threads 2 {two:.2f} s; peak "
+          f"{peak_mib(curves + ['--threads', '2'], directory, None):.0f} MiB")
+
+
 def fit_cost(build, directory):
     """A seven-contrast fit with the shell's density free, beyond the curves alone."""
     model = "/usr/share/pymol/data/tut/1hpv.pdb"
@@ -313,6 +389,7 @@ def main():
         planner(build, directory, runs)
         structure(build, directory, runs)
         assemblies(build, directory, runs)
+        capsid(build, directory, runs)
         fit_cost(build, directory)
 
 
