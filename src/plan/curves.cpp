@@ -1,8 +1,13 @@
 #include "plan/curves.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+
+#if !defined(__EMSCRIPTEN__)
+#include <thread>
+#endif
 
 #include "scattering/hydration_shell.h"
 #include "scattering/scattering_model.h"
@@ -136,8 +141,7 @@ int earlier_copy(const std::vector<Component>& components, const std::vector<Ser
   }
   for (size_t e = 0; e < index; ++e) {
     const SeriesLine& earlier = lines[e];
-    if (earlier.is_complex || earlier.curves.intensity.empty() || earlier.share != line.share ||
-        earlier.weighed != line.weighed) {
+    if (earlier.is_complex || earlier.share != line.share || earlier.weighed != line.weighed) {
       continue;
     }
     const Component& other = components[static_cast<size_t>(earlier.component)];
@@ -294,63 +298,112 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
   return line;
 }
 
+namespace {
+
+// A line's curves over `grid` from its placed units, its pairs summed by `threads`.
+void line_curves(const std::vector<PlacedUnit>& placed, const SeriesOptions& options,
+                 const Solvent& solvent, const CurveGrid& grid, int threads,
+                 const Progress& progress, SeriesLine* line) {
+  const std::vector<double>& q = grid.q;
+  const std::vector<double> shown(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(grid.shown));
+  const LineUnits units = scattering_units(placed, options, solvent, line->symmetry);
+  const PairHistogram histogram = pair_histogram(units.units, bin_width(q.back()), threads,
+                                                 progress, units.alike, units.copies);
+  const DebyeSums sums = debye_sums(histogram, q, grid.equal_steps);
+  const double spread = unit_rg2(units.unit_volume);
+  // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.
+  const double scale = line->share * 1e-3 * AVOGADRO / line->weighed * 1e-26;
+  LineCurves& curves = line->curves;
+  curves.dmax = max_distance(histogram);
+  curves.unit_rg2 = spread;
+  curves.shell_units = units.shell;
+  const bool wants_pr = options.compute_pr;
+  const PairDistributions distributions =
+      wants_pr ? pair_distributions(histogram, PR_STEP, spread) : PairDistributions{};
+  for (const SeriesPoint& p : line->points) {
+    std::vector<double> intensity(q.size());
+    for (size_t k = 0; k < q.size(); ++k) {
+      intensity[k] = scale * ::intensity(sums, k, p.d2o_fraction, unit_form_factor(q[k], spread));
+    }
+    curves.guinier.push_back(fit_guinier(
+        shown, {intensity.begin(), intensity.begin() + static_cast<std::ptrdiff_t>(grid.shown)}));
+    curves.intensity.push_back(std::move(intensity));
+    if (wants_pr) {
+      std::vector<double> pr = pair_distribution(distributions, p.d2o_fraction);
+      for (double& value : pr) {
+        value *= scale;
+      }
+      curves.pr.push_back(std::move(pr));
+    }
+  }
+}
+
+// Lines of fewer units than this are one piece of pairs (pair_histogram), which one
+// thread sums: they are shared out among the threads whole instead.
+constexpr double SPLIT_UNITS = 2048.0;
+
+}  // namespace
+
 void add_curves(const std::vector<Component>& components, const SeriesOptions& options,
                 const Solvent& solvent, std::vector<SeriesLine>* lines) {
   const CurveGrid grid = curve_grid(options);
-  const std::vector<double>& q = grid.q;
-  const std::vector<double> shown(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(grid.shown));
   const auto placed_of = [&](const SeriesLine& line) -> const std::vector<PlacedUnit>& {
     return line.is_complex ? line.placed : components[static_cast<size_t>(line.component)].placed;
   };
   // The pairs of every line, so that progress runs evenly over the lines' pair passes.
-  double pairs = 0.0, done = 0.0;
-  for (const SeriesLine& line : *lines) {
-    const auto n = static_cast<double>(placed_of(line).size());
-    pairs += n * n;
-  }
+  // Large lines come first, each cut into pieces for the threads; then the small ones,
+  // each whole on a thread, the calling thread saying how far they have come; then the
+  // copies of an assembly's chains take their first chain's curves.
+  double pairs = 0.0;
+  std::vector<size_t> large, small;
+  std::vector<int> copy_of(lines->size(), -1);
   for (size_t index = 0; index < lines->size(); ++index) {
-    SeriesLine& line = (*lines)[index];
-    const std::vector<PlacedUnit>& placed = placed_of(line);
-    if (placed.empty()) {
-      continue;
+    const auto n = static_cast<double>(placed_of((*lines)[index]).size());
+    copy_of[index] = earlier_copy(components, *lines, index);
+    if (n > 0.0 && copy_of[index] < 0) {
+      pairs += n * n;
+      (n < SPLIT_UNITS ? small : large).push_back(index);
     }
-    const auto n = static_cast<double>(placed.size());
+  }
+  double done = 0.0;
+  for (size_t index : large) {
+    SeriesLine& line = (*lines)[index];
+    const auto n = static_cast<double>(placed_of(line).size());
     const Progress progress{options.progress, done / pairs, n * n / pairs, options.progress_stage};
     done += n * n;
-    const int copy_of = earlier_copy(components, *lines, index);
-    if (copy_of >= 0) {
-      line.curves = (*lines)[static_cast<size_t>(copy_of)].curves;
-      continue;
+    line_curves(placed_of(line), options, solvent, grid, options.threads, progress, &line);
+  }
+  std::atomic<size_t> next(0);
+  std::atomic<double> finished(done);
+  const auto work = [&](bool reports) {
+    for (size_t k = next++; k < small.size(); k = next++) {
+      SeriesLine& line = (*lines)[small[k]];
+      const auto n = static_cast<double>(placed_of(line).size());
+      line_curves(placed_of(line), options, solvent, grid, 1, {nullptr, 0.0, 1.0}, &line);
+      double was = finished.load();
+      while (!finished.compare_exchange_weak(was, was + n * n)) {
+      }
+      if (reports && options.progress != nullptr) {
+        options.progress(options.progress_stage, finished.load() / pairs);
+      }
     }
-    const LineUnits units = scattering_units(placed, options, solvent, line.symmetry);
-    const PairHistogram histogram = pair_histogram(
-        units.units, bin_width(q.back()), options.threads, progress, units.alike, units.copies);
-    const DebyeSums sums = debye_sums(histogram, q, grid.equal_steps);
-    const double spread = unit_rg2(units.unit_volume);
-    // fm^2 per molecule to 1/cm: molecules per cm^3 times (1e-13 cm/fm)^2.
-    const double scale = line.share * 1e-3 * AVOGADRO / line.weighed * 1e-26;
-    LineCurves& curves = line.curves;
-    curves.dmax = max_distance(histogram);
-    curves.unit_rg2 = spread;
-    curves.shell_units = units.shell;
-    const bool wants_pr = options.compute_pr;
-    const PairDistributions distributions =
-        wants_pr ? pair_distributions(histogram, PR_STEP, spread) : PairDistributions{};
-    for (const SeriesPoint& p : line.points) {
-      std::vector<double> intensity(q.size());
-      for (size_t k = 0; k < q.size(); ++k) {
-        intensity[k] = scale * ::intensity(sums, k, p.d2o_fraction, unit_form_factor(q[k], spread));
-      }
-      curves.guinier.push_back(fit_guinier(
-          shown, {intensity.begin(), intensity.begin() + static_cast<std::ptrdiff_t>(grid.shown)}));
-      curves.intensity.push_back(std::move(intensity));
-      if (wants_pr) {
-        std::vector<double> pr = pair_distribution(distributions, p.d2o_fraction);
-        for (double& value : pr) {
-          value *= scale;
-        }
-        curves.pr.push_back(std::move(pr));
-      }
+  };
+#if defined(__EMSCRIPTEN__)
+  work(true);
+#else
+  std::vector<std::thread> helpers;
+  for (size_t t = 1; t < std::min(static_cast<size_t>(std::max(options.threads, 1)), small.size());
+       ++t) {
+    helpers.emplace_back(work, false);
+  }
+  work(true);
+  for (std::thread& helper : helpers) {
+    helper.join();
+  }
+#endif
+  for (size_t index = 0; index < lines->size(); ++index) {
+    if (copy_of[index] >= 0) {
+      (*lines)[index].curves = (*lines)[static_cast<size_t>(copy_of[index])].curves;
     }
   }
 }

@@ -60,7 +60,8 @@ void expect_consistent(const SeriesLine& line, const std::string& name) {
 }  // namespace
 
 // Real models, where installed (CI installs them). Atoms as units carry their residues'
-// scattering in full (the same I(0)); the shell's denser water changes I(0).
+// scattering in full (the same I(0)); the shell's denser water changes I(0); two
+// threads, which share the lines out, give the same bits.
 TEST(AddCurves, RealModels) {
   int models = 0;
   for (const char* path :
@@ -81,6 +82,12 @@ TEST(AddCurves, RealModels) {
     options.units = CurveUnits::kResidues;
     options.shell = true;
     const Planned shell = plan(path, options);
+    options.threads = 2;
+    const Planned two = plan(path, options);
+    for (size_t l = 0; l < shell.lines.size(); ++l) {
+      EXPECT_EQ(shell.lines[l].curves.intensity, two.lines[l].curves.intensity) << path;
+      EXPECT_EQ(shell.lines[l].curves.pr, two.lines[l].curves.pr) << path;
+    }
     for (size_t i = 0; i < r.lines[0].points.size(); ++i) {
       const double i0 = r.lines[0].curves.intensity[i][0];
       EXPECT_NEAR(i0, atoms.lines[0].curves.intensity[i][0], 1e-9 * i0) << path;

@@ -219,12 +219,13 @@ void add_self_terms(const std::vector<ScatteringUnit>& units, size_t begin, size
   }
 }
 
-// Fills every piece's bins, by up to `threads` threads taking pieces in turn.
+// Fills every piece's bins, by up to `threads` threads taking pieces in turn. Only the
+// calling thread reports progress, of the pieces finished by all.
 void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, int threads,
                  const Progress& progress, std::vector<Bins>* pieces) {
   const size_t count = bounds.size() - 1;
-  std::atomic<size_t> next(0);
-  const auto work = [&]() {
+  std::atomic<size_t> next(0), finished(0);
+  const auto work = [&](bool reports) {
     for (size_t piece = next++; piece < count; piece = next++) {
       const auto inverse_width = static_cast<float>(1.0 / width);
       if (units.copies == 1) {
@@ -233,22 +234,22 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
         add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &(*pieces)[2 * piece],
                       &(*pieces)[2 * piece + 1]);
       }
-      if (progress.report != nullptr && threads <= 1) {
-        progress.report(progress.stage, progress.start + progress.span *
-                                                             static_cast<double>(piece + 1) /
+      const size_t done = ++finished;
+      if (progress.report != nullptr && reports) {
+        progress.report(progress.stage, progress.start + progress.span * static_cast<double>(done) /
                                                              static_cast<double>(count));
       }
     }
   };
 #if defined(__EMSCRIPTEN__)
   (void)threads;
-  work();
+  work(true);
 #else
   std::vector<std::thread> helpers;
   for (size_t t = 1; t < std::min(static_cast<size_t>(std::max(threads, 1)), count); ++t) {
-    helpers.emplace_back(work);
+    helpers.emplace_back(work, false);
   }
-  work();
+  work(true);
   for (std::thread& helper : helpers) {
     helper.join();
   }
