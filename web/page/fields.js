@@ -56,6 +56,7 @@ const COMPONENT_FIELDS = [
   {cls: "psv", option: "--psv", setting: "--psv"},
   {cls: "match-at", option: "--match-at", setting: "--match-at"},
   {cls: "chains", option: "--chains", setting: "--chains", kind: "structure"},
+  {cls: "assembly", option: "--assembly", setting: "--assembly", kind: "structure"},
   {cls: "labile", option: "--labile", setting: "--labile", def: "0", kind: "formula"},
   {cls: "volume", option: "--volume", setting: "--volume", kind: "formula"},
   {cls: "density", option: "--density", setting: "--density", kind: "formula"},

@@ -190,6 +190,8 @@ function formCommand() {
     if (["from", "to", "step"].includes(f.id) && value("d2o") !== "") continue;
     emit(f);
   }
+  // The page computes the curves when asked; the command, when it is to write them.
+  if (checked("curves") && anyModel) args.push("--curves", "curves.csv");
   measuredCommand(args, run, files);
   const unc = ["exchange", "volume", "deuteration"].map((k) => [k, value("unc-" + k)]);
   if (unc.some(([k, v]) => v !== {exchange: "5", volume: "2", deuteration: "2"}[k])) {
@@ -261,7 +263,7 @@ function commandLine(plot, form = formCommand()) {
 // --- Errors, placed by the component and setting they carry.
 const SETTING_FIELDS = {"--label": "label", "--copies": "copies", "--deuteration": "deuteration",
   "--deuterate": "deuterate", "--disulfides": "disulfides", "--psv": "psv", "--match-at": "match-at",
-  "--chains": "chains", "--labile": "labile", "--volume": "volume", "--density": "density",
+  "--chains": "chains", "--assembly": "assembly", "--labile": "labile", "--volume": "volume", "--density": "density",
   "--formula": "formula", "--exchange": "exchange", "--type": "kind", "--code": "kind"};
 function clearErrors() {
   for (const e of document.querySelectorAll(".error")) e.textContent = "";

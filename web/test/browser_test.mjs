@@ -297,7 +297,7 @@ try {
         `1hpv.pdb.gz, chain B 70 % deuterated, curves and counting times: the CSV is the command's (${modelMs} ms in the page)`);
   await choose("#plot-kind", "curves");
   await waitFor("return /Predicted curves/.test(document.querySelector('#plot svg')?.textContent || '')", "the curves plot", 60);
-  const curves = await commandCsv([["1hpv.pdb", readFileSync(modelPath, "utf8")]], ["--curves", "curves.csv"]);
+  const curves = await commandCsv([["1hpv.pdb", readFileSync(modelPath, "utf8")]]);
   check(await download("download-plot-csv") === readFileSync(join(scratch, "curves.csv"), "utf8") && curves !== "",
         "the curves plot's data is the command's --curves file");
   check(await run("return document.getElementById('stuhrmann-box').hidden === false"), "the Stuhrmann figures are shown");
@@ -454,6 +454,30 @@ try {
           `an NXcanSAS file is refused at its row by name: ${hdf5}`);
   } else {
     check(process.env.CI !== "true", "CI installs python3-sasview's NXcanSAS test file");
+  }
+
+  // A biological assembly: apoferritin's 24-mer built from 2w0o's one chain, as the
+  // command builds it.
+  const cage = "/usr/lib/python3/dist-packages/sas/sasview/test/coordinate_data/2w0o.pdb";
+  if (statSync(cage, { throwIfNoEntry: false })) {
+    await call("POST", at("/url"), { url: "file://" + page });
+    await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+    await choose("#kind-1", "structure");
+    await upload("#structure-file-1", cage);
+    await type("#assembly-1", "1");
+    await run("document.getElementById('group-curves').open = true");
+    await click("#curves");
+    await waitFor("return document.querySelector('.structure-name').textContent !== ''", "the cage");
+    const cageStarted = Date.now();
+    await calculate();
+    const cageMs = Date.now() - cageStarted;
+    const command = await run("return document.getElementById('command-line').value");
+    const cageCsv = await commandCsv([["2w0o.pdb", readFileSync(cage, "utf8")]]);
+    const rows = cageCsv.split("\n").filter((line) => /^2w0o_/.test(line)).length;
+    check(/ --assembly 1 /.test(command) && await download("download-csv") === cageCsv && rows > 24,
+          `2w0o with assembly 1: its 24 chains and their complex, the CSV the command's (${cageMs} ms in the page)`);
+  } else {
+    check(process.env.CI !== "true", "CI installs python3-sasview's coordinate files");
   }
 
   // A large model: progress shows, the page answers meanwhile, and a second Calculate
