@@ -85,10 +85,9 @@ ConfigurationBins low_q_rings(const SeriesOptions& options, const LineBeamtime& 
     return rings;
   }
   bool covered = false;
-  const Configuration& low = options.configurations[needed_configurations(
-      options.configurations, b.rg, options.q_max, &covered)[0]];
-  *instrument = configuration_instrument(low, options);
-  const ConfigurationBins all = configuration_bins(low);
+  const size_t low = needed_configurations(options.rings, b.rg, options.q_max, &covered)[0];
+  *instrument = configuration_instrument(options.configurations[low], options);
+  const ConfigurationBins& all = options.rings[low];
   for (size_t k = 0; k < all.q.size() && all.q[k] <= b.q_max; ++k) {
     rings.q.push_back(all.q[k]);
     rings.width.push_back(all.width[k]);

@@ -205,8 +205,7 @@ std::vector<double> q_grid(const SeriesOptions& options) {
 CurveGrid curve_grid(const SeriesOptions& options) {
   CurveGrid grid{q_grid(options), static_cast<size_t>(options.q_points), !options.q_log};
   double top = options.q_max;
-  for (const Configuration& c : options.configurations) {
-    const ConfigurationBins rings = configuration_bins(c);
+  for (const ConfigurationBins& rings : options.rings) {
     if (!rings.q.empty()) {
       top = std::fmax(top, rings.q.back() + SMEAR_WIDTH * rings.sigma.back());
     }

@@ -233,6 +233,7 @@ TEST(CurveGrid, ReachesTheLastRingsTail) {
     options.q_points = c.points;
     options.q_log = c.log;
     options.configurations = {camera};
+    set_rings(&options);
     const CurveGrid grid = curve_grid(options);
     const std::vector<double> shown = q_grid(options);
     ASSERT_EQ(shown.size(), grid.shown) << c.q_max;

@@ -110,6 +110,7 @@ ModelFit fit_model(const std::vector<Component>& components, const SeriesOptions
   std::sort(at.d2o.begin(), at.d2o.end());
   at.d2o.erase(std::unique(at.d2o.begin(), at.d2o.end()), at.d2o.end());
   at.configurations.clear();
+  at.rings.clear();
   at.compute_pr = at.compute_simulation = at.beamtime = false;
   at.compute_curves = true;
   at.shell = true;

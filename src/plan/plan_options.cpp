@@ -95,3 +95,10 @@ void compute_for_outputs(SeriesOptions* options) {
       options->compute_simulation || !o.simulate_dir.empty() || o.plot == PlotKind::kSimulated;
   options->beamtime = options->beamtime || o.plot == PlotKind::kTime || wants_simulation(*options);
 }
+
+void set_rings(SeriesOptions* options) {
+  options->rings.clear();
+  for (const Configuration& c : options->configurations) {
+    options->rings.push_back(configuration_bins(c));
+  }
+}

@@ -166,6 +166,9 @@ struct SeriesOptions {
   std::vector<Configuration> instrument_configs;
   std::vector<std::string> config_names;
   std::vector<Configuration> configurations;
+  // The rings of pixels each of the configurations counts, computed once (set_rings)
+  // and handed to every figure that needs them.
+  std::vector<ConfigurationBins> rings;
   double target_high = 10.0;  // % relative error of I where it has fallen 100-fold
   // Simulated measurements.
   bool noise = false;  // Poisson counts instead of expected values
@@ -215,6 +218,9 @@ constexpr int MAX_THREADS = 64;
 // are those of an ideal camera counting the Guinier range, whatever else is asked, and
 // a simulation without named configurations counts those times on a typical camera.
 bool counts_on_configurations(const SeriesOptions& options);
+
+// Computes options->rings from options->configurations, once they are chosen.
+void set_rings(SeriesOptions* options);
 
 // Whether the run simulates measurements: asked for, or for a comparison.
 bool wants_simulation(const SeriesOptions& options);

@@ -11,19 +11,16 @@ namespace {
 
 // A configuration covers q from its first ring's centre to its last's: the q its data
 // points carry.
-double lowest_q(const Configuration& c) {
-  const ConfigurationBins bins = configuration_bins(c);
-  return bins.q.empty() ? INFINITY : bins.q.front();
+double lowest_q(const ConfigurationBins& rings) {
+  return rings.q.empty() ? INFINITY : rings.q.front();
 }
 
-double highest_q(const Configuration& c) {
-  const ConfigurationBins bins = configuration_bins(c);
-  return bins.q.empty() ? 0.0 : bins.q.back();
+double highest_q(const ConfigurationBins& rings) {
+  return rings.q.empty() ? 0.0 : rings.q.back();
 }
 
 // The rings of a configuration, up to q_max when it is above 0.
-ConfigurationBins rings_up_to(const Configuration& c, double q_max) {
-  ConfigurationBins all = configuration_bins(c);
+ConfigurationBins rings_up_to(ConfigurationBins all, double q_max) {
   if (q_max > 0.0) {
     size_t n = 0;
     while (n < all.q.size() && all.q[n] <= q_max) {
@@ -61,7 +58,8 @@ SimulatedContrast simulate_point(const SeriesLine& line, const SeriesOptions& op
   const double forward = intensity(0.0);
   for (size_t n = 0; n < plan.configs.size(); ++n) {
     const Configuration& c = options.configurations[plan.configs[n]];
-    const ConfigurationBins bins = rings_up_to(c, plan.guinier_only ? line.beamtime.q_max : 0.0);
+    const ConfigurationBins bins =
+        rings_up_to(options.rings[plan.configs[n]], plan.guinier_only ? line.beamtime.q_max : 0.0);
     if (bins.q.empty()) {
       continue;
     }
@@ -87,7 +85,7 @@ SimulatedContrast simulate_point(const SeriesLine& line, const SeriesOptions& op
 
 }  // namespace
 
-std::vector<size_t> needed_configurations(const std::vector<Configuration>& configs, double rg,
+std::vector<size_t> needed_configurations(const std::vector<ConfigurationBins>& configs, double rg,
                                           double q_max, bool* covered) {
   const double q_low = 1.0 / (3.0 * rg);
   std::vector<size_t> chosen;
@@ -148,11 +146,10 @@ void add_simulations(const SeriesOptions& options, std::vector<SeriesLine>* line
     // Without a model only the Guinier range is there to measure.
     plan.q_high = plan.guinier_only ? line.beamtime.q_max : options.q_max;
     plan.configs =
-        needed_configurations(options.configurations, line.beamtime.rg, plan.q_high, &plan.covered);
+        needed_configurations(options.rings, line.beamtime.rg, plan.q_high, &plan.covered);
     if (plan.guinier_only) {
       plan.configs.resize(1);
-      plan.covered =
-          plan.covered && highest_q(options.configurations[plan.configs[0]]) >= plan.q_high;
+      plan.covered = plan.covered && highest_q(options.rings[plan.configs[0]]) >= plan.q_high;
     }
     for (size_t i = 0; i < line.points.size(); ++i) {
       plan.points.push_back(simulate_point(line, options, grid, i, random));

@@ -9,13 +9,13 @@
 #include "plan/components.h"
 #include "plan/series_lines.h"
 
-// The configurations (indices into `configs`, which are in the order of their lowest
+// The configurations (indices into `configs`, their rings, in the order of their lowest
 // q) that cover q from 1/(3 rg) to q_max: the low-q one first, the one reaching
 // 1/(3 rg) with the widest range (or, if none reaches it, the one reaching lowest),
 // then each overlapping the range so far that extends it furthest, or failing that
 // the next beyond a gap. `*covered` is false when there is a gap or q_max is not
 // reached.
-std::vector<size_t> needed_configurations(const std::vector<Configuration>& configs, double rg,
+std::vector<size_t> needed_configurations(const std::vector<ConfigurationBins>& configs, double rg,
                                           double q_max, bool* covered);
 
 // The instrument of a configuration: its own flux, or the run's (--flux, or the

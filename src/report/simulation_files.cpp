@@ -138,7 +138,7 @@ std::string cansas_entry(const SeriesLine& line, size_t i, const SimulatedSegmen
 // Guinier range, from their centres.
 std::string guinier_range_text(const SeriesLine& line, const SeriesOptions& options) {
   const LineSimulation& s = line.simulation;
-  const ConfigurationBins rings = configuration_bins(options.configurations[s.configs.front()]);
+  const ConfigurationBins& rings = options.rings[s.configs.front()];
   double last = 0.0;
   for (double q : rings.q) {
     last = q <= s.q_high ? q : last;
@@ -203,9 +203,10 @@ void write_simulation(const std::vector<SeriesLine>& lines, const SeriesOptions&
                  "its time above%s.\n",
                  simulated.c_str());
   }
-  for (const Configuration& c : options.configurations) {
-    const ConfigurationBins bins = configuration_bins(c);
-    std::fprintf(out, "  %s; q %s to %s 1/A\n", configuration_text(c, options).c_str(),
+  for (size_t k = 0; k < options.configurations.size(); ++k) {
+    const ConfigurationBins& bins = options.rings[k];
+    std::fprintf(out, "  %s; q %s to %s 1/A\n",
+                 configuration_text(options.configurations[k], options).c_str(),
                  fixed(bins.q.empty() ? 0.0 : bins.q.front(), 4).c_str(),
                  fixed(bins.q.empty() ? 0.0 : bins.q.back(), 3).c_str());
   }

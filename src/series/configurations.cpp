@@ -144,6 +144,7 @@ bool resolve_configurations(SeriesOptions* options, PlanError* error) {
   if (options->configurations.empty() && wants_simulation(*options)) {
     options->configurations.push_back(typical_configuration(*options));
   }
+  set_rings(options);
   return true;
 }
 
