@@ -337,9 +337,21 @@ void line_curves(const std::vector<PlacedUnit>& placed, const SeriesOptions& opt
   }
 }
 
-// Lines of fewer units than this are one piece of pairs (pair_histogram), which one
-// thread sums: they are shared out among the threads whole instead.
-constexpr double SPLIT_UNITS = 2048.0;
+// Lines of fewer units than this are one piece of pairs (pair_histogram: 2^20 pairs or
+// fewer), which one thread sums: they are shared out among the threads whole instead.
+constexpr double SPLIT_UNITS = 1448.0;
+
+// The units a line's pairs will be summed over, roughly: its atoms or placed units, and
+// with a shell about as many again.
+double units_estimate(const std::vector<PlacedUnit>& placed, const SeriesOptions& options) {
+  double units = 0.0;
+  for (const PlacedUnit& u : placed) {
+    units += options.units == CurveUnits::kAtoms && !u.atoms.empty()
+                 ? static_cast<double>(u.atoms.size())
+                 : 1.0;
+  }
+  return options.shell ? 2.0 * units : units;
+}
 
 }  // namespace
 
@@ -361,7 +373,8 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
     copy_of[index] = earlier_copy(components, *lines, index);
     if (n > 0.0 && copy_of[index] < 0) {
       pairs += n * n;
-      (n < SPLIT_UNITS ? small : large).push_back(index);
+      (units_estimate(placed_of((*lines)[index]), options) < SPLIT_UNITS ? small : large)
+          .push_back(index);
     }
   }
   double done = 0.0;
@@ -398,6 +411,9 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
   work(true);
   for (std::thread& helper : helpers) {
     helper.join();
+  }
+  if (options.progress != nullptr && !helpers.empty()) {  // a helper may have ended it
+    options.progress(options.progress_stage, 1.0);
   }
 #endif
   for (size_t index = 0; index < lines->size(); ++index) {

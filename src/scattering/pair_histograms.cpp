@@ -253,6 +253,9 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
   for (std::thread& helper : helpers) {
     helper.join();
   }
+  if (progress.report != nullptr && helpers.size() > 0) {  // a helper may have ended it
+    progress.report(progress.stage, progress.start + progress.span);
+  }
 #endif
 }
 

@@ -400,12 +400,23 @@ gemmi::Structure parse(const std::string& text, const std::string& name, Structu
   return gemmi::read_pdb_from_memory(padded.data(), padded.size(), name, options);
 }
 
-// Whether the operators, the first the identity, are a group: every g_a^-1 g_b one of
-// them, to 1e-4 in the rotation and 1e-3 angstrom in the translation (a file's
-// operators carry five or six decimals).
+// Whether the operators, the first the identity, are a group: no two alike, and every
+// g_a^-1 g_b one of them, to 1e-4 in the rotation and 1e-3 angstrom in the translation
+// (a file's operators carry five or six decimals). A repeated operator would put two
+// copies on one place, which a sum over the first copy's pairs would miscount.
 bool forms_a_group(const std::vector<gemmi::Assembly::Operator>& operators) {
   if (operators.size() < 2 || !operators.front().transform.approx(gemmi::Transform(), 1e-6)) {
     return false;
+  }
+  const auto alike = [](const gemmi::Transform& p, const gemmi::Transform& q) {
+    return p.mat.approx(q.mat, 1e-4) && p.vec.approx(q.vec, 1e-3);
+  };
+  for (size_t a = 0; a < operators.size(); ++a) {
+    for (size_t b = 0; b < a; ++b) {
+      if (alike(operators[a].transform, operators[b].transform)) {
+        return false;
+      }
+    }
   }
   for (const gemmi::Assembly::Operator& a : operators) {
     const gemmi::Transform inverse = a.transform.inverse();
@@ -413,8 +424,7 @@ bool forms_a_group(const std::vector<gemmi::Assembly::Operator>& operators) {
       const gemmi::Transform product = inverse.combine(b.transform);
       bool found = false;
       for (const gemmi::Assembly::Operator& c : operators) {
-        found = found || (product.mat.approx(c.transform.mat, 1e-4) &&
-                          product.vec.approx(c.transform.vec, 1e-3));
+        found = found || alike(product, c.transform);
       }
       if (!found) {
         return false;

@@ -300,7 +300,7 @@ TEST(ReadStructure, BuildsTheDeclaredAssembly) {
 // identity first, as the pairs of copy 0 with all stand for all pairs only then: a
 // four-fold axis (0, 90, 180 and 270 degrees), a two-fold about an axis off the origin
 // (a translation in the operator); not two of the four-fold's turns, nor the identity
-// second. Each chain is its operator's copy, placed by its motion.
+// second, nor a group with an operator twice (two copies on one place). Each chain is its operator's copy, placed by its motion.
 TEST(ReadStructure, AssemblyCopiesOnlyOfAGroup) {
   struct Case {
     const char* name;
@@ -314,6 +314,7 @@ TEST(ReadStructure, AssemblyCopiesOnlyOfAGroup) {
       {"two-fold off the origin", {x, y, z, {-1, 0, 0, 20}, minus_y, z}, 2},
       {"half a four-fold", {x, y, z, minus_y, x, z}, 0},
       {"identity second", {minus_x, minus_y, z, x, y, z}, 0},
+      {"a two-fold with the identity twice", {x, y, z, x, y, z, minus_x, minus_y, z}, 0},
   };
   for (const Case& c : cases) {
     std::string text = "REMARK 350 BIOMOLECULE: 1\nREMARK 350 APPLY THE FOLLOWING TO CHAINS: A\n";
