@@ -110,7 +110,7 @@ QUORVANE_INLINE_IN_CLONES void add_partners(const Packed& u, size_t i, size_t fr
 }
 
 // Adds the pairs (i, j > i) of rows [begin, end) to `bins`.
-QUORVANE_VECTOR_CLONES
+QUORVANE_PAIR_CLONES
 void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* bins) {
   const size_t n = u.xyz.size() / 3;
   uint32_t last = 0;
@@ -133,7 +133,7 @@ void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bi
 // distance of copy 0's alike unit with copy h^-1's general one, so the mixed pairs of
 // the rows' general units count for both, and `within` and `across` stand for count
 // and count/2 pairs of the whole.
-QUORVANE_VECTOR_CLONES
+QUORVANE_PAIR_CLONES
 void add_copy_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* within,
                    Bins* across) {
   const size_t n = u.xyz.size() / 3, general = u.copy_general;
