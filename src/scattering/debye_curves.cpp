@@ -72,19 +72,21 @@ void add_terms(Terms* t, double q, double spread, bool equal_steps, double* aa, 
       t->sin_qr[b] = std::sin(q * t->r[b]);
     }
   }
-  for (size_t b = 0; b < m; ++b) {
+  // The bins are in order of r, so those with q r <= 1e-2, which take the series, come
+  // first; the rest take the exact form in a loop without a branch, which is vectorised.
+  size_t near = 0;
+  while (near < m && !(q * t->r[near] > 1e-2)) {
+    const double x = q * t->r[near];
+    const double sinc = 1.0 - x * x / 6.0 + x * x * x * x / 120.0;
+    t->mean[near] = sinc + spread * (-1.0 / 3.0 + x * x / 10.0);
+    ++near;
+  }
+  for (size_t b = near; b < m; ++b) {
     const double x = q * t->r[b];
-    double sinc = 1.0, second = -1.0 / 3.0;
-    if (x > 1e-2) {
-      const double inverse = 1.0 / x;
-      sinc = t->sin_qr[b] * inverse;
-      const double first = (t->cos_qr[b] - sinc) * inverse;
-      second = -sinc - 2.0 * first * inverse;
-    } else {
-      sinc = 1.0 - x * x / 6.0 + x * x * x * x / 120.0;
-      second += x * x / 10.0;
-    }
-    t->mean[b] = sinc + spread * second;
+    const double inverse = 1.0 / x;
+    const double sinc = t->sin_qr[b] * inverse;
+    const double first = (t->cos_qr[b] - sinc) * inverse;
+    t->mean[b] = sinc + spread * (-sinc - 2.0 * first * inverse);
   }
   double sum_aa = *aa, sum_ac = *ac, sum_cc = *cc;
   for (size_t b = 0; b < m; ++b) {
