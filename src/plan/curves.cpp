@@ -157,16 +157,11 @@ int earlier_copy(const std::vector<Component>& components, const std::vector<Ser
 std::vector<ScatteringUnit> units_of(const std::vector<PlacedUnit>& placed,
                                      const std::vector<size_t>& which, const SeriesOptions& options,
                                      const Solvent& solvent) {
-  std::vector<PlacedUnit> chosen;
-  chosen.reserve(which.size());
-  for (size_t i : which) {
-    chosen.push_back(placed[i]);
-  }
-  const std::vector<double> in_h2o = unit_contrasts(chosen, solvent, 0.0);
-  const std::vector<double> in_d2o = unit_contrasts(chosen, solvent, 1.0);
+  const std::vector<double> in_h2o = unit_contrasts(placed, solvent, 0.0);
+  const std::vector<double> in_d2o = unit_contrasts(placed, solvent, 1.0);
   std::vector<ScatteringUnit> units;
-  for (size_t i = 0; i < chosen.size(); ++i) {
-    const PlacedUnit& u = chosen[i];
+  for (size_t i : which) {
+    const PlacedUnit& u = placed[i];
     const double a = in_h2o[i], c = in_d2o[i] - in_h2o[i];
     if (options.units == CurveUnits::kAtoms && !u.atoms.empty()) {
       add_atoms(u, a, c, solvent, &units);
