@@ -300,7 +300,8 @@ TEST(ReadStructure, BuildsTheDeclaredAssembly) {
 // identity first, as the pairs of copy 0 with all stand for all pairs only then: a
 // four-fold axis (0, 90, 180 and 270 degrees), a two-fold about an axis off the origin
 // (a translation in the operator); not two of the four-fold's turns, nor the identity
-// second, nor a group with an operator twice (two copies on one place). Each chain is its operator's copy, placed by its motion.
+// second, nor a group with an operator twice (two copies on one place). Each chain is its
+// operator's copy, placed by its motion.
 TEST(ReadStructure, AssemblyCopiesOnlyOfAGroup) {
   struct Case {
     const char* name;
