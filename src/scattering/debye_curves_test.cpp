@@ -179,7 +179,7 @@ std::vector<std::array<double, 12>> tetrahedral_group(const double centre[3]) {
 // An assembly's pairs from its first copy's with all (Copies) against all its pairs
 // summed plainly: a copy of units of any kind and alike ones off the group's centre,
 // placed by the tetrahedral group (twelve copies, a translation in every motion); to
-// rounding, and the same bits with any number of threads.
+// rounding, and the same bits with any number of threads, whose progress ends at its end.
 TEST(DebyeSums, CopiesOfAGroupAsAllTheirPairs) {
   const double centre[3] = {3.0, -7.0, 11.0};
   const std::vector<std::array<double, 12>> motions = tetrahedral_group(centre);
@@ -215,7 +215,16 @@ TEST(DebyeSums, CopiesOfAGroupAsAllTheirPairs) {
   const Copies copies{motions.size(), general.size()};
   const PairHistogram plain = pair_histogram(units, 0.02, 1, {nullptr, 0.0, 1.0}, alike);
   const PairHistogram one = pair_histogram(units, 0.02, 1, {nullptr, 0.0, 1.0}, alike, copies);
-  const PairHistogram two = pair_histogram(units, 0.02, 2, {nullptr, 0.0, 1.0}, alike, copies);
+  // Two threads: the calling thread reports, in order, and the last report is the end's
+  // whichever thread summed the last piece.
+  static std::vector<double> heard;
+  heard.clear();
+  const auto hear = [](const char*, double fraction) { heard.push_back(fraction); };
+  const PairHistogram two = pair_histogram(units, 0.02, 2, {hear, 0.25, 0.5}, alike, copies);
+  ASSERT_FALSE(heard.empty());
+  EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+  EXPECT_GT(heard.front(), 0.25);
+  EXPECT_EQ(0.75, heard.back());
   // The copies' coordinates are rounded to single precision each on its own, which moves
   // a pair's share between two bins by up to some 1e-4 of its weight: the curves still
   // agree to 1e-7 of I(0), far below a printed digit.
