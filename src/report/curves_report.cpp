@@ -67,7 +67,20 @@ void write_curve_figures(const std::vector<SeriesLine>& lines, const SeriesOptio
           bin_width(curve_grid(options).q.back()), options.conc > 0.0 ? options.conc : 1.0);
       first = false;
     }
-    std::fprintf(out, "  %-20s Dmax %.1f A, unit Rg %.2f A, %zu shell pieces\n", line.label.c_str(),
+    std::fprintf(out, "  %-20s Dmax %.1f A, unit Rg %.2f A, %zu shell pieces", line.label.c_str(),
                  line.curves.dmax, std::sqrt(line.curves.unit_rg2), line.curves.shell_units);
+    // A large particle's Guinier range can hold fewer of the grid's points than a fit
+    // needs; saying so beats a fit beyond the range, whose Rg would be wrong.
+    int coarse = 0;
+    for (const GuinierFit& fit : line.curves.guinier) {
+      coarse += fit.coarse ? 1 : 0;
+    }
+    if (coarse > 0) {
+      std::fprintf(out,
+                   "; no Guinier fit at %d of its D2O points: fewer than four of the grid's q lie "
+                   "below q Rg = 1.3; give a smaller --q-max or more --q-points",
+                   coarse);
+    }
+    std::fprintf(out, "\n");
   }
 }

@@ -84,6 +84,10 @@ double guinier_rg_value(const ReportRow& r) {
 }
 
 const char* guinier_rg_reason(const ReportRow& r) {
+  const LineCurves& c = r.line->curves;
+  if (r.point < c.guinier.size() && c.guinier[r.point].coarse) {
+    return "too few q points";
+  }
   return guinier(r) == nullptr ? "no Guinier fit" : "below zero";
 }
 

@@ -175,7 +175,12 @@ GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& 
     while (range < u.size() && std::sqrt(u[range]) <= q_limit) {
       ++range;
     }
-    if (range == end || range < 4) {
+    if (range < 4) {
+      fit.fitted = false;
+      fit.coarse = true;
+      return fit;
+    }
+    if (range == end) {
       return fit;
     }
     end = range;

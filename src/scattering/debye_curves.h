@@ -37,6 +37,9 @@ struct GuinierFit {
   double rg2;  // square angstrom
   double i0;   // in the unit of the intensities
   int points;
+  // Not fitted because fewer than four of the grid's points lie below q Rg = 1.3 at the
+  // Rg the first points give (rg2): a fit beyond the range would give a wrong Rg.
+  bool coarse = false;
 };
 GuinierFit fit_guinier(const std::vector<double>& q, const std::vector<double>& intensity);
 

@@ -5,6 +5,7 @@ const MEANINGS = {
   "no signal": "The signal is below 0.1 % of the buffer's count rate.",
   "no Guinier range": "The molecule is too large for a Guinier range above q min.",
   "no Guinier fit": "Near the match point the predicted curve rises at low q, so no Guinier fit holds there.",
+  "too few q points": "Fewer than four of the curve's q points lie in this large particle's Guinier range (q Rg < 1.3): give a smaller q max or more q points.",
   "below zero": "Contrast of both signs: Rg² is below 0, and the radius of gyration is not defined at this D2O point.",
 };
 // The columns in view at first (by their names without an SLD unit); the rest are a tick away.
