@@ -241,16 +241,16 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
       order.front().push_back(i);
     }
   }
-  const std::vector<RigidMotion> motions(symmetry.begin(),
-                                         order.size() > 1 ? symmetry.end() : symmetry.begin());
-  const std::vector<ScatteringUnit> first = units_of(placed, order.front(), options, solvent);
+  // Copies of a group: copy 0's units and their images; otherwise the units as they come.
+  const size_t copies = order.size();
+  const std::vector<RigidMotion> none;
+  const std::vector<RigidMotion>& motions = copies > 1 ? symmetry : none;
   LineUnits line{{}, 0.0, 0, {}, {}};
-  if (order.size() > 1) {
-    line.copies = {order.size(), first.size()};
-    add_images(first, motions, &line.units);
-  } else {
-    line.units = first;
+  const std::vector<ScatteringUnit> first = units_of(placed, order.front(), options, solvent);
+  if (copies > 1) {
+    line.copies = {copies, first.size()};
   }
+  add_images(first, motions, &line.units);
   double volume = 0.0;
   std::vector<Sphere> spheres;
   std::vector<bool> owned;
@@ -270,12 +270,12 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
     line.alike.c = solvent.sld_per_d2o;
     double whole = 0.0;
     const std::vector<ShellPiece> pieces =
-        hydration_shell(spheres, order.size() > 1 ? owned : std::vector<bool>{}, &whole);
+        hydration_shell(spheres, copies > 1 ? owned : std::vector<bool>{}, &whole);
     double share = 0.0;
     for (const ShellPiece& piece : pieces) {
-      share += piece.volume * static_cast<double>(std::max<size_t>(1, motions.size()));
+      share += piece.volume * static_cast<double>(copies);
     }
-    const double even = order.size() > 1 && share > 0.0 ? whole / share : 1.0;
+    const double even = copies > 1 && share > 0.0 ? whole / share : 1.0;
     std::vector<ScatteringUnit> shell;
     std::vector<double> scales;
     for (const ShellPiece& piece : pieces) {
@@ -283,8 +283,8 @@ LineUnits scattering_units(const std::vector<PlacedUnit>& placed, const SeriesOp
       shell.push_back({piece.x, piece.y, piece.z, scale * line.alike.a, scale * line.alike.c});
       scales.push_back(scale);
     }
-    add_images(shell, motions.empty() ? std::vector<RigidMotion>(1) : motions, &line.units);
-    for (size_t k = 0; k < std::max<size_t>(1, motions.size()); ++k) {
+    add_images(shell, motions, &line.units);
+    for (size_t k = 0; k < copies; ++k) {
       line.alike.scale.insert(line.alike.scale.end(), scales.begin(), scales.end());
     }
     line.shell = line.alike.scale.size();

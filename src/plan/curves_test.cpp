@@ -14,7 +14,8 @@ struct Planned {
   std::vector<SeriesLine> lines;
 };
 
-Planned plan(const std::string& path, SeriesOptions options) {
+// The tests' run: the model at 0, 10, ... 100 % D2O, 2 mg/mL, curves to 0.3/A with P(r).
+SeriesOptions run_of(const std::string& path, SeriesOptions options) {
   options.components.resize(1);
   options.components[0].path = path;
   options.step = 10.0;
@@ -22,6 +23,11 @@ Planned plan(const std::string& path, SeriesOptions options) {
   options.q_max = 0.3;
   options.q_points = 121;
   options.compute_pr = true;
+  return options;
+}
+
+Planned plan(const std::string& path, const SeriesOptions& asked) {
+  const SeriesOptions options = run_of(path, asked);
   const Solvent solvent = solvent_of(options);
   Planned r;
   std::vector<std::string> warnings;
@@ -107,15 +113,9 @@ TEST(ShellQuadratic, IsTheCurveAtEachDensity) {
   if (!std::filesystem::exists(path)) {
     GTEST_SKIP() << "pymol-data is not installed";
   }
-  SeriesOptions options;
+  SeriesOptions options = run_of(path, {});
   const Planned first = plan(path, options);
-  options.components.resize(1);
-  options.components[0].path = path;
   const Solvent solvent = solvent_of(options);
-  options.step = 10.0;
-  options.conc = 2.0;
-  options.q_max = 0.3;
-  options.q_points = 121;
   const ShellQuadratic quadratic =
       shell_quadratic(first.components, options, solvent, first.lines.back());
   for (double t : {0.0, 10.0, 25.0}) {
@@ -137,9 +137,9 @@ TEST(ShellQuadratic, IsTheCurveAtEachDensity) {
 // Apoferritin's 24-mer (2w0o, --assembly 1), whose operators are a group: the complex's
 // curves summed as its first copy's pairs with all are those of all its pairs, to 1e-7
 // of I(0), without a shell; with one, the first copy's share of the layer placed around
-// every copy holds the whole layer's water (the same I(0)) and moves the curve at
-// anywhere by under 0.5 % of I(0); and every chain, the same molecule
-// turned, has the first chain's curves.
+// every copy holds the whole layer's water (the same I(0)) and moves the curve by under
+// 0.5 % of I(0) anywhere; and every chain, the same molecule turned, has the first
+// chain's curves.
 TEST(AddCurves, AssemblyFromItsFirstCopy) {
   const char* path = "/usr/lib/python3/dist-packages/sas/sasview/test/coordinate_data/2w0o.pdb";
   if (!std::filesystem::exists(path)) {
@@ -158,13 +158,8 @@ TEST(AddCurves, AssemblyFromItsFirstCopy) {
       line.symmetry.clear();
       line.curves = {};
     }
-    options.components[0].path = path;
-    const Solvent solvent = solvent_of(options);
-    options.step = 10.0;
-    options.conc = 2.0;
-    options.q_max = 0.3;
-    options.q_points = 121;
-    add_curves(copies.components, options, solvent, &plain);
+    options = run_of(path, options);
+    add_curves(copies.components, options, solvent_of(options), &plain);
     const LineCurves& fast = copies.lines.back().curves;
     const LineCurves& all = plain.back().curves;
     ASSERT_EQ(all.intensity.size(), fast.intensity.size());
