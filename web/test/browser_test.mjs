@@ -90,6 +90,11 @@ async function calculate() {
         + ' | ' + [...document.querySelectorAll('.error, .hint')].map((e) => e.textContent).join(' | ')`));
   }
 }
+// The page opened afresh from disk, its first component ready.
+async function openPage() {
+  await call("POST", at("/url"), { url: "file://" + page });
+  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+}
 // The command line the page shows, run here on the same files: its series CSV.
 async function commandCsv(files, extra = []) {
   const command = await run("return document.getElementById('command-line').value");
@@ -139,8 +144,7 @@ try {
       "--window-size=1200,1600"] } } } });
   session = created.sessionId;
   const opened = Date.now();
-  await call("POST", at("/url"), { url: "file://" + page });
-  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  await openPage();
   const size = statSync(page).size + statSync(join(page, "..", "quorvane.js")).size;
   console.log(`     page: ${(size / 1024).toFixed(0)} KiB, shown ${Date.now() - opened} ms after opening`);
 
@@ -272,8 +276,7 @@ try {
   check(await run("return document.getElementById('results').hidden"), "no results beside an error");
 
   // A gzipped model, its chain B 70 % deuterated, with curves and counting times.
-  await call("POST", at("/url"), { url: "file://" + page });
-  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  await openPage();
   const gz = join(scratch, "1hpv.pdb.gz");
   writeFileSync(gz, gzipSync(readFileSync(modelPath)));
   await choose("#kind-1", "structure");
@@ -347,8 +350,7 @@ try {
   // guessed from their names and confirmed, their concentrations typed; the Guinier
   // table and the measured match point are the command's for the same files. Then a
   // file that does not read and one whose D2O point nobody gave, each said at its row.
-  await call("POST", at("/url"), { url: "file://" + page });
-  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  await openPage();
   await run(`window.pageErrors = [];
     window.addEventListener('error', (e) => window.pageErrors.push(e.message));
     window.addEventListener('unhandledrejection', (e) => window.pageErrors.push(String(e.reason) + ' ' + (e.reason && e.reason.stack)));`);
@@ -460,8 +462,7 @@ try {
   // command builds it.
   const cage = "/usr/lib/python3/dist-packages/sas/sasview/test/coordinate_data/2w0o.pdb";
   if (statSync(cage, { throwIfNoEntry: false })) {
-    await call("POST", at("/url"), { url: "file://" + page });
-    await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+    await openPage();
     await choose("#kind-1", "structure");
     await upload("#structure-file-1", cage);
     await type("#assembly-1", "1");
@@ -482,8 +483,7 @@ try {
 
   // A large model: progress shows, the page answers meanwhile, and a second Calculate
   // replaces the first.
-  await call("POST", at("/url"), { url: "file://" + page });
-  await waitFor("return document.getElementById('sequence-1') !== null", "the page");
+  await openPage();
   const big = join(scratch, "big.pdb");
   writeFileSync(big, compactModel(12000));
   await choose("#kind-1", "structure");
