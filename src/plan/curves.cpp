@@ -125,9 +125,84 @@ bool image_of(const std::vector<PlacedUnit>& a, const std::vector<PlacedUnit>& b
   return true;
 }
 
-// A component line that is a copy of an earlier one in an assembly (its units all of
-// copy k, and copy k's motion placing the earlier line's copy-0 units on them): that
-// line's index, whose curves are its own, the molecule turned; else -1.
+// The orthonormal frame of units i0, i1, i2 (columns: along i0 to i1, then towards i2).
+void frame_of(const std::vector<PlacedUnit>& u, size_t i0, size_t i1, size_t i2, double f[9]) {
+  double e1[3] = {u[i1].x - u[i0].x, u[i1].y - u[i0].y, u[i1].z - u[i0].z};
+  double e2[3] = {u[i2].x - u[i0].x, u[i2].y - u[i0].y, u[i2].z - u[i0].z};
+  const double n1 = std::sqrt(e1[0] * e1[0] + e1[1] * e1[1] + e1[2] * e1[2]);
+  for (double& v : e1) {
+    v /= n1;
+  }
+  const double along = e2[0] * e1[0] + e2[1] * e1[1] + e2[2] * e1[2];
+  for (size_t k = 0; k < 3; ++k) {
+    e2[k] -= along * e1[k];
+  }
+  const double n2 = std::sqrt(e2[0] * e2[0] + e2[1] * e2[1] + e2[2] * e2[2]);
+  for (double& v : e2) {
+    v /= n2;
+  }
+  const double e3[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                        e1[0] * e2[1] - e1[1] * e2[0]};
+  for (size_t k = 0; k < 3; ++k) {
+    f[3 * k] = e1[k];
+    f[3 * k + 1] = e2[k];
+    f[3 * k + 2] = e3[k];
+  }
+}
+
+// The motion that would take `a` onto `b` were b a moved: fixed by three of a's units
+// far apart (the first, the one furthest from it, and the one furthest from the line of
+// those two), and false where a's units lie within an angstrom of a line.
+bool motion_onto(const std::vector<PlacedUnit>& a, const std::vector<PlacedUnit>& b,
+                 RigidMotion* m) {
+  if (a.size() != b.size() || a.size() < 3) {
+    return false;
+  }
+  const auto from_first = [&](size_t i) {
+    const double d[3] = {a[i].x - a[0].x, a[i].y - a[0].y, a[i].z - a[0].z};
+    return d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  };
+  size_t i1 = 0;
+  for (size_t i = 1; i < a.size(); ++i) {
+    i1 = from_first(i) > from_first(i1) ? i : i1;
+  }
+  const double axis[3] = {a[i1].x - a[0].x, a[i1].y - a[0].y, a[i1].z - a[0].z};
+  const double length2 = from_first(i1);
+  const auto off_line = [&](size_t i) {
+    const double d[3] = {a[i].x - a[0].x, a[i].y - a[0].y, a[i].z - a[0].z};
+    const double along = d[0] * axis[0] + d[1] * axis[1] + d[2] * axis[2];
+    return from_first(i) - along * along / length2;
+  };
+  size_t i2 = 0;
+  for (size_t i = 1; i < a.size(); ++i) {
+    i2 = off_line(i) > off_line(i2) ? i : i2;
+  }
+  if (!(length2 > 1.0) || !(off_line(i2) > 1.0)) {
+    return false;
+  }
+  double fa[9], fb[9];
+  frame_of(a, 0, i1, i2, fa);
+  frame_of(b, 0, i1, i2, fb);
+  for (size_t i = 0; i < 3; ++i) {
+    for (size_t j = 0; j < 3; ++j) {
+      m->r[3 * i + j] =
+          fb[3 * i] * fa[3 * j] + fb[3 * i + 1] * fa[3 * j + 1] + fb[3 * i + 2] * fa[3 * j + 2];
+    }
+  }
+  double moved[3];
+  move(*m, a[0].x, a[0].y, a[0].z, moved);
+  const double first[3] = {b[0].x, b[0].y, b[0].z};
+  for (size_t k = 0; k < 3; ++k) {
+    m->t[k] += first[k] - moved[k];
+  }
+  return true;
+}
+
+// A component line that is a copy of an earlier one: in an assembly, its units all of
+// copy k and copy k's motion placing the earlier line's copy-0 units on them; in any
+// model, the same units as an earlier line of the same file, each where one motion puts
+// that line's (to 1e-3 angstrom). That line's index, whose curves are its own, the
+// molecule moved, and not the grid's shell about it in another place; else -1.
 int earlier_copy(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
                  size_t index) {
   const SeriesLine& line = lines[index];
@@ -136,17 +211,21 @@ int earlier_copy(const std::vector<Component>& components, const std::vector<Ser
   }
   const Component& own = components[static_cast<size_t>(line.component)];
   const int k = own.placed.empty() ? 0 : own.placed.front().copy;
-  if (k <= 0 || static_cast<size_t>(k) >= own.copies.size()) {
-    return -1;
-  }
+  const bool assembly_copy = k > 0 && static_cast<size_t>(k) < own.copies.size();
   for (size_t e = 0; e < index; ++e) {
     const SeriesLine& earlier = lines[e];
     if (earlier.is_complex || earlier.share != line.share || earlier.weighed != line.weighed) {
       continue;
     }
     const Component& other = components[static_cast<size_t>(earlier.component)];
-    if (other.input == own.input && !other.placed.empty() && other.placed.front().copy == 0 &&
-        image_of(other.placed, own.placed, own.copies[static_cast<size_t>(k)])) {
+    if (other.input != own.input || other.placed.size() != own.placed.size()) {
+      continue;
+    }
+    RigidMotion motion{};
+    if (assembly_copy ? !other.placed.empty() && other.placed.front().copy == 0 &&
+                            image_of(other.placed, own.placed, own.copies[static_cast<size_t>(k)])
+                      : motion_onto(other.placed, own.placed, &motion) &&
+                            image_of(other.placed, own.placed, motion)) {
       return static_cast<int>(e);
     }
   }
@@ -359,7 +438,7 @@ void add_curves(const std::vector<Component>& components, const SeriesOptions& o
   // The pairs of every line, so that progress runs evenly over the lines' pair passes.
   // Large lines come first, each cut into pieces for the threads; then the small ones,
   // each whole on a thread, the calling thread saying how far they have come; then the
-  // copies of an assembly's chains take their first chain's curves.
+  // chains that are an earlier chain moved take its curves.
   double pairs = 0.0;
   std::vector<size_t> large, small;
   std::vector<int> copy_of(lines->size(), -1);

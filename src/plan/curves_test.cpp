@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "test_util.h"
 
 namespace {
 
@@ -176,6 +179,57 @@ TEST(AddCurves, AssemblyFromItsFirstCopy) {
           << copies.lines[c].label;
     }
   }
+}
+
+// A model's chains that are one molecule moved have that molecule's curves, shell and
+// all, whatever the grid's shell about each would have been: 1hpv's chain A, as itself,
+// turned a quarter about z (exact in the file's digits), and turned 30 degrees (the
+// file's digits round it to 5e-4 A). One atom 0.2 A out of place makes a chain of its
+// own.
+TEST(AddCurves, ChainsThatAreOneMoleculeMoved) {
+  const char* source = "/usr/share/pymol/data/tut/1hpv.pdb";
+  if (!std::filesystem::exists(source)) {
+    GTEST_SKIP() << "pymol-data is not installed";
+  }
+  std::vector<std::string> atoms;
+  std::istringstream lines(read_file(source));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("ATOM", 0) == 0 && line[21] == 'A') {
+      atoms.push_back(line);
+    }
+  }
+  const double pi = std::acos(-1.0);
+  const struct {
+    char chain;
+    double turn, dx;
+    bool nudged;
+  } chains[] = {{'A', 0.0, 0.0, false},
+                {'B', pi / 2, 90.0, false},
+                {'C', pi / 6, -90.0, false},
+                {'D', pi / 6, 0.0, true}};
+  std::string model;
+  for (const auto& c : chains) {
+    for (size_t i = 0; i < atoms.size(); ++i) {
+      const std::string& a = atoms[i];
+      const double x = std::stod(a.substr(30, 8)), y = std::stod(a.substr(38, 8)),
+                   z = std::stod(a.substr(46, 8));
+      const double turned_x = std::cos(c.turn) * x - std::sin(c.turn) * y + c.dx +
+                              (c.nudged && i == atoms.size() / 2 ? 0.2 : 0.0);
+      const double turned_y = std::sin(c.turn) * x + std::cos(c.turn) * y;
+      char xyz[32];
+      std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", turned_x, turned_y,
+                    z + 100.0 * (c.chain - 'A'));
+      model += a.substr(0, 21) + c.chain + a.substr(22, 8) + xyz + a.substr(54) + "\n";
+    }
+  }
+  ScopedTempDir directory;
+  write_file("moved.pdb", model + "END\n");
+  const Planned r = plan("moved.pdb", {});
+  ASSERT_EQ(5u, r.lines.size());
+  EXPECT_EQ(r.lines[0].curves.intensity, r.lines[1].curves.intensity);
+  EXPECT_EQ(r.lines[0].curves.intensity, r.lines[2].curves.intensity);
+  EXPECT_NE(r.lines[0].curves.intensity, r.lines[3].curves.intensity);
+  EXPECT_EQ(r.lines[0].curves.pr, r.lines[2].curves.pr);
 }
 
 // The q grid runs from 0 (or, with --q-log, q_max / 500) to q_max itself, evenly in q
