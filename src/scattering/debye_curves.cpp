@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "scattering/quadratic_fit.h"
 #include "scattering/vector_clones.h"
@@ -55,13 +56,23 @@ namespace {
 // The bins that hold pairs: their centres, twice their weights (each pair counts as ij
 // and ji), and the cos and sin of q r at the grid's current q.
 struct Terms {
-  std::vector<double> r, aa, ac, cc;
+  std::vector<double> r, inverse_r, aa, ac, cc;
   std::vector<double> cos_qr, sin_qr, turn_cos, turn_sin, mean;
 };
 
-// Adds every bin's term at q[k] to the sums, the bins in order so that each sum is taken
-// in the same order whatever the loops' shape: the means of all bins first, side by side
-// (each bin alone, so vectorised), then the three running sums.
+constexpr size_t LANES = 4;
+typedef double Lanes __attribute__((vector_size(LANES * sizeof(double))));
+
+double total(const Lanes* part) {
+  return ((part[0][0] + part[0][1]) + (part[0][2] + part[0][3])) +
+         ((part[1][0] + part[1][1]) + (part[1][2] + part[1][3]));
+}
+
+// Adds every bin's term at q[k] to the sums: the means of all bins first, side by side
+// (each bin alone, so vectorised), then the three sums, each as eight running sums of
+// every eighth bin added up in a fixed order. That is the same arithmetic in every build
+// and on every processor, and no add waits on the one before, as a single running sum's
+// did. The bins come in eights, the last ones weighing nothing.
 QUORVANE_VECTOR_CLONES
 void add_terms(Terms* t, double q, double spread, bool equal_steps, double* aa, double* ac,
                double* cc) {
@@ -81,22 +92,30 @@ void add_terms(Terms* t, double q, double spread, bool equal_steps, double* aa, 
     t->mean[near] = sinc + spread * (-1.0 / 3.0 + x * x / 10.0);
     ++near;
   }
+  const double inverse_q = near < m ? 1.0 / q : 0.0;  // 1 / (q r) as a product, no division
   for (size_t b = near; b < m; ++b) {
-    const double x = q * t->r[b];
-    const double inverse = 1.0 / x;
+    const double inverse = inverse_q * t->inverse_r[b];
     const double sinc = t->sin_qr[b] * inverse;
     const double first = (t->cos_qr[b] - sinc) * inverse;
     t->mean[b] = sinc + spread * (-sinc - 2.0 * first * inverse);
   }
-  double sum_aa = *aa, sum_ac = *ac, sum_cc = *cc;
-  for (size_t b = 0; b < m; ++b) {
-    sum_aa += t->aa[b] * t->mean[b];
-    sum_ac += t->ac[b] * t->mean[b];
-    sum_cc += t->cc[b] * t->mean[b];
+  Lanes part_aa[2] = {}, part_ac[2] = {}, part_cc[2] = {};
+  for (size_t b = 0; b < m; b += 2 * LANES) {
+    for (size_t h = 0; h < 2; ++h) {
+      const size_t o = b + h * LANES;
+      Lanes mean, w_aa, w_ac, w_cc;
+      std::memcpy(&mean, &t->mean[o], sizeof mean);
+      std::memcpy(&w_aa, &t->aa[o], sizeof w_aa);
+      std::memcpy(&w_ac, &t->ac[o], sizeof w_ac);
+      std::memcpy(&w_cc, &t->cc[o], sizeof w_cc);
+      part_aa[h] += w_aa * mean;
+      part_ac[h] += w_ac * mean;
+      part_cc[h] += w_cc * mean;
+    }
   }
-  *aa = sum_aa;
-  *ac = sum_ac;
-  *cc = sum_cc;
+  *aa += total(part_aa);
+  *ac += total(part_ac);
+  *cc += total(part_cc);
   if (equal_steps) {
     // Along a grid of equal steps, (cos, sin) of q r turn by the step's angle r dq.
     for (size_t b = 0; b < m; ++b) {
@@ -122,6 +141,7 @@ DebyeSums debye_sums(const PairHistogram& h, const std::vector<double>& q, bool 
     }
     const double r = (static_cast<double>(b) + 0.5) * h.width;
     t.r.push_back(r);
+    t.inverse_r.push_back(1.0 / r);
     t.aa.push_back(2.0 * h.aa[b]);
     t.ac.push_back(2.0 * h.ac[b]);
     t.cc.push_back(2.0 * h.cc[b]);
@@ -129,6 +149,15 @@ DebyeSums debye_sums(const PairHistogram& h, const std::vector<double>& q, bool 
     t.turn_sin.push_back(std::sin(step * r));
     t.cos_qr.push_back(n > 0 ? std::cos(q[0] * r) : 1.0);
     t.sin_qr.push_back(n > 0 ? std::sin(q[0] * r) : 0.0);
+  }
+  while (t.r.size() % (2 * LANES) != 0) {  // weightless bins at the last one's distance
+    for (std::vector<double>* column :
+         {&t.r, &t.inverse_r, &t.turn_cos, &t.turn_sin, &t.cos_qr, &t.sin_qr}) {
+      column->push_back(column->back());
+    }
+    for (std::vector<double>* column : {&t.aa, &t.ac, &t.cc}) {
+      column->push_back(0.0);
+    }
   }
   t.mean.resize(t.r.size());
   // Each pair is shared between the two bin centres around it (pair_histogram), which
