@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <utility>
 
 #if !defined(__EMSCRIPTEN__)
 #include <thread>
@@ -21,6 +23,9 @@ namespace {
 constexpr size_t PIECES = 16;
 constexpr double PIECE_PAIRS = 1 << 20;
 constexpr size_t BLOCK = 256;  // partners whose bins are computed before they are added
+// A group of units of one (a, c) is summed without it where it has this many pairs a bin
+// of the histograms or more, which repays folding its sums in (group_rows).
+constexpr double GROUP_PAIRS_A_BIN = 32.0;
 
 // A pair at `position` bin widths lies between the centres of bins k - 1 and k, with
 // k = floor(position + 1/2); it goes to k - 1 and k in the shares 1 - f and f. Each bin
@@ -28,9 +33,12 @@ constexpr size_t BLOCK = 256;  // partners whose bins are computed before they a
 // touches one cache line, and they are shared out between the two bins at the end.
 // Pairs of two units of any kind have three weights (a a, a c + c a, c c); a unit with
 // one of the alike units two (a s, c s); two alike units one (s s). Each kind has its
-// own bins, WEIGHTS[kind] weights wide.
-enum Kind { kAny = 0, kMixed = 1, kAlike = 2 };
-constexpr size_t WEIGHTS[3] = {3, 2, 1};
+// own bins, WEIGHTS[kind] weights wide. A protein's residues are of some twenty kinds,
+// each of one (a, c): the rows of a kind sum their partners' (a, c), or their scales,
+// two weights or one (kAnyOfGroup, kMixedOfGroup), and the kind's (a, c) multiplies the
+// sums once at the end of its rows (fold), which halves the memory traffic of most pairs.
+enum Kind { kAny = 0, kMixed = 1, kAlike = 2, kAnyOfGroup = 3, kMixedOfGroup = 4 };
+constexpr size_t WEIGHTS[5] = {3, 2, 1, 2, 1};
 
 struct Bins {
   std::vector<double> w[3];  // [kind][bin * 2 WEIGHTS + weight]; f times it at + WEIGHTS
@@ -53,6 +61,19 @@ struct Packed {
   std::vector<double> a, c, scale;
   size_t general = 0;
   size_t copies = 1, copy_general = 0, copy_alike = 0;  // Copies: the units of one copy
+  // The general rows in the order they are summed, each its unit: a group's together
+  // (units of one (a, c), factored out of their pairs: group_a, group_c), then the
+  // units of no group (-1) in their order.
+  std::vector<uint32_t> rows;
+  std::vector<int32_t> group;
+  std::vector<double> group_a, group_c;
+};
+
+// A group's row's partners summed without the row's (a, c): per bin their a and c, or
+// their scale, and f times each. Zero between the runs of one group's rows.
+struct GroupSums {
+  std::vector<double> w;
+  uint32_t last = 0;
 };
 
 // Adds the pairs of unit i with units [from, to) to the bins of `kind`. Everything but
@@ -92,8 +113,13 @@ QUORVANE_INLINE_IN_CLONES void add_partners(const Packed& u, size_t i, size_t fr
       } else if constexpr (kind == kMixed) {
         weight[0][j] = u.a[i] * u.scale[p - u.general];
         weight[1][j] = u.c[i] * u.scale[p - u.general];
-      } else {
+      } else if constexpr (kind == kAlike) {
         weight[0][j] = u.scale[i - u.general] * u.scale[p - u.general];
+      } else if constexpr (kind == kAnyOfGroup) {
+        weight[0][j] = u.a[p];
+        weight[1][j] = u.c[p];
+      } else {
+        weight[0][j] = u.scale[p - u.general];
       }
       for (size_t k = 0; k < N; ++k) {
         upper[k][j] = f * weight[k][j];
@@ -109,50 +135,123 @@ QUORVANE_INLINE_IN_CLONES void add_partners(const Packed& u, size_t i, size_t fr
   }
 }
 
+// Adds a run of one group's rows, summed in `sums`, to the bins of `kind` (kAny or
+// kMixed): each bin's sums times the group's (a, c), the weights its pairs would have
+// had one by one; and empties the sums for the next run.
+template <Kind kind>
+QUORVANE_INLINE_IN_CLONES void fold(GroupSums* sums, double a, double c, std::vector<double>* bins,
+                                    uint32_t* last) {
+  const size_t end = static_cast<size_t>(sums->last) + 1;
+  double* s = sums->w.data();
+  double* w = bins->data();
+  for (size_t k = 0; k < end; ++k) {
+    if constexpr (kind == kAny) {
+      const double* g = s + 4 * k;  // sum a_j, c_j, and times f
+      double* b = w + 6 * k;
+      b[0] += a * g[0];
+      b[1] += a * g[1] + c * g[0];
+      b[2] += c * g[1];
+      b[3] += a * g[2];
+      b[4] += a * g[3] + c * g[2];
+      b[5] += c * g[3];
+    } else {
+      const double* g = s + 2 * k;  // sum s_j, and times f
+      double* b = w + 4 * k;
+      b[0] += a * g[0];
+      b[1] += c * g[0];
+      b[2] += a * g[1];
+      b[3] += c * g[1];
+    }
+  }
+  std::fill(s, s + (kind == kAny ? 4 : 2) * end, 0.0);
+  *last = std::max(*last, sums->last);
+  sums->last = 0;
+}
+
+// The general rows [begin, end) of the summing order, each with its partners
+// [from, to) = partners(unit), into the bins of `kind` (kAny or kMixed): a group's rows
+// through `sums` without their (a, c), folded in at the end of the group's run; the
+// rest one by one.
+template <Kind kind, class Partners>
+QUORVANE_INLINE_IN_CLONES void general_rows(const Packed& u, size_t begin, size_t end,
+                                            Partners partners, float inverse_width, GroupSums* sums,
+                                            std::vector<double>* bins, uint32_t* last) {
+  constexpr Kind of_group = kind == kAny ? kAnyOfGroup : kMixedOfGroup;
+  int32_t run = -1;
+  bool summed = false;  // whether the run's sums hold any pair
+  const auto end_run = [&]() {
+    if (summed) {
+      const auto g = static_cast<size_t>(run);
+      fold<kind>(sums, u.group_a[g], u.group_c[g], bins, last);
+      summed = false;
+    }
+  };
+  for (size_t r = begin; r < end; ++r) {
+    const size_t i = u.rows[r];
+    const int32_t g = u.group[i];
+    if (g != run) {
+      end_run();
+      run = g;
+    }
+    const std::pair<size_t, size_t> range = partners(i);
+    if (range.first >= range.second) {
+      continue;
+    }
+    if (g >= 0) {
+      add_partners<of_group>(u, i, range.first, range.second, inverse_width, &sums->w, &sums->last);
+      summed = true;
+    } else {
+      add_partners<kind>(u, i, range.first, range.second, inverse_width, bins, last);
+    }
+  }
+  end_run();
+}
+
 // Adds the pairs (i, j > i) of rows [begin, end) to `bins`, one kind at a time: the
 // bins of one kind stay in the cache, where all three together would not (a model
-// 600 A across has 3 MB of them), and each kind's pairs still come in the same order.
+// 600 A across has 3 MB of them).
 QUORVANE_PAIR_CLONES
-void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* bins) {
-  const size_t n = u.xyz.size() / 3;
+void add_rows(const Packed& u, size_t begin, size_t end, float inverse_width, GroupSums* sums,
+              Bins* bins) {
+  const size_t n = u.xyz.size() / 3, general = u.general;
   uint32_t last = 0;
-  const size_t general_end = std::min(end, u.general);
-  for (size_t i = begin; i < general_end; ++i) {
-    add_partners<kAny>(u, i, i + 1, u.general, inverse_width, &bins->w[kAny], &last);
-  }
-  for (size_t i = begin; i < general_end; ++i) {
-    add_partners<kMixed>(u, i, std::max(i + 1, u.general), n, inverse_width, &bins->w[kMixed],
-                         &last);
-  }
-  for (size_t i = std::max(begin, u.general); i < end; ++i) {
+  const size_t general_end = std::min(end, general);
+  general_rows<kAny>(
+      u, begin, general_end, [general](size_t i) { return std::make_pair(i + 1, general); },
+      inverse_width, sums, &bins->w[kAny], &last);
+  general_rows<kMixed>(
+      u, begin, general_end, [general, n](size_t) { return std::make_pair(general, n); },
+      inverse_width, sums, &bins->w[kMixed], &last);
+  for (size_t i = std::max(begin, general); i < end; ++i) {
     add_partners<kAlike>(u, i, i + 1, n, inverse_width, &bins->w[kAlike], &last);
   }
   bins->last = std::max(bins->last, static_cast<size_t>(last) + 1);
 }
 
-// Copies: the pairs of copy 0's rows, row r its general unit r or, past them, its alike
-// unit r - copy_general. Those with copy 0 itself and the mixed pairs with every copy go
-// to `within`; the general and the alike units' pairs with the other copies to
-// `across`. A mixed pair of copy 0's general unit with copy h's alike one has the
-// distance of copy 0's alike unit with copy h^-1's general one, so the mixed pairs of
-// the rows' general units count for both, and `within` and `across` stand for count
+// Copies: the pairs of copy 0's rows, its general units in the summing order or, past
+// them, its alike unit r - copy_general. Those with copy 0 itself and the mixed pairs
+// with every copy go to `within`; the general and the alike units' pairs with the other
+// copies to `across`. A mixed pair of copy 0's general unit with copy h's alike one has
+// the distance of copy 0's alike unit with copy h^-1's general one, so the mixed pairs
+// of the rows' general units count for both, and `within` and `across` stand for count
 // and count/2 pairs of the whole.
 QUORVANE_PAIR_CLONES
-void add_copy_rows(const Packed& u, size_t begin, size_t end, float inverse_width, Bins* within,
-                   Bins* across) {
+void add_copy_rows(const Packed& u, size_t begin, size_t end, float inverse_width, GroupSums* sums,
+                   Bins* within, Bins* across) {
   const size_t n = u.xyz.size() / 3, general = u.copy_general;
   const size_t all_general = u.general, first_alike = u.general;
   uint32_t last_within = 0, last_across = 0;
   const size_t general_end = std::min(end, general), alike_begin = std::max(begin, general);
-  for (size_t r = begin; r < general_end; ++r) {
-    add_partners<kAny>(u, r, r + 1, general, inverse_width, &within->w[kAny], &last_within);
-  }
-  for (size_t r = begin; r < general_end; ++r) {
-    add_partners<kAny>(u, r, general, all_general, inverse_width, &across->w[kAny], &last_across);
-  }
-  for (size_t r = begin; r < general_end; ++r) {
-    add_partners<kMixed>(u, r, first_alike, n, inverse_width, &within->w[kMixed], &last_within);
-  }
+  general_rows<kAny>(
+      u, begin, general_end, [general](size_t i) { return std::make_pair(i + 1, general); },
+      inverse_width, sums, &within->w[kAny], &last_within);
+  general_rows<kAny>(
+      u, begin, general_end,
+      [general, all_general](size_t) { return std::make_pair(general, all_general); },
+      inverse_width, sums, &across->w[kAny], &last_across);
+  general_rows<kMixed>(
+      u, begin, general_end, [first_alike, n](size_t) { return std::make_pair(first_alike, n); },
+      inverse_width, sums, &within->w[kMixed], &last_within);
   for (size_t r = alike_begin; r < end; ++r) {
     const size_t i = first_alike + (r - general);
     add_partners<kAlike>(u, i, i + 1, first_alike + u.copy_alike, inverse_width, &within->w[kAlike],
@@ -167,9 +266,10 @@ void add_copy_rows(const Packed& u, size_t begin, size_t end, float inverse_widt
   across->last = std::max(across->last, static_cast<size_t>(last_across) + 1);
 }
 
-// The pairs of each row: the triangle's, or with copies a row of copy 0's with all
-// units after it in its own copy and all of the other copies' of its kinds.
-double row_pairs(const Packed& u, size_t row) {
+// The pairs of general unit i, or past the general rows of alike row `row`: the
+// triangle's, or with copies a row of copy 0's with all units after it in its own copy
+// and all of the other copies' of its kinds.
+double unit_pairs(const Packed& u, size_t row) {
   const double n = static_cast<double>(u.xyz.size()) / 3.0;
   if (u.copies == 1) {
     return n - static_cast<double>(row) - 1.0;
@@ -178,6 +278,50 @@ double row_pairs(const Packed& u, size_t row) {
   return own + static_cast<double>(u.copies - 1) *
                    static_cast<double>(row < u.copy_general ? u.copy_general + u.copy_alike
                                                             : u.copy_alike);
+}
+
+double row_pairs(const Packed& u, size_t row) {
+  return unit_pairs(u, row < u.rows.size() ? u.rows[row] : row);
+}
+
+// Groups the general rows whose units share their (a, c), where a group's pairs are
+// enough to repay folding its sums into the bins (GROUP_PAIRS_A_BIN a bin), and sets the
+// summing order: each group's rows in turn, then the rest.
+void group_rows(Packed* u, size_t general_rows, size_t bins) {
+  std::map<std::pair<double, double>, size_t> ids;
+  std::vector<size_t> id(general_rows);
+  std::vector<double> pairs;
+  for (size_t i = 0; i < general_rows; ++i) {
+    const auto found = ids.emplace(std::make_pair(u->a[i], u->c[i]), ids.size());
+    id[i] = found.first->second;
+    if (found.second) {
+      pairs.push_back(0.0);
+    }
+    pairs[id[i]] += unit_pairs(*u, i);
+  }
+  std::vector<int32_t> kept(pairs.size(), -1);
+  for (size_t g = 0; g < pairs.size(); ++g) {
+    if (pairs[g] >= GROUP_PAIRS_A_BIN * static_cast<double>(bins)) {
+      kept[g] = static_cast<int32_t>(u->group_a.size());
+      u->group_a.push_back(0.0);
+      u->group_c.push_back(0.0);
+    }
+  }
+  u->group.assign(general_rows, -1);
+  std::vector<std::vector<uint32_t>> members(u->group_a.size() + 1);
+  for (size_t i = 0; i < general_rows; ++i) {
+    u->group[i] = kept[id[i]];
+    if (kept[id[i]] >= 0) {
+      u->group_a[static_cast<size_t>(kept[id[i]])] = u->a[i];
+      u->group_c[static_cast<size_t>(kept[id[i]])] = u->c[i];
+    }
+    members[kept[id[i]] >= 0 ? static_cast<size_t>(kept[id[i]]) : u->group_a.size()].push_back(
+        static_cast<uint32_t>(i));
+  }
+  u->rows.clear();
+  for (const std::vector<uint32_t>& m : members) {
+    u->rows.insert(u->rows.end(), m.begin(), m.end());
+  }
 }
 
 // Row boundaries that give each piece about the same number of pairs.
@@ -232,18 +376,22 @@ void add_self_terms(const std::vector<ScatteringUnit>& units, size_t begin, size
 
 // Fills every piece's bins, by up to `threads` threads taking pieces in turn. Only the
 // calling thread reports progress, of the pieces finished by all.
-void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, int threads,
-                 const Progress& progress, std::vector<Bins>* pieces) {
+void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, size_t bins,
+                 int threads, const Progress& progress, std::vector<Bins>* pieces) {
   const size_t count = bounds.size() - 1;
   std::atomic<size_t> next(0), finished(0);
   const auto work = [&](bool reports) {
+    GroupSums sums;
+    if (!units.group_a.empty()) {
+      sums.w.assign(2 * WEIGHTS[kAnyOfGroup] * bins, 0.0);
+    }
     for (size_t piece = next++; piece < count; piece = next++) {
       const auto inverse_width = static_cast<float>(1.0 / width);
       if (units.copies == 1) {
-        add_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &(*pieces)[piece]);
+        add_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums, &(*pieces)[piece]);
       } else {
-        add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &(*pieces)[2 * piece],
-                      &(*pieces)[2 * piece + 1]);
+        add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums,
+                      &(*pieces)[2 * piece], &(*pieces)[2 * piece + 1]);
       }
       const size_t done = ++finished;
       if (progress.report != nullptr && reports) {
@@ -340,6 +488,7 @@ void histograms(const std::vector<ScatteringUnit>& units, double width, int thre
     packed.copy_general = copies.general;
     packed.copy_alike = (units.size() - packed.general) / copies.count;
   }
+  group_rows(&packed, copies.count > 1 ? copies.general : packed.general, bins);
   const std::vector<size_t> bounds = piece_bounds(packed);
   std::vector<Bins> pieces;
   const size_t per_piece = copies.count > 1 ? 2 : 1;
@@ -352,7 +501,7 @@ void histograms(const std::vector<ScatteringUnit>& units, double width, int thre
       pieces.back().times = 0.5 * static_cast<double>(copies.count);
     }
   }
-  fill_pieces(packed, bounds, width, threads, progress, &pieces);
+  fill_pieces(packed, bounds, width, bins, threads, progress, &pieces);
   gather(pieces, units.size(), alike, targets);
 }
 
