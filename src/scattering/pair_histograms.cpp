@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <utility>
 
 #if !defined(__EMSCRIPTEN__)
@@ -374,28 +375,100 @@ void add_self_terms(const std::vector<ScatteringUnit>& units, size_t begin, size
   }
 }
 
-// Fills every piece's bins, by up to `threads` threads taking pieces in turn. Only the
-// calling thread reports progress, of the pieces finished by all.
+// Adds a piece's bins to the histograms, each pair shared out between its two bins, the
+// alike units' weights turned into the three histograms' by their (a, c): the pairs of
+// each kind into targets[kind] (all three the same histogram for the whole). Then
+// empties the bins for the next piece.
+void gather(const AlikeUnits& alike, Bins* piece, PairHistogram* const targets[3]) {
+  const double a = alike.a, c = alike.c, times = piece->times;
+  const auto share = [times](PairHistogram* h, size_t k, double aa, double ac, double cc,
+                             double faa, double fac, double fcc) {
+    const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
+    h->aa[k] += times * faa;
+    h->ac[k] += times * fac;
+    h->cc[k] += times * fcc;
+    h->aa[below] += times * (aa - faa);
+    h->ac[below] += times * (ac - fac);
+    h->cc[below] += times * (cc - fcc);
+  };
+  for (size_t k = 0; k < piece->last; ++k) {
+    const double* w = &piece->w[kAny][6 * k];
+    share(targets[kAny], k, w[0], w[1], w[2], w[3], w[4], w[5]);
+    if (!piece->w[kMixed].empty()) {
+      const double* m = &piece->w[kMixed][4 * k];  // sum a_i s_j, c_i s_j, and times f
+      share(targets[kMixed], k, a * m[0], c * m[0] + a * m[1], c * m[1], a * m[2],
+            c * m[2] + a * m[3], c * m[3]);
+      const double* s = &piece->w[kAlike][2 * k];  // sum s_i s_j, and times f
+      share(targets[kAlike], k, a * a * s[0], 2.0 * a * c * s[0], c * c * s[0], a * a * s[1],
+            2.0 * a * c * s[1], c * c * s[1]);
+    }
+  }
+  for (size_t kind = 0; kind < 3; ++kind) {
+    std::vector<double>& w = piece->w[kind];
+    std::fill(w.begin(),
+              w.begin() +
+                  static_cast<std::ptrdiff_t>(std::min(w.size(), 2 * WEIGHTS[kind] * piece->last)),
+              0.0);
+  }
+  piece->last = 0;
+}
+
+// Fills the pieces, by up to `threads` threads taking them in turn, each piece's bins
+// added to the histograms in the pieces' order as soon as those before it are: the
+// threads change the time, never the bits, and a finished piece's bins serve the next
+// (one thread uses one set, where keeping every piece's took 50 MB of a 600 A model's
+// memory and its time to clear). Only the calling thread reports progress, of the
+// pieces added up.
 void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double width, size_t bins,
-                 int threads, const Progress& progress, std::vector<Bins>* pieces) {
+                 int threads, const AlikeUnits& alike, const Progress& progress,
+                 PairHistogram* const targets[3], size_t* last) {
   const size_t count = bounds.size() - 1;
-  std::atomic<size_t> next(0), finished(0);
+  const auto inverse_width = static_cast<float>(1.0 / width);
+  std::atomic<size_t> next(0);
+  std::mutex added;  // guards the three below and the histograms
+  std::vector<std::vector<Bins>> finished(count), spare;
+  size_t in_order = 0;  // the pieces added up
   const auto work = [&](bool reports) {
     GroupSums sums;
     if (!units.group_a.empty()) {
       sums.w.assign(2 * WEIGHTS[kAnyOfGroup] * bins, 0.0);
     }
     for (size_t piece = next++; piece < count; piece = next++) {
-      const auto inverse_width = static_cast<float>(1.0 / width);
-      if (units.copies == 1) {
-        add_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums, &(*pieces)[piece]);
-      } else {
-        add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums,
-                      &(*pieces)[2 * piece], &(*pieces)[2 * piece + 1]);
+      std::vector<Bins> own;  // within and, with copies, across
+      {
+        const std::lock_guard<std::mutex> hold(added);
+        if (!spare.empty()) {
+          own = std::move(spare.back());
+          spare.pop_back();
+        }
       }
-      const size_t done = ++finished;
+      if (own.empty()) {
+        own.emplace_back(bins, units.general < units.xyz.size() / 3);
+        if (units.copies > 1) {  // within stands for count pairs of the whole, across count/2
+          own.back().times = static_cast<double>(units.copies);
+          own.emplace_back(bins, units.general < units.xyz.size() / 3);
+          own.back().times = 0.5 * static_cast<double>(units.copies);
+        }
+      }
+      if (units.copies == 1) {
+        add_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums, &own[0]);
+      } else {
+        add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums, &own[0],
+                      &own[1]);
+      }
+      const std::lock_guard<std::mutex> hold(added);
+      finished[piece] = std::move(own);
+      while (in_order < count && !finished[in_order].empty()) {
+        for (Bins& b : finished[in_order]) {
+          *last = std::max(*last, b.last);
+          gather(alike, &b, targets);
+        }
+        spare.push_back(std::move(finished[in_order]));
+        ++in_order;
+      }
       if (progress.report != nullptr && reports) {
-        progress.report(progress.stage, progress.start + progress.span * static_cast<double>(done) /
+        progress.report(progress.stage, progress.start + progress.span *
+                                                             static_cast<double>(in_order) /
                                                              static_cast<double>(count));
       }
     }
@@ -412,53 +485,10 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
   for (std::thread& helper : helpers) {
     helper.join();
   }
-  if (progress.report != nullptr && helpers.size() > 0) {  // a helper may have ended it
+  if (progress.report != nullptr && !helpers.empty()) {  // a helper may have ended it
     progress.report(progress.stage, progress.start + progress.span);
   }
 #endif
-}
-
-// Adds the pieces in their fixed order, each pair shared out between its two bins, the
-// alike units' weights turned into the three histograms' by their (a, c): the pairs of
-// each kind into targets[kind] (all three the same histogram for the whole).
-void gather(const std::vector<Bins>& pieces, size_t units, const AlikeUnits& alike,
-            PairHistogram* const targets[3]) {
-  size_t last = units > 1 ? 1 : 0;
-  for (const Bins& piece : pieces) {
-    last = std::max(last, piece.last);
-  }
-  for (int kind = 0; kind < 3; ++kind) {
-    targets[kind]->aa.assign(last, 0.0);
-    targets[kind]->ac.assign(last, 0.0);
-    targets[kind]->cc.assign(last, 0.0);
-  }
-  const double a = alike.a, c = alike.c;
-  double times = 1.0;
-  const auto share = [&times](PairHistogram* h, size_t k, double aa, double ac, double cc,
-                              double faa, double fac, double fcc) {
-    const size_t below = k == 0 ? 0 : k - 1;  // a pair within half a bin of 0 stays in 0
-    h->aa[k] += times * faa;
-    h->ac[k] += times * fac;
-    h->cc[k] += times * fcc;
-    h->aa[below] += times * (aa - faa);
-    h->ac[below] += times * (ac - fac);
-    h->cc[below] += times * (cc - fcc);
-  };
-  for (const Bins& piece : pieces) {
-    times = piece.times;
-    for (size_t k = 0; k < piece.last; ++k) {
-      const double* w = &piece.w[kAny][6 * k];
-      share(targets[kAny], k, w[0], w[1], w[2], w[3], w[4], w[5]);
-      if (!piece.w[kMixed].empty()) {
-        const double* m = &piece.w[kMixed][4 * k];  // sum a_i s_j, c_i s_j, and times f
-        share(targets[kMixed], k, a * m[0], c * m[0] + a * m[1], c * m[1], a * m[2],
-              c * m[2] + a * m[3], c * m[3]);
-        const double* s = &piece.w[kAlike][2 * k];  // sum s_i s_j, and times f
-        share(targets[kAlike], k, a * a * s[0], 2.0 * a * c * s[0], c * c * s[0], a * a * s[1],
-              2.0 * a * c * s[1], c * c * s[1]);
-      }
-    }
-  }
 }
 
 // The pairs of `units` into targets[kind] by their kind (gather).
@@ -490,19 +520,18 @@ void histograms(const std::vector<ScatteringUnit>& units, double width, int thre
   }
   group_rows(&packed, copies.count > 1 ? copies.general : packed.general, bins);
   const std::vector<size_t> bounds = piece_bounds(packed);
-  std::vector<Bins> pieces;
-  const size_t per_piece = copies.count > 1 ? 2 : 1;
-  pieces.reserve(per_piece * (bounds.size() - 1));
-  for (size_t piece = 0; piece + 1 < bounds.size(); ++piece) {
-    pieces.emplace_back(bins, packed.general < units.size());
-    if (copies.count > 1) {
-      pieces.back().times = static_cast<double>(copies.count);
-      pieces.emplace_back(bins, packed.general < units.size());
-      pieces.back().times = 0.5 * static_cast<double>(copies.count);
-    }
+  for (size_t kind = 0; kind < 3; ++kind) {
+    targets[kind]->aa.assign(bins, 0.0);
+    targets[kind]->ac.assign(bins, 0.0);
+    targets[kind]->cc.assign(bins, 0.0);
   }
-  fill_pieces(packed, bounds, width, bins, threads, progress, &pieces);
-  gather(pieces, units.size(), alike, targets);
+  size_t last = units.size() > 1 ? 1 : 0;  // one past the last bin that holds a pair
+  fill_pieces(packed, bounds, width, bins, threads, alike, progress, targets, &last);
+  for (size_t kind = 0; kind < 3; ++kind) {
+    targets[kind]->aa.resize(last);
+    targets[kind]->ac.resize(last);
+    targets[kind]->cc.resize(last);
+  }
 }
 
 }  // namespace
