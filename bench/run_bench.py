@@ -14,6 +14,9 @@
   from 10,000 to 100,000 atoms, the peak memory, two threads; and Debian's
   python3-sasview Debye sum of one 201-point curve of 1hpv's 3,100 atoms beside the
   planner's 101 curves of the same model, where installed.
+- A model of 127 chains, copies of 1hpv's two moved apart: reading, its curves against one
+  contrast, two threads, the same model with no chain another moved, atoms as units,
+  and the time a pair beside bench/pairs_floor.c's plain double loop.
 - A 60-mer capsid of a million atoms, generated with the icosahedral group's rotations
   as its declared assembly: its curves with one and two threads.
 
@@ -205,10 +208,12 @@ def sasview(series, directory):
           f"{ours:.2f} s")
 
 
-def chains_model(path, source="/usr/share/pymol/data/tut/1hpv.pdb", chains=127, spacing=70.0):
+def chains_model(path, source="/usr/share/pymol/data/tut/1hpv.pdb", chains=127, spacing=70.0,
+                 distinct=False):
     """A model of many chains: copies of a packaged model's chains moved apart on a
     lattice, each its own chain (C1, C2, ...), written as mmCIF (PDB's one-letter chain
-    names run out at 62). Returns the atoms written."""
+    names run out at 62). With `distinct`, chain n's first atom is moved n/10 A, so that
+    no chain is another moved and each takes its own curves. Returns the atoms written."""
     by_chain = {}
     for line in open(source):
         if line.startswith("ATOM"):
@@ -224,11 +229,12 @@ def chains_model(path, source="/usr/share/pymol/data/tut/1hpv.pdb", chains=127, 
         copy, part = divmod(n, len(names))
         dx, dy, dz = (copy % 4) * spacing, (copy // 4 % 4) * spacing, (copy // 16) * spacing
         chain = "C%d" % (n + 1)
-        for line in by_chain[names[part]]:
+        for k, line in enumerate(by_chain[names[part]]):
             serial += 1
             atom, residue, number = line[12:16].strip(), line[17:20], int(line[22:26])
+            nudge = 0.1 * (n + 1) if distinct and k == 0 else 0.0
             rows.append("ATOM %d %s %s . %s %s 1 %d ? %.3f %.3f %.3f 1 20 %d %s %s %s 1" % (
-                serial, atom[0], atom, residue, chain, number, float(line[30:38]) + dx,
+                serial, atom[0], atom, residue, chain, number, float(line[30:38]) + dx + nudge,
                 float(line[38:46]) + dy, float(line[46:54]) + dz, number, residue, chain, atom))
     with open(path, "w") as out:
         out.write("\n".join(rows) + "\n")
@@ -262,6 +268,12 @@ def assemblies(build, directory, runs):
           f"{peak_mib(curves, directory, None):.0f} MiB")
     print(f"  --threads 2: {two * 1e3:.0f} ms; the stages past reading "
           f"{(whole - read) / (two - read):.2f} times as fast")
+    distinct = os.path.join(directory, "distinct127.cif")
+    chains_model(distinct, distinct=True)
+    own = median_time([series, "--step", "1", distinct, "--svg", "p.svg", "--plot", "curves"],
+                      n, directory)
+    print(f"  the same with no chain another moved (one atom of each moved), each chain's "
+          f"curves its own: {own * 1e3:.0f} ms")
     by_atoms = median_time(curves + ["--units", "atoms"], 1, directory)
     print(f"  --units atoms: {by_atoms:.1f} s, {by_atoms / whole:.1f} times the residues' "
           f"(pairs of atoms are some 13 times as many)")
