@@ -27,6 +27,10 @@ constexpr size_t BLOCK = 256;  // partners whose bins are computed before they a
 // A group of units of one (a, c) is summed without it where it has this many pairs a bin
 // of the histograms or more, which repays folding its sums in (group_rows).
 constexpr double GROUP_PAIRS_A_BIN = 32.0;
+// Rows take their partners TILE_PARTNERS at a time, TILE_ROWS rows each block, so that
+// the block's coordinates and lengths stay in the cache for all of them: a model's
+// atoms are some 3 MB of them.
+constexpr size_t TILE_ROWS = 32, TILE_PARTNERS = 2048;
 
 // A pair at `position` bin widths lies between the centres of bins k - 1 and k, with
 // k = floor(position + 1/2); it goes to k - 1 and k in the shares 1 - f and f. Each bin
@@ -172,7 +176,7 @@ QUORVANE_INLINE_IN_CLONES void fold(GroupSums* sums, double a, double c, std::ve
 // The general rows [begin, end) of the summing order, each with its partners
 // [from, to) = partners(unit), into the bins of `kind` (kAny or kMixed): a group's rows
 // through `sums` without their (a, c), folded in at the end of the group's run; the
-// rest one by one.
+// rest one by one. A tile of a run's rows takes its partners a block at a time.
 template <Kind kind, class Partners>
 QUORVANE_INLINE_IN_CLONES void general_rows(const Packed& u, size_t begin, size_t end,
                                             Partners partners, float inverse_width, GroupSums* sums,
@@ -187,23 +191,39 @@ QUORVANE_INLINE_IN_CLONES void general_rows(const Packed& u, size_t begin, size_
       summed = false;
     }
   };
-  for (size_t r = begin; r < end; ++r) {
-    const size_t i = u.rows[r];
-    const int32_t g = u.group[i];
+  for (size_t r = begin; r < end;) {
+    const int32_t g = u.group[u.rows[r]];
     if (g != run) {
       end_run();
       run = g;
     }
-    const std::pair<size_t, size_t> range = partners(i);
-    if (range.first >= range.second) {
-      continue;
+    size_t tile_end = r, lo = SIZE_MAX, hi = 0;
+    while (tile_end < end && tile_end - r < TILE_ROWS && u.group[u.rows[tile_end]] == g) {
+      const std::pair<size_t, size_t> range = partners(u.rows[tile_end]);
+      if (range.first < range.second) {
+        lo = std::min(lo, range.first);
+        hi = std::max(hi, range.second);
+      }
+      ++tile_end;
     }
-    if (g >= 0) {
-      add_partners<of_group>(u, i, range.first, range.second, inverse_width, &sums->w, &sums->last);
-      summed = true;
-    } else {
-      add_partners<kind>(u, i, range.first, range.second, inverse_width, bins, last);
+    for (size_t block = lo; block < hi; block += TILE_PARTNERS) {
+      const size_t block_end = std::min(hi, block + TILE_PARTNERS);
+      for (size_t t = r; t < tile_end; ++t) {
+        const size_t i = u.rows[t];
+        const std::pair<size_t, size_t> range = partners(i);
+        const size_t from = std::max(range.first, block), to = std::min(range.second, block_end);
+        if (from >= to) {
+          continue;
+        }
+        if (g >= 0) {
+          add_partners<of_group>(u, i, from, to, inverse_width, &sums->w, &sums->last);
+          summed = true;
+        } else {
+          add_partners<kind>(u, i, from, to, inverse_width, bins, last);
+        }
+      }
     }
+    r = tile_end;
   }
   end_run();
 }
