@@ -68,16 +68,31 @@ void move(const RigidMotion& m, double x, double y, double z, double* out) {
   }
 }
 
-// Whether `b` is the same unit as `a`, where m puts a (to 1e-3 angstrom).
+// Whether point q is where m puts point p, to 1e-3 angstrom.
+bool moved_point(const RigidMotion& m, double px, double py, double pz, double qx, double qy,
+                 double qz) {
+  double moved[3];
+  move(m, px, py, pz, moved);
+  return std::fabs(moved[0] - qx) <= 1e-3 && std::fabs(moved[1] - qy) <= 1e-3 &&
+         std::fabs(moved[2] - qz) <= 1e-3;
+}
+
+// Whether `b` is the same unit as `a`, where m puts a and each of its atoms.
 bool moved_unit(const PlacedUnit& a, const PlacedUnit& b, const RigidMotion& m) {
-  double p[3];
-  move(m, a.x, a.y, a.z, p);
   const Unit &u = a.unit, &v = b.unit;
-  return u.mass == v.mass && u.volume == v.volume && u.length == v.length &&
-         u.nonexchangeable_h == v.nonexchangeable_h && u.exchangeable_h == v.exchangeable_h &&
-         u.electrons == v.electrons && a.deuteration == b.deuteration && a.exchange == b.exchange &&
-         a.atoms.size() == b.atoms.size() && std::fabs(p[0] - b.x) <= 1e-3 &&
-         std::fabs(p[1] - b.y) <= 1e-3 && std::fabs(p[2] - b.z) <= 1e-3;
+  if (!(u.mass == v.mass && u.volume == v.volume && u.length == v.length &&
+        u.nonexchangeable_h == v.nonexchangeable_h && u.exchangeable_h == v.exchangeable_h &&
+        u.electrons == v.electrons && a.deuteration == b.deuteration && a.exchange == b.exchange &&
+        a.atoms.size() == b.atoms.size() && moved_point(m, a.x, a.y, a.z, b.x, b.y, b.z))) {
+    return false;
+  }
+  for (size_t k = 0; k < a.atoms.size(); ++k) {
+    const AtomPoint &p = a.atoms[k], &q = b.atoms[k];
+    if (std::strcmp(p.element, q.element) != 0 || !moved_point(m, p.x, p.y, p.z, q.x, q.y, q.z)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Whether `placed` is copies of its copy 0 by `motions`: as many units in each copy, each

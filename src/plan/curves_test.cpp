@@ -185,7 +185,8 @@ TEST(AddCurves, AssemblyFromItsFirstCopy) {
 // all, whatever the grid's shell about each would have been: 1hpv's chain A, as itself,
 // turned a quarter about z (exact in the file's digits), and turned 30 degrees (the
 // file's digits round it to 5e-4 A). One atom 0.2 A out of place makes a chain of its
-// own.
+// own; so do the first residue's N and CA in each other's places, which leave the
+// residue's centre where it was but not its atoms' scattering.
 TEST(AddCurves, ChainsThatAreOneMoleculeMoved) {
   const char* source = "/usr/share/pymol/data/tut/1hpv.pdb";
   if (!std::filesystem::exists(source)) {
@@ -202,17 +203,19 @@ TEST(AddCurves, ChainsThatAreOneMoleculeMoved) {
   const struct {
     char chain;
     double turn, dx;
-    bool nudged;
-  } chains[] = {{'A', 0.0, 0.0, false},
-                {'B', pi / 2, 90.0, false},
-                {'C', pi / 6, -90.0, false},
-                {'D', pi / 6, 0.0, true}};
+    bool nudged, swapped;
+  } chains[] = {{'A', 0.0, 0.0, false, false},
+                {'B', pi / 2, 90.0, false, false},
+                {'C', pi / 6, -90.0, false, false},
+                {'D', pi / 6, 0.0, true, false},
+                {'E', pi / 2, -180.0, false, true}};
   std::string model;
   for (const auto& c : chains) {
     for (size_t i = 0; i < atoms.size(); ++i) {
       const std::string& a = atoms[i];
-      const double x = std::stod(a.substr(30, 8)), y = std::stod(a.substr(38, 8)),
-                   z = std::stod(a.substr(46, 8));
+      const std::string& at = atoms[c.swapped && i < 2 ? 1 - i : i];
+      const double x = std::stod(at.substr(30, 8)), y = std::stod(at.substr(38, 8)),
+                   z = std::stod(at.substr(46, 8));
       const double turned_x = std::cos(c.turn) * x - std::sin(c.turn) * y + c.dx +
                               (c.nudged && i == atoms.size() / 2 ? 0.2 : 0.0);
       const double turned_y = std::sin(c.turn) * x + std::cos(c.turn) * y;
@@ -225,11 +228,16 @@ TEST(AddCurves, ChainsThatAreOneMoleculeMoved) {
   ScopedTempDir directory;
   write_file("moved.pdb", model + "END\n");
   const Planned r = plan("moved.pdb", {});
-  ASSERT_EQ(5u, r.lines.size());
+  ASSERT_EQ(6u, r.lines.size());
   EXPECT_EQ(r.lines[0].curves.intensity, r.lines[1].curves.intensity);
   EXPECT_EQ(r.lines[0].curves.intensity, r.lines[2].curves.intensity);
   EXPECT_NE(r.lines[0].curves.intensity, r.lines[3].curves.intensity);
   EXPECT_EQ(r.lines[0].curves.pr, r.lines[2].curves.pr);
+  SeriesOptions by_atoms;
+  by_atoms.units = CurveUnits::kAtoms;
+  const Planned atoms_r = plan("moved.pdb", by_atoms);
+  EXPECT_EQ(atoms_r.lines[0].curves.intensity, atoms_r.lines[1].curves.intensity);
+  EXPECT_NE(atoms_r.lines[0].curves.intensity, atoms_r.lines[4].curves.intensity);
 }
 
 // The q grid runs from 0 (or, with --q-log, q_max / 500) to q_max itself, evenly in q
