@@ -204,11 +204,12 @@ bool motion_onto(const std::vector<PlacedUnit>& a, const std::vector<PlacedUnit>
           fb[3 * i] * fa[3 * j] + fb[3 * i + 1] * fa[3 * j + 1] + fb[3 * i + 2] * fa[3 * j + 2];
     }
   }
-  double moved[3];
-  move(*m, a[0].x, a[0].y, a[0].z, moved);
+  m->t[0] = m->t[1] = m->t[2] = 0.0;
+  double turned[3];
+  move(*m, a[0].x, a[0].y, a[0].z, turned);
   const double first[3] = {b[0].x, b[0].y, b[0].z};
   for (size_t k = 0; k < 3; ++k) {
-    m->t[k] += first[k] - moved[k];
+    m->t[k] = first[k] - turned[k];
   }
   return true;
 }

@@ -54,14 +54,36 @@ double unit_form_factor(double q, double unit_rg2) {
 namespace {
 
 // The bins that hold pairs: their centres, twice their weights (each pair counts as ij
-// and ji), and the cos and sin of q r at the grid's current q.
+// and ji), and the cos and sin of q r at the grid's current q; then weightless bins at
+// the last one's distance up to a multiple of eight (add_terms).
 struct Terms {
   std::vector<double> r, inverse_r, aa, ac, cc;
   std::vector<double> cos_qr, sin_qr, turn_cos, turn_sin, mean;
 };
 
 constexpr size_t LANES = 4;
+#if defined(__GNUC__)
 typedef double Lanes __attribute__((vector_size(LANES * sizeof(double))));
+#else
+// The same arithmetic lane by lane where the compiler has no vector types (MSVC).
+struct Lanes {
+  double v[LANES];
+  double operator[](size_t i) const { return v[i]; }
+};
+Lanes operator*(const Lanes& x, const Lanes& y) {
+  Lanes r;
+  for (size_t i = 0; i < LANES; ++i) {
+    r.v[i] = x.v[i] * y.v[i];
+  }
+  return r;
+}
+Lanes& operator+=(Lanes& x, const Lanes& y) {
+  for (size_t i = 0; i < LANES; ++i) {
+    x.v[i] += y.v[i];
+  }
+  return x;
+}
+#endif
 
 double total(const Lanes* part) {
   return ((part[0][0] + part[0][1]) + (part[0][2] + part[0][3])) +

@@ -94,15 +94,48 @@ TEST(DebyeSums, AgainstADoubleLoop) {
   }
 }
 
-// The same sums on a logarithmic grid (sin at each point) as on equal steps (by the
-// recurrence), and the same bits with any number of threads, on a model of some three
-// thousand units (4.7 million pairs), large enough to be cut into several pieces.
+// Some three thousand units on a lattice (4.7 million pairs, several pieces and blocks
+// of partners), of five kinds with every 30th of its own: the histograms' weights and
+// first moments are the pairs' own, summed by a plain double loop (sharing a pair
+// between two bin centres keeps both), the same bits with one thread and four; and
+// the same sums on a logarithmic grid (sin at each point) as on equal steps (by the
+// recurrence).
 TEST(DebyeSums, GridsAndThreadsAgree) {
-  const std::vector<ScatteringUnit> units = lattice_sphere(18.0, 2.0, 0.0);
+  std::vector<ScatteringUnit> units = lattice_sphere(18.0, 2.0, 0.0);
+  for (size_t i = 0; i < units.size(); ++i) {
+    const double kind = static_cast<double>(i % 5);
+    units[i].a = i % 30 == 0 ? 0.3 + 1e-3 * static_cast<double>(i) : 1.0 + kind;
+    units[i].c = i % 30 == 0 ? -0.2 : 0.5 - kind;
+  }
   const PairHistogram one = pair_histogram(units, 0.02, 1);
   const PairHistogram four = pair_histogram(units, 0.02, 4);
   EXPECT_EQ(one.aa, four.aa);
   EXPECT_EQ(one.ac, four.ac);
+  EXPECT_EQ(one.cc, four.cc);
+  double weight[3] = {0, 0, 0}, moment[3] = {0, 0, 0};  // aa, ac, cc
+  for (size_t i = 0; i < units.size(); ++i) {
+    for (size_t j = i + 1; j < units.size(); ++j) {
+      const ScatteringUnit &u = units[i], &v = units[j];
+      const double r = std::sqrt((u.x - v.x) * (u.x - v.x) + (u.y - v.y) * (u.y - v.y) +
+                                 (u.z - v.z) * (u.z - v.z));
+      const double w[3] = {u.a * v.a, u.a * v.c + u.c * v.a, u.c * v.c};
+      for (int k = 0; k < 3; ++k) {
+        weight[k] += w[k];
+        moment[k] += w[k] * r;
+      }
+    }
+  }
+  const std::vector<double>* binned[3] = {&one.aa, &one.ac, &one.cc};
+  for (int k = 0; k < 3; ++k) {
+    double w = 0.0, m = 0.0, scale = 0.0;
+    for (size_t b = 0; b < binned[k]->size(); ++b) {
+      w += (*binned[k])[b];
+      m += (*binned[k])[b] * (static_cast<double>(b) + 0.5) * one.width;
+      scale += std::fabs((*binned[k])[b]);
+    }
+    EXPECT_NEAR(weight[k], w, 1e-12 * scale) << k;
+    EXPECT_NEAR(moment[k], m, 1e-6 * scale) << k;  // distances in single precision
+  }
   const std::vector<double> q = q_steps(0.5, 51);
   const DebyeSums stepped = debye_sums(one, q, true);
   const DebyeSums pointwise = debye_sums(one, q, false);

@@ -18,9 +18,8 @@ namespace {
 
 // The rows of the pair triangle are cut into pieces of at least PIECE_PAIRS pairs, at
 // most PIECES of them, by the number of pairs alone and whatever the number of threads:
-// each piece sums into its own histogram, and the pieces are added up in order, so
-// threads change the time, never the bits. A small model takes one piece and so does
-// not clear sixteen histograms for a few thousand pairs.
+// each piece sums into bins of its own, from zero, and the pieces are added up in
+// order, so threads change the time, never the bits. A small model takes one piece.
 constexpr size_t PIECES = 16;
 constexpr double PIECE_PAIRS = 1 << 20;
 constexpr size_t BLOCK = 256;  // partners whose bins are computed before they are added
@@ -309,34 +308,38 @@ double row_pairs(const Packed& u, size_t row) {
 // enough to repay folding its sums into the bins (GROUP_PAIRS_A_BIN a bin), and sets the
 // summing order: each group's rows in turn, then the rest.
 void group_rows(Packed* u, size_t general_rows, size_t bins) {
-  std::map<std::pair<double, double>, size_t> ids;
-  std::vector<size_t> id(general_rows);
+  // Each unit's kind, its first unit, and its pairs; a length that is not a number is
+  // no kind's (-1).
+  std::map<std::pair<double, double>, int32_t> kinds;
+  std::vector<int32_t> kind(general_rows, -1);
+  std::vector<size_t> first;
   std::vector<double> pairs;
   for (size_t i = 0; i < general_rows; ++i) {
-    const auto found = ids.emplace(std::make_pair(u->a[i], u->c[i]), ids.size());
-    id[i] = found.first->second;
+    if (!std::isfinite(u->a[i]) || !std::isfinite(u->c[i])) {
+      continue;
+    }
+    const auto found =
+        kinds.emplace(std::make_pair(u->a[i], u->c[i]), static_cast<int32_t>(first.size()));
+    kind[i] = found.first->second;
     if (found.second) {
+      first.push_back(i);
       pairs.push_back(0.0);
     }
-    pairs[id[i]] += unit_pairs(*u, i);
+    pairs[static_cast<size_t>(kind[i])] += unit_pairs(*u, i);
   }
-  std::vector<int32_t> kept(pairs.size(), -1);
-  for (size_t g = 0; g < pairs.size(); ++g) {
-    if (pairs[g] >= GROUP_PAIRS_A_BIN * static_cast<double>(bins)) {
-      kept[g] = static_cast<int32_t>(u->group_a.size());
-      u->group_a.push_back(0.0);
-      u->group_c.push_back(0.0);
+  std::vector<int32_t> kept(first.size(), -1);
+  for (size_t k = 0; k < first.size(); ++k) {
+    if (pairs[k] >= GROUP_PAIRS_A_BIN * static_cast<double>(bins)) {
+      kept[k] = static_cast<int32_t>(u->group_a.size());
+      u->group_a.push_back(u->a[first[k]]);
+      u->group_c.push_back(u->c[first[k]]);
     }
   }
   u->group.assign(general_rows, -1);
-  std::vector<std::vector<uint32_t>> members(u->group_a.size() + 1);
+  std::vector<std::vector<uint32_t>> members(u->group_a.size() + 1);  // the last: no group's
   for (size_t i = 0; i < general_rows; ++i) {
-    u->group[i] = kept[id[i]];
-    if (kept[id[i]] >= 0) {
-      u->group_a[static_cast<size_t>(kept[id[i]])] = u->a[i];
-      u->group_c[static_cast<size_t>(kept[id[i]])] = u->c[i];
-    }
-    members[kept[id[i]] >= 0 ? static_cast<size_t>(kept[id[i]]) : u->group_a.size()].push_back(
+    u->group[i] = kind[i] >= 0 ? kept[static_cast<size_t>(kind[i])] : -1;
+    members[u->group[i] >= 0 ? static_cast<size_t>(u->group[i]) : u->group_a.size()].push_back(
         static_cast<uint32_t>(i));
   }
   u->rows.clear();
@@ -448,6 +451,7 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
   std::mutex added;  // guards the three below and the histograms
   std::vector<std::vector<Bins>> finished(count), spare;
   size_t in_order = 0;  // the pieces added up
+  size_t reported = 0;  // the calling thread's last word on them
   const auto work = [&](bool reports) {
     GroupSums sums;
     if (!units.group_a.empty()) {
@@ -476,19 +480,24 @@ void fill_pieces(const Packed& units, const std::vector<size_t>& bounds, double 
         add_copy_rows(units, bounds[piece], bounds[piece + 1], inverse_width, &sums, &own[0],
                       &own[1]);
       }
-      const std::lock_guard<std::mutex> hold(added);
-      finished[piece] = std::move(own);
-      while (in_order < count && !finished[in_order].empty()) {
-        for (Bins& b : finished[in_order]) {
-          *last = std::max(*last, b.last);
-          gather(alike, &b, targets);
+      size_t added_up = 0;
+      {
+        const std::lock_guard<std::mutex> hold(added);
+        finished[piece] = std::move(own);
+        while (in_order < count && !finished[in_order].empty()) {
+          for (Bins& b : finished[in_order]) {
+            *last = std::max(*last, b.last);
+            gather(alike, &b, targets);
+          }
+          spare.push_back(std::move(finished[in_order]));
+          ++in_order;
         }
-        spare.push_back(std::move(finished[in_order]));
-        ++in_order;
+        added_up = in_order;
       }
-      if (progress.report != nullptr && reports) {
+      if (progress.report != nullptr && reports && added_up > reported) {
+        reported = added_up;
         progress.report(progress.stage, progress.start + progress.span *
-                                                             static_cast<double>(in_order) /
+                                                             static_cast<double>(added_up) /
                                                              static_cast<double>(count));
       }
     }

@@ -58,7 +58,7 @@ struct Copies {
 // `copies` of one set. The pairs are cut into a fixed number of pieces, summed by up to
 // `threads` threads and added up in a fixed order, so that the result is the same to
 // the last bit whatever the number of threads. `progress` hears from the calling
-// thread of the pieces finished so far, and of the end.
+// thread of the pieces added up so far, and of the end.
 PairHistogram pair_histogram(const std::vector<ScatteringUnit>& units, double width, int threads,
                              const Progress& progress = {nullptr, 0.0, 1.0},
                              const AlikeUnits& alike = {}, const Copies& copies = {});
