@@ -214,11 +214,11 @@ bool motion_onto(const std::vector<PlacedUnit>& a, const std::vector<PlacedUnit>
   return true;
 }
 
-// A component line that is a copy of an earlier one: in an assembly, its units all of
-// copy k and copy k's motion placing the earlier line's copy-0 units on them; in any
-// model, the same units as an earlier line of the same file, each where one motion puts
-// that line's (to 1e-3 angstrom). That line's index, whose curves are its own, the
-// molecule moved, and not the grid's shell about it in another place; else -1.
+// A component line that is a copy of an earlier one (an assembly's chain turned, or any
+// model's chain moved): the same units as an earlier line of the same file, each unit
+// and atom where one motion puts that line's (to 1e-3 angstrom). That line's index,
+// whose curves are its own, the molecule moved, and not the grid's shell about it in
+// another place; else -1.
 int earlier_copy(const std::vector<Component>& components, const std::vector<SeriesLine>& lines,
                  size_t index) {
   const SeriesLine& line = lines[index];
@@ -226,22 +226,15 @@ int earlier_copy(const std::vector<Component>& components, const std::vector<Ser
     return -1;
   }
   const Component& own = components[static_cast<size_t>(line.component)];
-  const int k = own.placed.empty() ? 0 : own.placed.front().copy;
-  const bool assembly_copy = k > 0 && static_cast<size_t>(k) < own.copies.size();
   for (size_t e = 0; e < index; ++e) {
     const SeriesLine& earlier = lines[e];
     if (earlier.is_complex || earlier.share != line.share || earlier.weighed != line.weighed) {
       continue;
     }
     const Component& other = components[static_cast<size_t>(earlier.component)];
-    if (other.input != own.input || other.placed.size() != own.placed.size()) {
-      continue;
-    }
     RigidMotion motion{};
-    if (assembly_copy ? !other.placed.empty() && other.placed.front().copy == 0 &&
-                            image_of(other.placed, own.placed, own.copies[static_cast<size_t>(k)])
-                      : motion_onto(other.placed, own.placed, &motion) &&
-                            image_of(other.placed, own.placed, motion)) {
+    if (other.input == own.input && motion_onto(other.placed, own.placed, &motion) &&
+        image_of(other.placed, own.placed, motion)) {
       return static_cast<int>(e);
     }
   }
